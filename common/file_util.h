@@ -1,0 +1,49 @@
+#pragma once
+// Whole-file reading and crash-safe writing. Every file that a later run reads
+// back is written next to its final name and renamed into place, so a crash or
+// a full disk never leaves a half-written file under the real name.
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace wunt {
+
+// The whole file, or nothing when it is missing or unreadable.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+
+// Writes `bytes` to a temporary file in the same folder, flushes it and
+// renames it over `path`. On failure `path` is untouched and false returned.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// Streams a file under a temporary name; Commit() renames it into place.
+// Destroying an uncommitted writer removes the temporary file.
+class AtomicFileWriter {
+ public:
+  AtomicFileWriter() = default;
+  ~AtomicFileWriter();
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  bool Open(const std::filesystem::path& path);
+  bool Write(std::string_view bytes);
+  // Flushes, closes and renames over the final path.
+  bool Commit();
+  // Closes and removes the temporary file.
+  void Abandon();
+  bool is_open() const { return file_ != nullptr; }
+  const std::filesystem::path& temp_path() const { return temp_path_; }
+
+ private:
+  std::FILE* file_ = nullptr;
+  bool failed_ = false;
+  std::filesystem::path path_;
+  std::filesystem::path temp_path_;
+};
+
+// A name for a temporary file beside `path`, unique within this process run.
+std::filesystem::path TempPathBeside(const std::filesystem::path& path);
+
+}  // namespace wunt

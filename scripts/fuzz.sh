@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang-14 and runs each for a bounded time.
+#   scripts/fuzz.sh [seconds per target]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-30}
+dir=build-fuzz
+san="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g"
+CC=clang-14 CXX=clang++-14 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DWUNT_FUZZ=ON "-DCMAKE_CXX_FLAGS=$san" "-DCMAKE_C_FLAGS=$san" >/dev/null
+cmake --build "$dir" -j"$(nproc)"
+status=0
+for target in "$dir"/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  name=$(basename "$target")
+  corpus=$(mktemp -d)
+  seeds=tests/fixtures/corpus/$name
+  [ -d "$seeds" ] || seeds=""
+  echo "== $name (${seconds}s)"
+  if ! "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=0 "$corpus" $seeds 2>"$corpus.log"; then
+    tail -n 60 "$corpus.log"
+    status=1
+  else
+    grep -E '^(Done|#[0-9]+ *DONE)' "$corpus.log" | tail -n 1 || true
+  fi
+  rm -rf "$corpus" "$corpus.log"
+done
+exit $status

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, tests, benchmarks and fuzzers need.
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ clang-14 libclang-rt-14-dev clang-format curl
+  zlib1g-dev libjpeg62-turbo-dev libpng-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
