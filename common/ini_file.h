@@ -55,10 +55,17 @@ class IniFile {
   // that name; when there is none, returns false and remembers the name so
   // that the first write creates the group at the end.
   bool SelectGroup(std::string_view name);
+  // Group iteration: FirstGroup() rewinds (false when no file is open), each
+  // NextGroup() moves to the next group, makes it current and returns false
+  // after the last:  if (ini.FirstGroup()) while (ini.NextGroup()) ...
   bool FirstGroup();
   bool NextGroup();
   std::string GroupName() const;
 
+  // Key iteration in the current group, the same way: FirstKey() rewinds
+  // (false when no file is open or the last SelectGroup failed), NextKey()
+  // moves to the next key line, skipping comments, and returns false at the
+  // next group or the end, leaving the cursor on the last key.
   bool FirstKey();
   bool NextKey();
   std::string KeyName() const;

@@ -1,0 +1,355 @@
+#include "common/ini_file.h"
+
+#include <unistd.h>
+
+#include <cstring>
+
+#include "common/file_util.h"
+#include "common/text.h"
+
+namespace wunt {
+namespace {
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+IniFile::~IniFile() { CloseIni(); }
+
+void IniFile::Reset() {
+  path_.clear();
+  has_path_ = false;
+  is_open_ = false;
+  utf8_mode_ = false;
+  modified_ = false;
+  buffer_.clear();
+  buffer_.shrink_to_fit();
+  owned_.clear();
+  lines_.clear();
+  lines_.shrink_to_fit();
+  current_group_ = kNone;
+  group_missing_ = false;
+  pending_group_.clear();
+  group_cursor_ = kNone;
+  key_cursor_ = kNone;
+  group_index_.clear();
+  group_index_valid_ = false;
+}
+
+bool IniFile::OpenIni(const std::filesystem::path& path) {
+  CloseIni();
+  path_ = path;
+  has_path_ = true;
+  is_open_ = true;
+  std::optional<std::string> bytes = ReadWholeFile(path);
+  if (!bytes) return false;
+  buffer_ = std::move(*bytes);
+  Parse();
+  return true;
+}
+
+void IniFile::OpenIniFromBytes(std::string bytes) {
+  CloseIni();
+  is_open_ = true;
+  buffer_ = std::move(bytes);
+  Parse();
+}
+
+bool IniFile::CreateIni(const std::filesystem::path& path) {
+  CloseIni();
+  path_ = path;
+  has_path_ = true;
+  is_open_ = true;
+  // The file is replaced as a whole on close; until then the old one stays
+  // intact, so a crash in between loses nothing.
+  modified_ = true;
+  std::error_code ec;
+  std::filesystem::path parent = path.parent_path();
+  return parent.empty() || std::filesystem::is_directory(parent, ec);
+}
+
+bool IniFile::CloseIni() {
+  bool ok = true;
+  if (is_open_ && modified_ && has_path_) {
+    std::error_code ec;
+    bool exists = std::filesystem::exists(path_, ec);
+    if (exists && ::access(path_.c_str(), W_OK) != 0) {
+      ok = false;  // a read-only file stays as it is
+    } else {
+      ok = WriteFileAtomically(path_, Serialize());
+    }
+  }
+  Reset();
+  return ok;
+}
+
+void IniFile::Parse() {
+  std::string_view text = buffer_;
+  if (text.size() > 2 && text.substr(0, 3) == kBom) {
+    utf8_mode_ = true;
+    text.remove_prefix(3);
+  }
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  lines_.reserve(text.size() / 24);
+  // Positions of the next CR and LF, found with memchr and cached, so that
+  // files with only one kind of line end stay linear.
+  const char* next_lf = p;
+  const char* next_cr = p;
+  auto find = [end](const char* from, char c) {
+    const void* hit = std::memchr(from, c, static_cast<size_t>(end - from));
+    return hit ? static_cast<const char*>(hit) : end;
+  };
+  while (p < end) {
+    while (p < end && (*p == '\r' || *p == '\n')) ++p;
+    if (p == end) break;
+    if (next_lf < p) next_lf = find(p, '\n');
+    if (next_cr < p) next_cr = find(p, '\r');
+    const char* line_end = next_lf < next_cr ? next_lf : next_cr;
+    const char* s = p;
+    p = line_end;
+    while (s < line_end && IsBlank(*s)) ++s;
+    if (s == line_end) continue;
+    if (*s == ';') {
+      ++s;
+      if (s < line_end && *s == ' ') ++s;
+      lines_.push_back({LineKind::kComment, std::string_view(s, line_end - s), {}});
+    } else if (*s == '[') {
+      ++s;
+      const void* close = std::memchr(s, ']', static_cast<size_t>(line_end - s));
+      const char* name_end = close ? static_cast<const char*>(close) : line_end;
+      lines_.push_back({LineKind::kGroup, std::string_view(s, name_end - s), {}});
+    } else {
+      const void* eq = std::memchr(s, '=', static_cast<size_t>(line_end - s));
+      const char* name_end = eq ? static_cast<const char*>(eq) : line_end;
+      std::string_view name = TrimTrailingBlanks(std::string_view(s, name_end - s));
+      std::string_view value;
+      if (eq) {
+        const char* v = name_end + 1;
+        while (v < line_end && IsBlank(*v)) ++v;
+        value = std::string_view(v, line_end - v);
+      }
+      lines_.push_back({LineKind::kKey, name, value});
+    }
+  }
+}
+
+std::string IniFile::ToCaller(std::string_view stored) const {
+  return utf8_mode_ ? Utf8ToCp1252(stored) : std::string(stored);
+}
+
+std::string IniFile::FromCaller(std::string_view text) const {
+  return utf8_mode_ ? Cp1252ToUtf8(text) : std::string(text);
+}
+
+std::string_view IniFile::Own(std::string text) { return owned_.emplace_back(std::move(text)); }
+
+int64_t IniFile::FindGroup(std::string_view name) const {
+  if (!group_index_valid_) {
+    group_index_.clear();
+    for (size_t i = 0; i < lines_.size(); ++i) {
+      if (lines_[i].kind == LineKind::kGroup) {
+        group_index_.try_emplace(FoldCaseAZ(lines_[i].name), static_cast<int64_t>(i));
+      }
+    }
+    group_index_valid_ = true;
+  }
+  auto it = group_index_.find(FoldCaseAZ(FromCaller(name)));
+  return it == group_index_.end() ? kNone : it->second;
+}
+
+int64_t IniFile::FindKey(std::string_view key) const {
+  if (!is_open_ || group_missing_) return kNone;
+  std::string wanted = FromCaller(key);
+  for (size_t i = static_cast<size_t>(current_group_ + 1); i < lines_.size(); ++i) {
+    const Line& line = lines_[i];
+    if (line.kind == LineKind::kGroup) break;
+    if (line.kind == LineKind::kKey && EqualsIgnoreCaseAZ(line.name, wanted)) {
+      return static_cast<int64_t>(i);
+    }
+  }
+  return kNone;
+}
+
+size_t IniFile::EndOfCurrentGroup() const {
+  size_t i = static_cast<size_t>(current_group_ + 1);
+  while (i < lines_.size() && lines_[i].kind != LineKind::kGroup) ++i;
+  return i;
+}
+
+bool IniFile::SelectGroup(std::string_view name) {
+  key_cursor_ = kNone;
+  if (name.empty()) {
+    current_group_ = kNone;
+    group_missing_ = false;
+    return true;
+  }
+  int64_t found = is_open_ ? FindGroup(name) : kNone;
+  if (found == kNone) {
+    group_missing_ = true;
+    pending_group_ = std::string(name);
+    return false;
+  }
+  current_group_ = found;
+  group_missing_ = false;
+  return true;
+}
+
+bool IniFile::FirstGroup() {
+  group_cursor_ = kNone;
+  return is_open_;
+}
+
+bool IniFile::NextGroup() {
+  if (!is_open_) return false;
+  for (size_t i = static_cast<size_t>(group_cursor_ + 1); i < lines_.size(); ++i) {
+    if (lines_[i].kind == LineKind::kGroup) {
+      group_cursor_ = static_cast<int64_t>(i);
+      current_group_ = group_cursor_;
+      group_missing_ = false;
+      key_cursor_ = kNone;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string IniFile::GroupName() const {
+  if (group_cursor_ == kNone) return {};
+  return ToCaller(lines_[static_cast<size_t>(group_cursor_)].name);
+}
+
+bool IniFile::FirstKey() {
+  key_cursor_ = kNone;
+  return is_open_ && !group_missing_;
+}
+
+bool IniFile::NextKey() {
+  if (!is_open_ || group_missing_) return false;
+  size_t start = static_cast<size_t>((key_cursor_ == kNone ? current_group_ : key_cursor_) + 1);
+  for (size_t i = start; i < lines_.size(); ++i) {
+    if (lines_[i].kind == LineKind::kGroup) return false;
+    if (lines_[i].kind == LineKind::kKey) {
+      key_cursor_ = static_cast<int64_t>(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string IniFile::KeyName() const {
+  if (key_cursor_ == kNone) return {};
+  return ToCaller(lines_[static_cast<size_t>(key_cursor_)].name);
+}
+
+std::string IniFile::KeyValue() const {
+  if (key_cursor_ == kNone) return {};
+  return ToCaller(TrimBlanks(lines_[static_cast<size_t>(key_cursor_)].value));
+}
+
+std::string IniFile::ReadString(std::string_view key, std::string_view default_value) const {
+  int64_t found = FindKey(key);
+  if (found == kNone) return std::string(default_value);
+  return ToCaller(TrimBlanks(lines_[static_cast<size_t>(found)].value));
+}
+
+int64_t IniFile::ReadLong(std::string_view key, int64_t default_value) const {
+  int64_t found = FindKey(key);
+  if (found == kNone) return default_value;
+  return LeadingDecimal(TrimBlanks(lines_[static_cast<size_t>(found)].value));
+}
+
+void IniFile::EnsureWritableGroup() {
+  if (!group_missing_) return;
+  lines_.push_back({LineKind::kGroup, Own(FromCaller(pending_group_)), {}});
+  current_group_ = static_cast<int64_t>(lines_.size() - 1);
+  group_missing_ = false;
+  InvalidateIndex();
+}
+
+void IniFile::WriteString(std::string_view key, std::string_view value) {
+  if (!is_open_) return;
+  EnsureWritableGroup();
+  modified_ = true;
+  int64_t found = FindKey(key);
+  if (found != kNone) {
+    Line& line = lines_[static_cast<size_t>(found)];
+    line.name = Own(FromCaller(key));
+    line.value = Own(FromCaller(value));
+    return;
+  }
+  size_t at = EndOfCurrentGroup();
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
+                {LineKind::kKey, Own(FromCaller(key)), Own(FromCaller(value))});
+  auto shift = [at](int64_t& index) {
+    if (index != kNone && static_cast<size_t>(index) >= at) ++index;
+  };
+  shift(group_cursor_);
+  shift(key_cursor_);
+  InvalidateIndex();
+}
+
+void IniFile::WriteLong(std::string_view key, int64_t value) {
+  WriteString(key, std::to_string(value));
+}
+
+bool IniFile::RemoveGroup(std::string_view name) {
+  if (!is_open_) return false;
+  int64_t found = FindGroup(name);
+  if (found == kNone) return false;
+  size_t first = static_cast<size_t>(found);
+  size_t last = first + 1;
+  while (last < lines_.size() && lines_[last].kind != LineKind::kGroup) ++last;
+  if (current_group_ == found) {
+    // Later writes go to a group of that name again, created at the end.
+    pending_group_ = std::string(ToCaller(lines_[first].name));
+    group_missing_ = true;
+    current_group_ = kNone;
+  }
+  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(first),
+               lines_.begin() + static_cast<std::ptrdiff_t>(last));
+  size_t removed = last - first;
+  auto shift = [first, removed](int64_t& index) {
+    if (index == kNone || static_cast<size_t>(index) < first) return;
+    index = static_cast<size_t>(index) >= first + removed ? index - static_cast<int64_t>(removed)
+                                                          : static_cast<int64_t>(first) - 1;
+  };
+  shift(current_group_);
+  shift(group_cursor_);
+  key_cursor_ = kNone;
+  modified_ = true;
+  InvalidateIndex();
+  return true;
+}
+
+std::string IniFile::Serialize() const {
+  std::string out;
+  size_t estimate = 3;
+  for (const Line& line : lines_) estimate += line.name.size() + line.value.size() + 6;
+  out.reserve(estimate);
+  if (utf8_mode_) out += kBom;
+  for (const Line& line : lines_) {
+    switch (line.kind) {
+      case LineKind::kGroup:
+        out += '[';
+        out += line.name;
+        out += ']';
+        break;
+      case LineKind::kComment:
+        out += "; ";
+        out += line.name;
+        break;
+      case LineKind::kKey:
+        out += line.name;
+        out += " = ";
+        out += line.value;
+        break;
+    }
+    out += "\r\n";
+  }
+  return out;
+}
+
+}  // namespace wunt
