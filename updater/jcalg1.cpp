@@ -1,0 +1,229 @@
+#include "updater/jcalg1.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace wunt {
+namespace {
+
+uint32_t LoadLe32(const unsigned char* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+// Bits come MSB-first out of little-endian 32-bit words. The accumulator keeps
+// the unread bits left-aligned so that most reads need no reload. A read past
+// the last whole word sets `failed` and yields zero bits, which steers every
+// loop of the decoder towards its end; the caller checks `failed` per token.
+class BitReader {
+ public:
+  BitReader(const unsigned char* begin, const unsigned char* end) : next_(begin), end_(end) {}
+
+  bool failed() const { return failed_; }
+
+  uint32_t Bit() {
+    if (avail_ == 0 && !Refill(1)) return 0;
+    uint32_t bit = static_cast<uint32_t>(acc_ >> 63);
+    acc_ <<= 1;
+    --avail_;
+    return bit;
+  }
+
+  // 0 to 32 bits, most significant first.
+  uint32_t Bits(int count) {
+    if (count == 0) return 0;
+    if (avail_ < count && !Refill(count)) return 0;
+    uint32_t value = static_cast<uint32_t>(acc_ >> (64 - count));
+    acc_ <<= count;
+    avail_ -= count;
+    return value;
+  }
+
+  // Values of 2 and more; longer than 32 bits is no valid stream of ours.
+  uint64_t Gamma() {
+    uint64_t value = 1;
+    for (;;) {
+      uint32_t pair = Bits(2);
+      value = value * 2 + (pair >> 1);
+      if ((pair & 1) == 0) return value;
+      if (value >= (uint64_t{1} << 32)) {
+        failed_ = true;
+        return 0;
+      }
+    }
+  }
+
+ private:
+  bool Refill(int needed) {
+    while (avail_ <= 32 && end_ - next_ >= 4) {
+      acc_ |= uint64_t{LoadLe32(next_)} << (32 - avail_);
+      next_ += 4;
+      avail_ += 32;
+    }
+    if (avail_ >= needed) return true;
+    failed_ = true;
+    return false;
+  }
+
+  const unsigned char* next_;
+  const unsigned char* end_;
+  uint64_t acc_ = 0;
+  int avail_ = 0;
+  bool failed_ = false;
+};
+
+uint64_t LengthBonus(uint64_t offset) {
+  if (offset < 128) return 4;
+  if (offset < 0x27F) return 0;
+  if (offset < 0x37FF) return 1;
+  if (offset < 0x10000) return 2;
+  return 3;
+}
+
+// Output that grows towards the declared size only as it is produced, so a
+// tiny stream that claims a huge size costs nothing until it delivers.
+class Output {
+ public:
+  Output(uint64_t size, size_t stored) : size_(size) {
+    uint64_t first = std::max<uint64_t>(uint64_t{1} << 20, uint64_t{stored} * 16);
+    bytes_.resize(std::min(size_, first));
+  }
+
+  bool Put(char byte) {
+    if (pos_ == bytes_.size() && !Grow(1)) return false;
+    bytes_[pos_++] = byte;
+    return true;
+  }
+
+  bool Copy(uint64_t offset, uint64_t length) {
+    if (offset == 0 || offset > pos_) return false;
+    if (length > bytes_.size() - pos_ && !Grow(length)) return false;
+    char* dst = bytes_.data() + pos_;
+    const char* src = dst - offset;
+    if (offset >= length) {
+      std::memcpy(dst, src, length);
+    } else {
+      // Overlapping copies repeat the last `offset` bytes.
+      for (uint64_t i = 0; i < length; ++i) dst[i] = src[i];
+    }
+    pos_ += length;
+    return true;
+  }
+
+  uint64_t pos() const { return pos_; }
+  std::string Take() {
+    bytes_.resize(pos_);
+    return std::move(bytes_);
+  }
+
+ private:
+  bool Grow(uint64_t needed) {
+    if (needed > size_ - pos_) return false;
+    uint64_t target =
+        std::max<uint64_t>(pos_ + needed, std::min<uint64_t>(size_, bytes_.size() * 2));
+    bytes_.resize(target);
+    return true;
+  }
+
+  uint64_t size_;
+  uint64_t pos_ = 0;
+  std::string bytes_;
+};
+
+}  // namespace
+
+uint32_t Jcalg1Checksum(std::string_view data) {
+  if (data.size() < 4) return 0;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+  uint32_t sum = 0;
+  auto mix = [&sum](uint32_t word) {
+    sum += word;
+    sum ^= std::rotl(word, 1) + 1;
+  };
+  size_t whole = data.size() / 4;
+  for (size_t i = 0; i < whole; ++i) mix(LoadLe32(bytes + 4 * i));
+  if (data.size() % 4 != 0) mix(LoadLe32(bytes + data.size() - 4));
+  return sum;
+}
+
+std::optional<uint32_t> Jcalg1DeclaredSize(std::string_view stream) {
+  if (stream.size() < kJcalg1HeaderSize || stream[0] != 'J' || stream[1] != 'C') {
+    return std::nullopt;
+  }
+  return LoadLe32(reinterpret_cast<const unsigned char*>(stream.data()) + 2);
+}
+
+std::optional<std::string> DecodeJcalg1(std::string_view stream, uint64_t max_output) {
+  std::optional<uint32_t> declared = Jcalg1DeclaredSize(stream);
+  if (!declared || *declared > max_output) return std::nullopt;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(stream.data());
+  uint32_t checksum = LoadLe32(bytes + 6);
+
+  BitReader in(bytes + kJcalg1HeaderSize, bytes + stream.size());
+  Output out(*declared, stream.size());
+  uint64_t last_offset = 1;
+  int base = 8;
+  int literal_width = 8;
+  uint32_t literal_min = 0;
+
+  for (;;) {
+    if (in.failed()) return std::nullopt;
+    if (in.Bit()) {
+      uint32_t value = in.Bits(literal_width);
+      if (!out.Put(static_cast<char>((value + literal_min) & 0xFF))) return std::nullopt;
+      continue;
+    }
+    if (in.Bit()) {
+      uint64_t high = in.Gamma();
+      uint64_t length;
+      if (high == 2) {
+        length = in.Gamma();
+      } else {
+        uint64_t offset = ((high - 3) << base) | in.Bits(base);
+        last_offset = offset;
+        length = in.Gamma() + LengthBonus(offset);
+      }
+      if (in.failed() || !out.Copy(last_offset, length)) return std::nullopt;
+      continue;
+    }
+    if (!in.Bit()) {
+      uint32_t distance = in.Bits(7);
+      uint32_t k = in.Bits(2);
+      if (in.failed()) return std::nullopt;
+      if (distance != 0) {
+        last_offset = distance;
+        if (!out.Copy(distance, k + 2)) return std::nullopt;
+      } else if (k == 0) {
+        break;
+      } else {
+        base = static_cast<int>(in.Bits(static_cast<int>(k) + 3));
+        // Wider offsets than 32 bits cannot address any output we accept.
+        if (base > 32) return std::nullopt;
+      }
+      continue;
+    }
+    uint32_t v = in.Bits(4);
+    if (v == 1) {
+      if (!out.Put(0)) return std::nullopt;
+    } else if (v >= 2) {
+      if (in.failed() || !out.Copy(v - 1, 1)) return std::nullopt;
+    } else if (!in.Bit()) {
+      uint32_t wide = in.Bit();
+      literal_width = 7 + static_cast<int>(wide);
+      literal_min = wide ? 0 : in.Bits(8);
+    } else {
+      do {
+        for (int i = 0; i < 256; ++i) {
+          uint32_t byte = in.Bits(8);
+          if (in.failed() || !out.Put(static_cast<char>(byte))) return std::nullopt;
+        }
+      } while (in.Bit());
+    }
+  }
+  if (out.pos() != *declared) return std::nullopt;
+  std::string result = out.Take();
+  if (checksum != 0 && Jcalg1Checksum(result) != checksum) return std::nullopt;
+  return result;
+}
+
+}  // namespace wunt
