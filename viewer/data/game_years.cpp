@@ -1,0 +1,240 @@
+#include "viewer/data/game_years.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include "common/file_util.h"
+#include "common/ini_file.h"
+#include "common/text.h"
+
+namespace wunt {
+namespace {
+
+constexpr std::string_view kFileErrorTitle = "Dateifehler";
+constexpr std::string_view kIdListErrorText = "Fehler beim laden einer IDListe";
+
+struct PendingList {
+  size_t record;
+  int field;
+};
+
+// Pass 1: one record per main group, every line stored by its field type.
+// Returns the IDList fields whose IDs still have to be read, each once.
+std::vector<PendingList> ReadMainGroups(const IniFile& ini, EntityTable& table, MessageSink& sink) {
+  std::vector<PendingList> pending;
+  bool in_entity = false;
+  size_t record = 0;
+  const bool utf8 = ini.utf8_mode();
+  for (const IniFile::Line& line : ini.lines()) {
+    if (line.kind == IniFile::LineKind::kGroup) {
+      in_entity = line.name.find('_') == std::string_view::npos;
+      if (in_entity) record = table.AddRecord();
+      continue;
+    }
+    if (!in_entity || line.kind != IniFile::LineKind::kKey) continue;
+    const int64_t field = LeadingNumber(line.name);
+    const std::string_view value = TrimTrailingBlanks(line.value);
+    int type;
+    if (utf8) {
+      type = StoreFieldValue(table, record, field, Utf8ToCp1252(value), sink);
+    } else {
+      type = StoreFieldValue(table, record, field, value, sink);
+    }
+    if (type != kFieldIdList) continue;
+    const int f = static_cast<int>(field);
+    // A repeated count line must not read the detail group twice.
+    // Entries of the current record are the last ones, so the search stops
+    // at the first entry of an earlier record.
+    bool known = false;
+    for (auto it = pending.rbegin(); it != pending.rend() && it->record == record; ++it) {
+      known = known || it->field == f;
+    }
+    if (!known) pending.push_back({record, f});
+  }
+  return pending;
+}
+
+// Pass 2: the IDs of one IDList field from its detail group. Without the
+// group the field keeps its count and has no list.
+void ReadDetailGroup(IniFile& ini, EntityTable& table, const PendingList& pending,
+                     std::vector<int32_t>& ids, MessageSink& sink) {
+  SilentMessageSink quiet;  // field 0 exists whenever an IDList field does
+  std::string group = FieldText(table, pending.record, 0, quiet);
+  group += '_';
+  group += table.schema()[static_cast<size_t>(pending.field)].name;
+  if (!ini.SelectGroup(group)) return;
+  const int64_t count = table.Slot(pending.record, pending.field);
+  ids.clear();
+  const std::vector<IniFile::Line>& lines = ini.lines();
+  for (size_t i = static_cast<size_t>(ini.current_group()) + 1;
+       i < lines.size() && static_cast<int64_t>(ids.size()) < count; ++i) {
+    if (lines[i].kind == IniFile::LineKind::kGroup) break;
+    if (lines[i].kind != IniFile::LineKind::kKey) continue;
+    ids.push_back(static_cast<int32_t>(LeadingNumber(lines[i].value)));
+  }
+  // A short group keeps the IDs it has: padding it would count a park twice
+  // in its company's sums. One message per list, however large the claim.
+  if (static_cast<int64_t>(ids.size()) < count) sink.ShowMessage(kFileErrorTitle, kIdListErrorText);
+  table.SetIdList(pending.record, pending.field, ids);
+}
+
+EntityTable LoadFromIni(IniFile& ini, SharedSchema schema, MessageSink& sink) {
+  EntityTable table(std::move(schema));
+  std::vector<PendingList> pending = ReadMainGroups(ini, table, sink);
+  std::vector<int32_t> ids;
+  for (const PendingList& p : pending) ReadDetailGroup(ini, table, p, ids, sink);
+  table.BuildIdIndex();
+  return table;
+}
+
+// Messages of a year loaded on a worker, replayed later in load order.
+class DeferredSink : public MessageSink {
+ public:
+  void ShowMessage(std::string_view title, std::string_view text) override {
+    messages_.emplace_back(std::string(title), std::string(text));
+  }
+  void ReplayTo(MessageSink& sink) const {
+    for (const auto& [title, text] : messages_) sink.ShowMessage(title, text);
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> messages_;
+};
+
+void LoadOneYear(const std::filesystem::path& season_folder, const SharedSchema& park_fields,
+                 const SharedSchema& company_fields, size_t country_count, GameYear& year,
+                 MessageSink& sink) {
+  const std::filesystem::path folder = YearFolder(season_folder, year.year);
+  year.parks = LoadEntityFile(folder / "Park.ini", park_fields, sink);
+  year.companies = LoadEntityFile(folder / "Company.ini", company_fields, sink);
+  year.country_parks = BuildCountryParkLists(year.parks, country_count);
+}
+
+}  // namespace
+
+const GameYear* SeasonData::FindYear(int32_t year) const {
+  auto it = std::lower_bound(years.begin(), years.end(), year,
+                             [](const GameYear& y, int32_t key) { return y.year < key; });
+  return it != years.end() && it->year == year ? &*it : nullptr;
+}
+
+std::vector<int32_t> ListGameYears(const std::filesystem::path& season_folder) {
+  std::vector<int32_t> years;
+  std::error_code ec;
+  std::filesystem::directory_iterator it(season_folder, ec);
+  if (ec) return years;
+  for (const auto& entry : it) {
+    std::error_code type_ec;
+    if (!entry.is_directory(type_ec)) continue;
+    const int32_t year = static_cast<int32_t>(LeadingNumber(entry.path().filename().string()));
+    if (year != 0) years.push_back(year);
+  }
+  std::sort(years.begin(), years.end());
+  // "2009" and "02009" name the same year; loading it twice would list
+  // every park of it twice.
+  years.erase(std::unique(years.begin(), years.end()), years.end());
+  return years;
+}
+
+std::filesystem::path YearFolder(const std::filesystem::path& season_folder, int32_t year) {
+  return season_folder / std::to_string(year);
+}
+
+EntityTable LoadEntityFile(const std::filesystem::path& file, SharedSchema schema,
+                           MessageSink& sink) {
+  std::optional<std::string> bytes = ReadWholeFile(file);
+  if (!bytes) return EntityTable(std::move(schema));
+  return LoadEntityBytes(std::move(*bytes), std::move(schema), sink);
+}
+
+EntityTable LoadEntityBytes(std::string bytes, SharedSchema schema, MessageSink& sink) {
+  IniFile ini;
+  ini.OpenIniFromBytes(std::move(bytes));
+  return LoadFromIni(ini, std::move(schema), sink);
+}
+
+std::vector<std::vector<int32_t>> BuildCountryParkLists(const EntityTable& parks,
+                                                        size_t country_count) {
+  // One pass over the parks, each dropped into its country's list: the
+  // order inside a list stays park order.
+  std::vector<std::vector<int32_t>> lists(country_count);
+  for (size_t r = 0; r < parks.size(); ++r) {
+    const int64_t position = parks.Number(r, kParkFieldCountry);
+    if (position >= 1 && static_cast<uint64_t>(position) <= country_count) {
+      lists[static_cast<size_t>(position - 1)].push_back(parks.Id(r));
+    }
+  }
+  return lists;
+}
+
+std::array<std::string, 5> ProgressYearLabels(const std::vector<int32_t>& years, size_t current) {
+  std::array<std::string, 5> labels;
+  for (int i = 0; i < 5; ++i) {
+    const int64_t at = static_cast<int64_t>(current) + i - 2;
+    if (at >= 0 && at < static_cast<int64_t>(years.size())) {
+      labels[static_cast<size_t>(i)] = std::to_string(years[static_cast<size_t>(at)]);
+    }
+  }
+  return labels;
+}
+
+bool LoadSeasonYears(const std::filesystem::path& season_folder, int32_t season,
+                     const DataFieldList& park_fields, const DataFieldList& company_fields,
+                     size_t country_count, SeasonData& data, MessageSink& sink,
+                     const LoadSeasonOptions& options) {
+  const std::vector<int32_t> numbers = ListGameYears(season_folder);
+  if (numbers.empty()) return false;
+
+  SeasonData loaded;
+  loaded.season = season;
+  loaded.park_fields = MakeSchema(park_fields);
+  loaded.company_fields = MakeSchema(company_fields);
+  loaded.lowest_year = numbers.front();
+  loaded.highest_year = numbers.back();
+  loaded.years.resize(numbers.size());
+  for (size_t i = 0; i < numbers.size(); ++i) loaded.years[i].year = numbers[i];
+  const int32_t maximum = static_cast<int32_t>(int64_t{numbers.back()} - numbers.front() + 1);
+
+  // Years are independent: workers take them in order and the calling
+  // thread reports progress and replays messages in year order, so the
+  // result is the same as loading one after another.
+  std::vector<DeferredSink> year_messages(numbers.size());
+  std::vector<char> done(numbers.size(), 0);
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    for (size_t i = next++; i < numbers.size(); i = next++) {
+      LoadOneYear(season_folder, loaded.park_fields, loaded.company_fields, country_count,
+                  loaded.years[i], year_messages[i]);
+      std::lock_guard lock(mutex);
+      done[i] = 1;
+      finished.notify_all();
+    }
+  };
+  unsigned threads = options.threads;
+  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+  threads = static_cast<unsigned>(std::min<size_t>(threads, numbers.size()));
+  std::vector<std::thread> workers;
+  for (unsigned t = 0; t < threads; ++t) workers.emplace_back(work);
+
+  for (size_t i = 0; i < numbers.size(); ++i) {
+    if (options.progress) {
+      options.progress({numbers[i], i + 1, maximum, ProgressYearLabels(numbers, i)});
+    }
+    {
+      std::unique_lock lock(mutex);
+      finished.wait(lock, [&] { return done[i] != 0; });
+    }
+    year_messages[i].ReplayTo(sink);
+  }
+  for (std::thread& worker : workers) worker.join();
+  data = std::move(loaded);
+  return true;
+}
+
+}  // namespace wunt
