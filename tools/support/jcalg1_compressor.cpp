@@ -200,4 +200,14 @@ std::string CompressJcalg1(std::string_view data) {
          Compressor(data).Run();
 }
 
+std::string MakeArchiveEntry(std::string_view data) {
+  std::string stream = CompressJcalg1(data);
+  std::string_view stored = stream.size() < data.size() ? std::string_view(stream) : data;
+  std::string entry;
+  AppendLe32(entry, static_cast<uint32_t>(data.size()));
+  AppendLe32(entry, static_cast<uint32_t>(stored.size()));
+  entry += stored;
+  return entry;
+}
+
 }  // namespace wunt

@@ -28,6 +28,10 @@ class Jcalg1BitWriter {
 // A whole stream: header with the size and checksum of `data`, then tokens.
 std::string CompressJcalg1(std::string_view data);
 
+// One game-year archive entry: sizes and the compressed stream, or the plain
+// bytes when compressing would not make them smaller (equal sizes mean plain).
+std::string MakeArchiveEntry(std::string_view data);
+
 // A header for hand-made token streams.
 std::string Jcalg1Header(uint32_t size, uint32_t checksum);
 

@@ -1,0 +1,40 @@
+#pragma once
+// Game-year archives as the update server sends them: a sequence of entries,
+// each a little-endian uncompressed size, a stored size and the stored bytes
+// (plain when both sizes agree, otherwise a compressed stream). The first
+// three entries are Park.ini, Company.ini and Attraction.ini.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "updater/jcalg1.h"
+
+namespace wunt {
+
+inline constexpr size_t kArchiveEntryHeaderSize = 8;
+
+// The entry at `*offset` (expanded), advancing `*offset` past it; nothing when
+// no whole entry is there or it does not expand to its uncompressed size.
+std::optional<std::string> ReadArchiveEntry(std::string_view archive, size_t* offset,
+                                            uint64_t max_size = kJcalg1MaxOutput);
+
+// The three data files of a game year, in the order Park, Company, Attraction.
+using GameYearFiles = std::array<std::string, 3>;
+inline constexpr std::array<const char*, 3> kGameYearFileNames = {"Park.ini", "Company.ini",
+                                                                  "Attraction.ini"};
+
+std::optional<GameYearFiles> DecodeGameYearArchive(std::string_view archive,
+                                                   uint64_t max_size = kJcalg1MaxOutput);
+
+// Writes the year's three data files from the archive file. Nothing is
+// touched unless the whole archive decodes; the files go in through
+// temporary names with Park.ini last, since its presence marks the year as
+// downloaded. The season folder must exist; the year folder is created.
+bool UnpackGameYear(const std::filesystem::path& year_folder,
+                    const std::filesystem::path& archive_path);
+
+}  // namespace wunt
