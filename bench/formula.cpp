@@ -1,0 +1,108 @@
+// Parse + evaluate of assembled formula texts: our engine against muparser
+// setting and evaluating the same texts, in the same run.
+//   build/bench/bench_formula
+#include "viewer/calc/formula.h"
+
+#include <benchmark/benchmark.h>
+#include <muParser.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Sample {
+  const char* label;
+  std::string text;
+};
+
+std::string FortyOneTokens() {
+  // 21 numbers and 20 operator tokens, as the value computation assembles them
+  // from a calculation with parentheses and several field sums.
+  return "(1234567+89012)/(345*12)+678.5*2-99/3+(4567-123)*2/7+15^2-(8+9)*10/"
+         "(44-4)+123456*3-777/7+(65536-1024)*0.5";
+}
+
+const std::vector<Sample>& Samples() {
+  static const std::vector<Sample> samples = {
+      {"short", "1234/5+678*2"},
+      {"parens", "(12.5+3)*4-7/2^2+100"},
+      {"41tokens", FortyOneTokens()},
+  };
+  return samples;
+}
+
+void BM_Ours(benchmark::State& state) {
+  const std::string& text = Samples()[state.range(0)].text;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(wunt::EvaluateFormula(text));
+  }
+  state.SetLabel(Samples()[state.range(0)].label);
+}
+
+void BM_Muparser(benchmark::State& state) {
+  const std::string& text = Samples()[state.range(0)].text;
+  mu::Parser parser;
+  for (auto _ : state) {
+    parser.SetExpr(text);
+    benchmark::DoNotOptimize(parser.Eval());
+  }
+  state.SetLabel(Samples()[state.range(0)].label);
+}
+
+BENCHMARK(BM_Ours)->DenseRange(0, 2);
+BENCHMARK(BM_Muparser)->DenseRange(0, 2);
+
+// Prints the usual table, then muparser's time divided by ours per sample.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      const std::string name = run.benchmark_name();
+      auto& entry = times_[run.report_label];
+      (name.rfind("BM_Ours", 0) == 0 ? entry.first : entry.second) = run.GetAdjustedRealTime();
+    }
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    for (const auto& [label, times] : times_) {
+      if (times.first > 0 && times.second > 0) {
+        std::printf("ratio %-9s ours %8.1f ns  muparser %9.1f ns  muparser/ours %6.1fx\n",
+                    label.c_str(), times.first, times.second, times.second / times.first);
+      }
+    }
+  }
+
+ private:
+  std::map<std::string, std::pair<double, double>> times_;
+};
+
+// Both engines must agree before their speed is worth comparing.
+bool SamplesAgree() {
+  bool ok = true;
+  for (const Sample& sample : Samples()) {
+    mu::Parser parser;
+    parser.SetExpr(sample.text);
+    const double theirs = parser.Eval();
+    const double ours = wunt::EvaluateFormula(sample.text);
+    if (std::abs(theirs - ours) > 1e-4 * std::max(1.0, std::abs(theirs))) {
+      std::printf("mismatch on %s: ours %.9g, muparser %.9g\n", sample.label, ours, theirs);
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (!SamplesAgree()) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
