@@ -1,0 +1,32 @@
+#pragma once
+// German number display: "." between thousands, "," before decimals. Both
+// formatters work on decimal text only, so no value is ever rounded through a
+// float.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "viewer/calc/calculations.h"
+
+namespace wunt {
+
+// 1234567 gives "1.234.567", -1234 gives "-1.234".
+std::string FormatThousands(int64_t value);
+
+// One computed value as its definition asks, followed by a blank and the
+// unit (the blank stays when the unit is empty). The display format is a
+// row of operations, an operator character followed by a number n of k
+// digits (n is meant to be 10, 100, 1000 ...):
+//   "/n"      shift the decimal point left by k - 1 digits (a second "/"
+//             shifts further)
+//   "*n" "+n" append k - 1 zeros (the last such operation counts); together
+//             with "/" this multiplies after the shift, moving fraction
+//             digits in front of the comma
+//   "-n"      drop k - 1 digits, rounding halves away from zero
+// Any other character is skipped with its number. Only the digits of n
+// count, so leading zeros are read as further operations.
+std::string FormatValue(int64_t value, std::string_view display_format, std::string_view unit);
+std::string FormatValue(int64_t value, const ValueDefinition& definition);
+
+}  // namespace wunt
