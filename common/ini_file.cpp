@@ -105,8 +105,8 @@ void IniFile::Parse() {
   while (p < end) {
     while (p < end && (*p == '\r' || *p == '\n')) ++p;
     if (p == end) break;
-    if (next_lf < p) next_lf = find(p, '\n');
-    if (next_cr < p) next_cr = find(p, '\r');
+    if (next_lf <= p) next_lf = find(p, '\n');
+    if (next_cr <= p) next_cr = find(p, '\r');
     const char* line_end = next_lf < next_cr ? next_lf : next_cr;
     const char* s = p;
     p = line_end;
