@@ -1,0 +1,86 @@
+#include "viewer/data/translation.h"
+
+#include <cmath>
+
+#include "common/ini_file.h"
+#include "common/text.h"
+
+namespace wunt {
+namespace {
+
+std::filesystem::path TranslationFile(const std::filesystem::path& season_folder) {
+  return season_folder / "Translation.txt";
+}
+
+}  // namespace
+
+std::vector<NameTableEntry> LoadNameTable(const std::filesystem::path& season_folder) {
+  std::vector<NameTableEntry> table;
+  IniFile ini;
+  if (!ini.OpenIni(TranslationFile(season_folder))) return table;
+  ini.SelectGroup("");
+  if (ini.FirstKey()) {
+    while (ini.NextKey()) table.push_back({ini.KeyName(), ini.KeyValue()});
+  }
+  return table;
+}
+
+std::string TranslateToDisplay(std::string text, const std::vector<NameTableEntry>& table) {
+  for (const NameTableEntry& entry : table) {
+    text = ReplaceAll(text, entry.internal_name, "\"" + entry.display_text + "\"");
+  }
+  return text;
+}
+
+std::string TranslateToInternal(std::string text, const std::vector<NameTableEntry>& table) {
+  for (const NameTableEntry& entry : table) {
+    text = ReplaceAll(text, "\"" + entry.display_text + "\"", entry.internal_name);
+  }
+  return text;
+}
+
+int LoadCountries(const std::filesystem::path& season_folder, int year_count,
+                  ValueList& countries) {
+  countries.clear();
+  IniFile ini;
+  if (!ini.OpenIni(TranslationFile(season_folder)) || !ini.SelectGroup("Countrys")) return 0;
+  if (ini.FirstKey()) {
+    while (ini.NextKey()) {
+      ValueRecord& country = countries.emplace_back();
+      country.id = static_cast<int32_t>(LeadingNumber(ini.KeyName()));
+      country.name = ini.KeyValue();
+      if (year_count > 0) country.year_values.resize(static_cast<size_t>(year_count));
+    }
+  }
+  return static_cast<int>(countries.size());
+}
+
+ColorEntry MakeColorEntry(uint32_t color) {
+  uint32_t red = color & 0xFF;
+  uint32_t green = (color >> 8) & 0xFF;
+  uint32_t blue = (color >> 16) & 0xFF;
+  auto lighten = [](uint32_t x) { return x + (255.0 - x) * 0.6; };
+  // Green and blue are truncated, red is rounded: the palette the game's
+  // diagrams were tuned with comes out of exactly this arithmetic.
+  double light = static_cast<uint32_t>(lighten(blue)) * 65536.0 +
+                 static_cast<uint32_t>(lighten(green)) * 256.0 + lighten(red);
+  ColorEntry entry;
+  entry.base = color;
+  entry.light = static_cast<uint32_t>(std::lround(light));
+  entry.dark = (red / 2) + (green / 2) * 256 + (blue / 2) * 65536;
+  return entry;
+}
+
+int LoadColors(const std::filesystem::path& season_folder, std::vector<ColorEntry>& colors) {
+  colors.clear();
+  IniFile ini;
+  if (!ini.OpenIni(TranslationFile(season_folder)) || !ini.SelectGroup("Colors")) return 0;
+  if (ini.FirstKey()) {
+    while (ini.NextKey()) {
+      colors.push_back(MakeColorEntry(static_cast<uint32_t>(LeadingNumber(ini.KeyValue()))));
+    }
+  }
+  return static_cast<int>(colors.size());
+}
+
+}  // namespace wunt
