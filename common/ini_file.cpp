@@ -4,6 +4,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/file_util.h"
 #include "common/text.h"
 
@@ -27,8 +31,7 @@ void IniFile::Reset() {
   buffer_.clear();
   buffer_.shrink_to_fit();
   owned_.clear();
-  lines_.clear();
-  lines_.shrink_to_fit();
+  lines_.clear();  // keeps its capacity: loaders reuse one object for many files
   current_group_ = kNone;
   group_missing_ = false;
   pending_group_.clear();
@@ -85,6 +88,32 @@ bool IniFile::CloseIni() {
   return ok;
 }
 
+namespace {
+
+// First of the bytes `a`, `b` or `c` in [p, end), or end. Lines in data files
+// are short, so a 16-byte vector step beats calling memchr per delimiter.
+inline const char* FindFirstOf(const char* p, const char* end, char a, char b, char c) {
+#if defined(__SSE2__)
+  const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c);
+  while (end - p >= 16) {
+    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, va), _mm_cmpeq_epi8(chunk, vb)),
+                                _mm_cmpeq_epi8(chunk, vc));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+    if (mask != 0) return p + __builtin_ctz(mask);
+    p += 16;
+  }
+#endif
+  while (p < end && *p != a && *p != b && *p != c) ++p;
+  return p;
+}
+
+inline const char* FindLineEnd(const char* p, const char* end) {
+  return FindFirstOf(p, end, '\r', '\n', '\n');
+}
+
+}  // namespace
+
 void IniFile::Parse() {
   std::string_view text = buffer_;
   if (text.size() > 2 && text.substr(0, 3) == kBom) {
@@ -93,43 +122,32 @@ void IniFile::Parse() {
   }
   const char* p = text.data();
   const char* const end = p + text.size();
-  lines_.reserve(text.size() / 24);
-  // Positions of the next CR and LF, found with memchr and cached, so that
-  // files with only one kind of line end stay linear.
-  const char* next_lf = p;
-  const char* next_cr = p;
-  auto find = [end](const char* from, char c) {
-    const void* hit = std::memchr(from, c, static_cast<size_t>(end - from));
-    return hit ? static_cast<const char*>(hit) : end;
-  };
+  if (lines_.capacity() < text.size() / 24) lines_.reserve(text.size() / 24);
   while (p < end) {
-    while (p < end && (*p == '\r' || *p == '\n')) ++p;
+    while (p < end && (*p == '\r' || *p == '\n' || IsBlank(*p))) ++p;
     if (p == end) break;
-    if (next_lf <= p) next_lf = find(p, '\n');
-    if (next_cr <= p) next_cr = find(p, '\r');
-    const char* line_end = next_lf < next_cr ? next_lf : next_cr;
     const char* s = p;
-    p = line_end;
-    while (s < line_end && IsBlank(*s)) ++s;
-    if (s == line_end) continue;
     if (*s == ';') {
+      p = FindLineEnd(s, end);
       ++s;
-      if (s < line_end && *s == ' ') ++s;
-      lines_.push_back({LineKind::kComment, std::string_view(s, line_end - s), {}});
+      if (s < p && *s == ' ') ++s;
+      lines_.push_back({LineKind::kComment, std::string_view(s, p - s), {}});
     } else if (*s == '[') {
+      p = FindLineEnd(s, end);
       ++s;
-      const void* close = std::memchr(s, ']', static_cast<size_t>(line_end - s));
-      const char* name_end = close ? static_cast<const char*>(close) : line_end;
+      const void* close = std::memchr(s, ']', static_cast<size_t>(p - s));
+      const char* name_end = close ? static_cast<const char*>(close) : p;
       lines_.push_back({LineKind::kGroup, std::string_view(s, name_end - s), {}});
     } else {
-      const void* eq = std::memchr(s, '=', static_cast<size_t>(line_end - s));
-      const char* name_end = eq ? static_cast<const char*>(eq) : line_end;
-      std::string_view name = TrimTrailingBlanks(std::string_view(s, name_end - s));
+      const char* stop = FindFirstOf(s, end, '=', '\r', '\n');
+      std::string_view name = TrimTrailingBlanks(std::string_view(s, stop - s));
       std::string_view value;
-      if (eq) {
-        const char* v = name_end + 1;
-        while (v < line_end && IsBlank(*v)) ++v;
-        value = std::string_view(v, line_end - v);
+      p = stop;
+      if (stop < end && *stop == '=') {
+        const char* v = stop + 1;
+        while (v < end && IsBlank(*v)) ++v;
+        p = FindLineEnd(v, end);
+        value = std::string_view(v, p - v);
       }
       lines_.push_back({LineKind::kKey, name, value});
     }
