@@ -1,0 +1,318 @@
+#include "viewer/calc/value_computation.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "common/message_sink.h"
+#include "viewer/calc/formula.h"
+
+namespace wunt {
+namespace {
+
+int64_t SaturatingAdd(int64_t a, int64_t b) {
+  int64_t sum;
+  if (!__builtin_add_overflow(a, b, &sum)) return sum;
+  return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+}
+
+// A formula that cannot be evaluated counts as no value.
+int64_t ValueOf(int64_t evaluated) {
+  return evaluated == std::numeric_limits<int64_t>::min() ? 0 : evaluated;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Assembles and evaluates the formula texts of one entity and game year.
+// Each term is split once around the places where its number goes: "@" and
+// its field number (not followed by a further digit, so "@1" never matches
+// inside "@12"), or "Parkanzahl" for terms without a field.
+class FormulaAssembler {
+ public:
+  explicit FormulaAssembler(const LoadedCalculation& calculation)
+      : value_count_(calculation.values.size()) {
+    terms_.reserve(calculation.terms.size());
+    for (const Term& term : calculation.terms) terms_.push_back(Compile(term));
+    sums_.assign(terms_.size(), 0);
+  }
+
+  void ClearSums() { std::fill(sums_.begin(), sums_.end(), 0); }
+
+  // Adds the park's field values to the sums of the terms that name a field.
+  void AddPark(const EntityTable& parks, size_t record) {
+    for (size_t t = 0; t < terms_.size(); ++t) {
+      const int32_t field = terms_[t].field;
+      if (field >= 0) sums_[t] = SaturatingAdd(sums_[t], parks.Number(record, field));
+    }
+  }
+
+  std::vector<int64_t> Evaluate(int64_t park_count) {
+    std::vector<int64_t> values(value_count_, 0);
+    size_t index = 0;
+    text_.clear();
+    for (size_t t = 0; t < terms_.size(); ++t) {
+      const CompiledTerm& term = terms_[t];
+      const int64_t number = term.field >= 0 ? sums_[t] : park_count;
+      text_ += term.pieces.front();
+      for (size_t i = 1; i < term.pieces.size(); ++i) {
+        AppendNumber(number);
+        text_ += term.pieces[i];
+      }
+      if (term.op != 0) {
+        text_ += term.op;
+        continue;
+      }
+      if (index < values.size()) values[index] = ValueOf(EvaluateFormulaToInteger(text_));
+      ++index;
+      text_.clear();
+    }
+    return values;
+  }
+
+ private:
+  struct CompiledTerm {
+    std::vector<std::string> pieces;  // the text around the number places
+    int32_t field;
+    char op;
+  };
+
+  static CompiledTerm Compile(const Term& term) {
+    CompiledTerm compiled{{}, term.field_number, term.op};
+    std::string place(kParkCountName);
+    if (term.field_number >= 0) {
+      place.assign(1, '@');
+      place.append(std::to_string(term.field_number));
+    }
+    const std::string_view text = term.text;
+    size_t start = 0;
+    for (size_t at = text.find(place); at != std::string_view::npos;
+         at = text.find(place, at + 1)) {
+      const size_t end = at + place.size();
+      if (term.field_number >= 0 && end < text.size() && IsDigit(text[end])) continue;
+      compiled.pieces.emplace_back(text.substr(start, at - start));
+      start = end;
+      at = end - 1;
+    }
+    compiled.pieces.emplace_back(text.substr(start));
+    return compiled;
+  }
+
+  // Negative numbers go in parentheses: after an operator a bare sign would
+  // not be read as one.
+  void AppendNumber(int64_t number) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof(digits), number);
+    if (number < 0) text_ += '(';
+    text_.append(digits, result.ptr);
+    if (number < 0) text_ += ')';
+  }
+
+  size_t value_count_;
+  std::vector<CompiledTerm> terms_;
+  std::vector<int64_t> sums_;
+  std::string text_;
+};
+
+// The game years of the span by position; null where the season lacks one.
+std::vector<const GameYear*> SpanYears(const SeasonData& season,
+                                       const ComputationSettings& settings) {
+  std::vector<const GameYear*> years(static_cast<size_t>(settings.year_count()));
+  for (size_t k = 0; k < years.size(); ++k) {
+    years[k] = season.FindYear(settings.start_year + static_cast<int32_t>(k));
+  }
+  return years;
+}
+
+bool Cancelled(const ComputeControl& control) {
+  return control.cancel != nullptr && control.cancel->load(std::memory_order_relaxed);
+}
+
+void Report(const ComputeControl& control, int64_t position, int64_t maximum) {
+  if (control.progress) control.progress(position, maximum);
+}
+
+void ResetValues(ValueRecord& record, size_t year_count) {
+  record.year_values.assign(year_count, {});
+  record.sum = 0;
+  record.result = 0;
+}
+
+int64_t SumOfValues(const std::vector<int64_t>& values) {
+  int64_t sum = 0;
+  for (int64_t v : values) sum = SaturatingAdd(sum, v);
+  return sum;
+}
+
+int64_t YearsOfExistence(const ValueRecord& record) {
+  return std::max<int64_t>(1, int64_t{record.last_year} - record.first_year + 1);
+}
+
+void SortByResult(ValueList& list) {
+  std::stable_sort(list.begin(), list.end(),
+                   [](const ValueRecord& a, const ValueRecord& b) { return a.result > b.result; });
+}
+
+size_t BuildValueList(const SeasonData& season, const ComputationSettings& settings, bool parks,
+                      ValueList& list) {
+  list.clear();
+  std::unordered_map<int32_t, size_t> index;
+  SilentMessageSink silent;
+  const bool end_year_only = settings.content_kind == kContentValue && !settings.include_vanished;
+  for (int64_t y = settings.end_year; y >= settings.start_year; --y) {
+    const GameYear* year = season.FindYear(static_cast<int32_t>(y));
+    if (year == nullptr) continue;
+    const EntityTable& table = parks ? year->parks : year->companies;
+    for (size_t r = 0; r < table.size(); ++r) {
+      const int32_t id = table.Id(r);
+      if (auto it = index.find(id); it != index.end()) {
+        list[it->second].first_year = static_cast<int32_t>(y);
+        continue;
+      }
+      if (end_year_only && y != settings.end_year) continue;
+      index.emplace(id, list.size());
+      ValueRecord& record = list.emplace_back();
+      record.id = id;
+      record.name = FieldText(table, r, parks ? kParkFieldName : kCompanyFieldName, silent);
+      record.first_year = static_cast<int32_t>(y);
+      record.last_year = static_cast<int32_t>(y);
+      record.year_values.resize(static_cast<size_t>(settings.year_count()));
+      if (parks) record.country = static_cast<int32_t>(table.Number(r, kParkFieldCountry));
+    }
+  }
+  return list.size();
+}
+
+}  // namespace
+
+size_t BuildParkValueList(const SeasonData& season, const ComputationSettings& settings,
+                          ValueListState& state) {
+  state.parks_computed = false;
+  return BuildValueList(season, settings, true, state.parks);
+}
+
+size_t BuildCompanyValueList(const SeasonData& season, const ComputationSettings& settings,
+                             ValueListState& state) {
+  state.companies_computed = false;
+  return BuildValueList(season, settings, false, state.companies);
+}
+
+bool ComputeParkValues(const SeasonData& season, const ComputationSettings& settings,
+                       const LoadedCalculation& calculation, ValueListState& state,
+                       const ComputeControl& control) {
+  if (state.parks_computed) return true;
+  FormulaAssembler assembler(calculation);
+  const std::vector<const GameYear*> years = SpanYears(season, settings);
+  const auto count = static_cast<int64_t>(state.parks.size());
+  for (int64_t i = 0; i < count; ++i) {
+    if (Cancelled(control)) return false;
+    Report(control, i, count);
+    ValueRecord& record = state.parks[static_cast<size_t>(i)];
+    ResetValues(record, years.size());
+    for (size_t k = 0; k < years.size(); ++k) {
+      if (years[k] == nullptr) continue;
+      const size_t park = years[k]->parks.FindById(record.id);
+      if (park == EntityTable::kNoRecord) continue;
+      assembler.ClearSums();
+      assembler.AddPark(years[k]->parks, park);
+      record.year_values[k] = assembler.Evaluate(1);
+    }
+    if (settings.content_kind == kContentValue) {
+      for (const auto& values : record.year_values) {
+        if (!values.empty()) record.sum = SaturatingAdd(record.sum, values.front());
+      }
+      record.sum /= YearsOfExistence(record);
+    } else if (settings.content_kind == kContentYear && !record.year_values.empty()) {
+      record.sum = SumOfValues(record.year_values.back());
+      record.result = record.sum;
+    }
+  }
+  state.parks_computed = true;
+  return true;
+}
+
+bool ComputeCompanyValues(const SeasonData& season, const ComputationSettings& settings,
+                          const LoadedCalculation& calculation, ValueListState& state,
+                          const ComputeControl& control) {
+  if (state.companies_computed) return true;
+  FormulaAssembler assembler(calculation);
+  const std::vector<const GameYear*> years = SpanYears(season, settings);
+  const auto count = static_cast<int64_t>(state.companies.size());
+  for (int64_t i = 0; i < count; ++i) {
+    if (Cancelled(control)) return false;
+    Report(control, i, count);
+    ValueRecord& record = state.companies[static_cast<size_t>(i)];
+    ResetValues(record, years.size());
+    for (size_t k = 0; k < years.size(); ++k) {
+      if (years[k] == nullptr) continue;
+      const GameYear& year = *years[k];
+      const size_t company = year.companies.FindById(record.id);
+      if (company == EntityTable::kNoRecord) continue;
+      const auto park_ids = year.companies.IdList(company, kCompanyFieldParks);
+      if (!park_ids) continue;
+      assembler.ClearSums();
+      for (int32_t park_id : *park_ids) {
+        const size_t park = year.parks.FindById(park_id);
+        if (park != EntityTable::kNoRecord) assembler.AddPark(year.parks, park);
+      }
+      // Parks missing from the year's records still count.
+      record.year_values[k] = assembler.Evaluate(static_cast<int64_t>(park_ids->size()));
+    }
+    const std::vector<int64_t>* end_values =
+        record.year_values.empty() || record.year_values.back().empty()
+            ? nullptr
+            : &record.year_values.back();
+    if (end_values != nullptr) record.sum = SumOfValues(*end_values);
+    if (settings.content_kind == kContentValue) {
+      record.sum /= YearsOfExistence(record);
+      record.result = record.sum;
+      if (!calculation.merge && end_values != nullptr) record.result = end_values->front();
+    } else {
+      record.result = record.sum;
+    }
+  }
+  SortByResult(state.companies);
+  state.companies_computed = true;
+  return true;
+}
+
+bool ComputeCountryValues(const SeasonData& season, const ComputationSettings& settings,
+                          const LoadedCalculation& calculation, ValueListState& state,
+                          const ComputeControl& control) {
+  if (state.countries_computed) return true;
+  FormulaAssembler assembler(calculation);
+  const std::vector<const GameYear*> years = SpanYears(season, settings);
+  const auto year_count = static_cast<int64_t>(years.size());
+  const auto count = static_cast<int64_t>(state.countries.size());
+  // Country p of the list (file order) owns the parks whose country field
+  // reads p + 1 in each game year.
+  for (int64_t p = 0; p < count; ++p) {
+    if (Cancelled(control)) return false;
+    ValueRecord& record = state.countries[static_cast<size_t>(p)];
+    ResetValues(record, years.size());
+    for (int64_t k = 0; k < year_count; ++k) {
+      Report(control, p * year_count + k, count * year_count);
+      const GameYear* year = years[static_cast<size_t>(k)];
+      if (year == nullptr || static_cast<size_t>(p) >= year->country_parks.size()) continue;
+      const std::vector<int32_t>& park_ids = year->country_parks[static_cast<size_t>(p)];
+      if (park_ids.empty()) continue;
+      assembler.ClearSums();
+      for (int32_t park_id : park_ids) {
+        const size_t park = year->parks.FindById(park_id);
+        if (park != EntityTable::kNoRecord) assembler.AddPark(year->parks, park);
+      }
+      record.year_values[static_cast<size_t>(k)] =
+          assembler.Evaluate(static_cast<int64_t>(park_ids.size()));
+    }
+    if (!record.year_values.empty()) record.sum = SumOfValues(record.year_values.back());
+    record.sum /= YearsOfExistence(record);
+    record.result = record.sum;
+  }
+  SortByResult(state.countries);
+  state.countries_computed = true;
+  return true;
+}
+
+}  // namespace wunt
