@@ -1,0 +1,175 @@
+// Computing a ten-value calculation for every park of the big demo season
+// (30 game years, about 5,000 parks a year) and for the same season with half
+// the parks, in the same run. The cost must grow linearly: the full season
+// may take at most 2.2 times the half one.
+//   build/bench/bench_compute --benchmark_repetitions=5
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "common/message_sink.h"
+#include "tools/support/demo_season.h"
+#include "viewer/calc/value_computation.h"
+#include "viewer/data/datafields.h"
+#include "viewer/data/game_years.h"
+#include "viewer/data/translation.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int32_t kYears = 30;
+constexpr int32_t kFirstYear = 1990;
+
+// Ten values over the demo season's park fields, as a player would write them.
+const char* const kValues[] = {
+    "Besucher",
+    "Umsatz",
+    "Ausgaben",
+    "Umsatz-Ausgaben",
+    "Umsatz*100/Besucher",
+    "Personal",
+    "Flaeche/Personal",
+    "Bewertung*10",
+    "Eintritt*Besucher/1000",
+    "(Zufriedenheit+Attraktionen)/Parkanzahl",
+};
+
+struct Season {
+  wunt::SeasonData data;
+  wunt::LoadedCalculation calculation;
+  wunt::ValueListState lists;
+  wunt::ComputationSettings settings;
+};
+
+std::unique_ptr<Season> MakeSeason(int32_t parks) {
+  const fs::path data_dir =
+      fs::temp_directory_path() /
+      ("wunt-bench-compute-" + std::to_string(getpid()) + "-" + std::to_string(parks));
+  wunt::DemoSeasonOptions options;
+  options.parks = parks;
+  options.companies = parks / 5;
+  options.years = kYears;
+  options.first_year = kFirstYear;
+  options.max_placed = 5;
+  options.pictures = false;
+  std::string error;
+  if (!wunt::WriteDemoSeason(data_dir, options, nullptr, &error)) {
+    std::fprintf(stderr, "demo season: %s\n", error.c_str());
+    return nullptr;
+  }
+  auto season = std::make_unique<Season>();
+  const fs::path folder = wunt::SeasonFolder(data_dir, options.season);
+  wunt::SilentMessageSink sink;
+  wunt::DataFieldList park_fields, company_fields;
+  wunt::LoadDatafields(folder, wunt::EntityKind::kPark, park_fields, sink);
+  wunt::LoadDatafields(folder, wunt::EntityKind::kCompany, company_fields, sink);
+  season->settings.content_kind = wunt::kContentPark;
+  season->settings.start_year = kFirstYear;
+  season->settings.end_year = kFirstYear + kYears - 1;
+  const int countries =
+      wunt::LoadCountries(folder, season->settings.year_count(), season->lists.countries);
+  const bool loaded = wunt::LoadSeasonYears(folder, options.season, park_fields, company_fields,
+                                            static_cast<size_t>(countries), season->data, sink);
+  fs::remove_all(data_dir);
+  if (!loaded) return nullptr;
+  for (const char* value : kValues) wunt::AppendValue(season->calculation, value, "");
+  wunt::ResolveFieldNames(season->calculation, park_fields);
+  wunt::BuildParkValueList(season->data, season->settings, season->lists);
+  wunt::BuildCompanyValueList(season->data, season->settings, season->lists);
+  return season;
+}
+
+Season* SeasonWithParks(int32_t parks) {
+  static std::map<int32_t, std::unique_ptr<Season>> seasons;
+  auto& season = seasons[parks];
+  if (!season) season = MakeSeason(parks);
+  return season.get();
+}
+
+void BM_ComputeParks(benchmark::State& state) {
+  Season* season = SeasonWithParks(static_cast<int32_t>(state.range(0)));
+  if (season == nullptr) {
+    state.SkipWithError("demo season could not be made");
+    return;
+  }
+  for (auto _ : state) {
+    season->lists.parks_computed = false;
+    wunt::ComputeParkValues(season->data, season->settings, season->calculation, season->lists);
+  }
+  const int64_t entity_years = static_cast<int64_t>(season->lists.parks.size()) * kYears;
+  state.counters["parks"] = static_cast<double>(season->lists.parks.size());
+  state.counters["formulas/s"] =
+      benchmark::Counter(static_cast<double>(entity_years * std::size(kValues)),
+                         benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_ComputeCompanies(benchmark::State& state) {
+  Season* season = SeasonWithParks(static_cast<int32_t>(state.range(0)));
+  if (season == nullptr) {
+    state.SkipWithError("demo season could not be made");
+    return;
+  }
+  for (auto _ : state) {
+    season->lists.companies_computed = false;
+    wunt::ComputeCompanyValues(season->data, season->settings, season->calculation, season->lists);
+  }
+  state.counters["companies"] = static_cast<double>(season->lists.companies.size());
+}
+
+BENCHMARK(BM_ComputeParks)->Arg(2500)->Arg(5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComputeCompanies)->Arg(2500)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+// Prints the usual table, then the full season's time over the half one's.
+class ScalingReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    // With --benchmark_repetitions the fastest repetition counts: other
+    // processes only ever add time.
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Aggregate) continue;
+      auto [it, fresh] = times_.try_emplace(run.run_name.function_name + "/" + run.run_name.args,
+                                            run.GetAdjustedRealTime(), run.GetAdjustedCPUTime());
+      if (!fresh) {
+        it->second.first = std::min(it->second.first, run.GetAdjustedRealTime());
+        it->second.second = std::min(it->second.second, run.GetAdjustedCPUTime());
+      }
+    }
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    // CPU time as well: on a shared machine the wall clock also counts the
+    // time other processes held the core.
+    for (const char* name : {"BM_ComputeParks", "BM_ComputeCompanies"}) {
+      const auto half = times_[std::string(name) + "/2500"];
+      const auto full = times_[std::string(name) + "/5000"];
+      if (half.first > 0 && full.first > 0) {
+        std::printf(
+            "scaling %-20s real: half %7.1f ms full %7.1f ms = %.2fx  cpu: half %7.1f ms "
+            "full %7.1f ms = %.2fx  (limit 2.2x)\n",
+            name, half.first, full.first, full.first / half.first, half.second, full.second,
+            full.second / half.second);
+      }
+    }
+  }
+
+ private:
+  std::map<std::string, std::pair<double, double>> times_;  // real, cpu
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  ScalingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
