@@ -5,6 +5,7 @@ packages=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev clang-format curl
   zlib1g-dev libjpeg62-turbo-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
+  chromium
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,59 @@
+#include "common/server_config.h"
+
+#include <cstdlib>
+
+#include "common/ini_file.h"
+
+namespace wunt {
+namespace {
+
+// Reads one key, writing `fallback` into the file when the key is absent.
+std::string ReadOrAdd(IniFile& ini, const char* group, const char* key,
+                      const std::string& fallback) {
+  ini.SelectGroup(group);
+  constexpr char kAbsent[] = "\x01";
+  std::string value = ini.ReadString(key, kAbsent);
+  if (value == kAbsent) {
+    ini.WriteString(key, fallback);
+    return fallback;
+  }
+  return value;
+}
+
+int32_t PortOf(const std::string& text) {
+  char* end = nullptr;
+  const long port = std::strtol(text.c_str(), &end, 10);
+  if (end == text.c_str() || port < 1 || port > 65535) return kDefaultServerPort;
+  return static_cast<int32_t>(port);
+}
+
+}  // namespace
+
+std::string GameAddressFor(const std::string& host, int32_t port) {
+  std::string address = "http://" + host;
+  if (port != kDefaultServerPort) {
+    address += ':';
+    address += std::to_string(port);
+  }
+  return address;
+}
+
+ServerConfig LoadServerConfig(const std::filesystem::path& program_folder) {
+  ServerConfig config;
+  IniFile ini;
+  ini.OpenIni(program_folder / kServerIniName);
+  const std::string default_port = std::to_string(kDefaultServerPort);
+  config.update_host = ReadOrAdd(ini, "Update", "Host", kDefaultUpdateHost);
+  config.update_port = PortOf(ReadOrAdd(ini, "Update", "Port", default_port));
+  config.game_host = ReadOrAdd(ini, "Game", "Host", kDefaultGameHost);
+  config.game_port = PortOf(ReadOrAdd(ini, "Game", "Port", default_port));
+  config.game_address =
+      ReadOrAdd(ini, "Game", "Address", GameAddressFor(config.game_host, config.game_port));
+  while (!config.game_address.empty() && config.game_address.back() == '/') {
+    config.game_address.pop_back();
+  }
+  ini.CloseIni();
+  return config;
+}
+
+}  // namespace wunt

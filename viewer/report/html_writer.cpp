@@ -1,0 +1,512 @@
+#include "viewer/report/html_writer.h"
+
+#include <charconv>
+
+#include "common/file_util.h"
+#include "common/text.h"
+#include "viewer/calc/number_format.h"
+
+namespace wunt {
+namespace {
+
+constexpr std::string_view kHeadLeft =
+    "<td style=\"border-bottom: solid 1px #AAA; font-weight:bold;\">";
+constexpr std::string_view kHeadRight =
+    "<td style=\"text-align:right; border-bottom: solid 1px #AAA; font-weight:bold;\">";
+constexpr std::string_view kHeadNumber =
+    "<td style=\"border-bottom: solid 1px #AAA; font-weight:bold; text-align:center;\">Nr.</td>";
+constexpr std::string_view kCellBreak = "</td><td style=\"text-align:right;\">";
+constexpr std::string_view kNoValue = "---";
+
+constexpr std::string_view kStyleRules[] = {
+    "body {font-family: Verdana, sans-serif;font-size: 11px;padding:0px;background-color:#FAEB96;"
+    "margin:0px;}",
+    "table {margin:0px;padding:0px;border-style:none;}",
+    "td {font-size:13px;vertical-align:100%;margin:0px;padding:0px;border:1px #0A468C;}",
+    "p {font-family:verdana,arial;color:#000000;font-size:13px;line-height:18px;margin-top:0px;"
+    "margin-bottom:8px;max-width:1024;}",
+    ".bg_table {position:absolute; left:0px; top:0px; width:100%; height:100%;}",
+    ".top {position:relative; left:0px; top:0px; height:100%}",
+    ".top_bg {position:absolute; left:0px; top:0px; width:100%; z-index:1;}",
+    ".hl_left {position:absolute; left:20px; top:5px; color:#EEE; z-index:10; font-size:20;}",
+    ".hl_right {position:absolute; right:20px; top:9px; color:#EEE; z-index:10; font-size:16; "
+    "font-weight:bold;}",
+    ".top_fg {position:relative; left:0px; top:0px; z-index:2; padding-top:80px; "
+    "padding-left:20px; padding-right:20px;text-align:left}",
+    ".bottom {position:relative; left:0px; bottom:21px; height:-21px}",
+    ".bottom_bg {position:absolute; left:0px; top:0px; width:100%; z-index:3;}",
+    ".bottom_fg {position:absolute; left:0px; top:4px; width:100%; z-index:4; text-align:center; "
+    "font-size:11px;vertical-align:bottom;color:#FFF;}",
+    "h1 {font-family:arial,verdana;color:#FA1E46;font-size:17px;margin-top:0px;"
+    "margin-bottom:13px;}",
+    "h2 {font-family:verdana,arial;color:#0A468C;font-size:13px;line-height:18px;margin-top:13px;"
+    "margin-bottom:8px;}",
+    "p {font-family:verdana,arial;color:#000000;font-size:13px;line-height:18px;margin-top:0px;"
+    "margin-bottom:8px;}",
+    "a:link, a:visited, a:active {color:#0059B4;text-decoration:none;}",
+    "a:hover {color:#FA1E46;text-decoration:none;}",
+    ".tabellem  {background-color:#FDF7D7;}",
+    ".tabellem td {font-size:11px;vertical-align:middle;margin:0px;padding:4px;border:1px "
+    "#0A468C;}",
+};
+
+void AppendNumber(std::string& out, int64_t value) {
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
+}
+
+// Channel by channel from `from` at row `first` to `to` at row `last`,
+// rounded to the nearest integer (halves up).
+Rgb Blend(Rgb from, Rgb to, int first, int last, int row) {
+  const int span = last - first;
+  const int step = row - first;
+  auto channel = [&](int a, int b) {
+    return (2 * (a * span + (b - a) * step) + span) / (2 * span);
+  };
+  return {channel(from.r, to.r), channel(from.g, to.g), channel(from.b, to.b)};
+}
+
+constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kRedTop{250, 130, 160};
+constexpr Rgb kRedBottom{250, 30, 70};
+constexpr Rgb kSand{250, 235, 150};
+
+// The link to an entity: on the game server (export page) or back into the
+// program (in-app page). Only the opening tag.
+void AppendLinkOpening(std::string& out, const ReportInput& input, int32_t id, bool app_links) {
+  static constexpr std::string_view kAppKinds[] = {"park", "company", "country"};
+  static constexpr std::string_view kServerPaths[] = {
+      "/parkprofil.php?parkid=", "/company.php?userid=", "/teilnehmerliste.php?landid="};
+  const int kind = input.view.source_kind >= 0 && input.view.source_kind <= 2
+                       ? input.view.source_kind
+                       : kSourceParks;
+  out += "<a href=\"";
+  if (app_links) {
+    out += "open:";
+    out += kAppKinds[kind];
+    out += "?id=";
+  } else {
+    out += input.game_address;
+    out += kServerPaths[kind];
+  }
+  AppendNumber(out, id);
+  out += "\">";
+}
+
+void AppendLink(std::string& out, const ReportInput& input, const ResultRow& row, bool app_links) {
+  AppendLinkOpening(out, input, row.id, app_links);
+  AppendHtmlEscaped(out, row.name);
+  out += "</a>";
+}
+
+void AppendSortHeading(std::string& out, const ReportInput& input) {
+  const int32_t index = input.table.sort_index;
+  out += "<h2>Sortiert nach ";
+  if (index == kSortByName) {
+    out += "Namen";
+  } else if (index == kSortByTotal) {
+    out += input.view.content_kind == 2 ? "der Gesamtsumme" : "dem Durchschnitt";
+  } else if (input.view.content_kind == 2) {
+    out += "dem Wert \"";
+    if (index >= 0 && static_cast<size_t>(index) < input.values.size()) {
+      out += input.values[static_cast<size_t>(index)].label;
+    }
+    out += "\"";
+  } else {
+    out += "den Werten aus dem Jahr ";
+    AppendNumber(out, int64_t{input.view.start_year} + index);
+  }
+  out += "</h2>";
+}
+
+void AppendSingleEntityHeading(std::string& out, const ReportInput& input, bool app_links) {
+  out +=
+      "<h1>\xdc"
+      "bersicht \xfc"
+      "ber ";
+  const ResultRow* row = SingleRow(input);
+  if (row != nullptr) {
+    if (input.view.source_kind == kSourceCountries) {
+      AppendLink(out, input, *row, app_links);
+    } else {
+      out += input.view.source_kind == kSourceCompanies ? "die Firma " : "den Park ";
+      AppendLink(out, input, *row, app_links);
+      out += " (";
+      AppendNumber(out, row->first_year);
+      out += " - ";
+      if (row->last_year == input.highest_year) {
+        out += "----";
+      } else {
+        AppendNumber(out, row->last_year);
+      }
+      out += ")";
+    }
+  }
+  out += "</h1>";
+}
+
+void AppendHeaderRow(std::string& out, const ReportInput& input, bool app_links) {
+  out += "<tr style=\"background-color:#EEEEEE; color:#0A468C;\">";
+  out += kHeadNumber;
+  const int kind = input.view.content_kind;
+  out += kHeadLeft;
+  if (kind == 1) {
+    out += "Wert";
+  } else if (app_links) {
+    out += "<a href=\"window:refresh?sort=-2\">Name</a>";
+  } else {
+    out += "Name";
+  }
+  out += "</td>";
+  for (const ReportColumn& column : ReportColumns(input)) {
+    out += kHeadRight;
+    if (app_links && kind != 1) {
+      out += "<a href=\"window:refresh?sort=";
+      AppendNumber(out, column.sort_index);
+      out += "\">";
+      out += column.heading;
+      out += "</a>";
+    } else {
+      out += column.heading;
+    }
+    out += "</td>";
+  }
+  if (HasTotalColumn(input)) {
+    out += kHeadRight;
+    if (app_links) {
+      out += "<a href=\"window:refresh?sort=-1\">";
+      out += TotalHeading(input);
+      out += "</a>";
+    } else {
+      out += TotalHeading(input);
+    }
+    out += "</td>";
+  }
+  out += "</tr>";
+}
+
+std::string BuildTable(const ReportInput& input, bool app_links) {
+  const size_t row_count = ReportRowCount(input);
+  const size_t column_count = ReportColumns(input).size();
+  std::string out;
+  out.reserve(512 + row_count * (160 + column_count * 48));
+  out +=
+      "<TABLE cellpadding=0 cellspacing=0 class=\"tabellem\" style=\"border: solid 1px #AAA; "
+      "border-collapse:collapse; margin-bottom:12px;\">";
+  AppendHeaderRow(out, input, app_links);
+  const bool total = HasTotalColumn(input);
+  for (size_t row = 0; row < row_count; ++row) {
+    const size_t number = row + 1;
+    out += number % 2 == 0 ? "<tr style=\"background-color:#FFF;\">" : "<tr style=\"\">";
+    out += "<td>";
+    AppendNumber(out, static_cast<int64_t>(number));
+    out += ".</td><td style=\"white-space:nowrap;\">";
+    if (input.view.content_kind == 1) {
+      out += input.values[row].label;
+    } else {
+      AppendLink(out, input, input.table.rows[row], app_links);
+    }
+    for (size_t column = 0; column < column_count; ++column) {
+      out += kCellBreak;
+      const int64_t value = ReportCellValue(input, row, column);
+      if (value == 0) {
+        out += kNoValue;
+      } else {
+        out += FormatValue(value, ReportCellDefinition(input, row, column));
+      }
+    }
+    out += "</td>";
+    if (total) {
+      out += "<td style=\"text-align:right;\">";
+      out += TotalText(input, row);
+      out += "</td>";
+    }
+    out += "</tr>";
+  }
+  out += "</table>";
+  return out;
+}
+
+void AppendOptions(std::string& out, const std::vector<SelectionEntry>& entries) {
+  for (size_t i = 0; i < entries.size(); ++i) {
+    out += "<option value=\"";
+    AppendNumber(out, static_cast<int64_t>(i));
+    out += "\">";
+    AppendHtmlEscaped(out, entries[i].label);
+    out += "</option>";
+  }
+}
+
+void AppendSelectCell(std::string& out, std::string_view name,
+                      const std::vector<SelectionEntry>& entries) {
+  out += "<td style=\"padding-left:10px; padding-right:10px;\"><Select name=\"";
+  out += name;
+  out += "\" style=\"margin-left:0px;\">";
+  AppendOptions(out, entries);
+  out += "</Select></td>";
+}
+
+constexpr std::string_view kSubmitButton =
+    "<td><BUTTON type=\"submit\" class=\"button\"></BUTTON></td>";
+
+}  // namespace
+
+int GradientHeight(Gradient gradient) { return gradient == Gradient::kBanner ? 500 : 21; }
+
+Rgb GradientColor(Gradient gradient, int row) {
+  if (gradient == Gradient::kFooter) {
+    if (row < 3) return kWhite;
+    return Blend(kRedTop, kRedBottom, 3, 20, row);
+  }
+  if (row <= 39) return Blend({80, 170, 220}, {10, 70, 140}, 0, 39, row);
+  if (row <= 42) return kWhite;
+  if (row <= 60) return Blend(kRedTop, kRedBottom, 43, 60, row);
+  if (row <= 160) return kWhite;
+  if (row <= 401) return Blend(kWhite, kSand, 160, 401, row);
+  return kSand;
+}
+
+std::string BuildGradientDivs(Gradient gradient) {
+  std::string out;
+  const int height = GradientHeight(gradient);
+  out.reserve(static_cast<size_t>(height) * 80);
+  for (int row = 0; row < height; ++row) {
+    const Rgb c = GradientColor(gradient, row);
+    out += "<div style=\"height:1px; background-color:RGB(";
+    AppendNumber(out, c.r);
+    out += ',';
+    AppendNumber(out, c.g);
+    out += ',';
+    AppendNumber(out, c.b);
+    out += ");\"><!-- --></div>";
+  }
+  return out;
+}
+
+void AppendHtmlEscaped(std::string& out, std::string_view text) {
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    std::string_view entity;
+    switch (text[i]) {
+      case '&':
+        entity = "&amp;";
+        break;
+      case '<':
+        entity = "&lt;";
+        break;
+      case '>':
+        entity = "&gt;";
+        break;
+      case '"':
+        entity = "&quot;";
+        break;
+      default:
+        continue;
+    }
+    out.append(text, start, i - start);
+    out += entity;
+    start = i + 1;
+  }
+  out.append(text, start, std::string_view::npos);
+}
+
+std::string BuildHeadings(const ReportInput& input, bool app_links) {
+  std::string out;
+  switch (input.view.content_kind) {
+    case 0:
+      out +=
+          "<h1>\xdc"
+          "bersicht \xfc"
+          "ber den Wert \"";
+      out += input.calculation_name;
+      out += "\"</h1>";
+      AppendSortHeading(out, input);
+      break;
+    case 1:
+      AppendSingleEntityHeading(out, input, app_links);
+      break;
+    default:
+      out +=
+          "<h1>\xdc"
+          "bersicht \xfc"
+          "ber das Jahr ";
+      AppendNumber(out, input.view.start_year);
+      out += "</h1>";
+      AppendSortHeading(out, input);
+      break;
+  }
+  return out;
+}
+
+std::string BuildExportTable(const ReportInput& input) { return BuildTable(input, false); }
+
+std::string BuildAppTable(const ReportInput& input) { return BuildTable(input, true); }
+
+std::string BuildExportPage(const ReportInput& input) {
+  const std::string table = BuildExportTable(input);
+  const std::string banner = BuildGradientDivs(Gradient::kBanner);
+  const std::string footer = BuildGradientDivs(Gradient::kFooter);
+  std::string out;
+  out.reserve(table.size() + banner.size() + footer.size() + 4096 + input.description.size());
+  out += "<html><head><style type=\"text/css\">\r\n";
+  for (std::string_view rule : kStyleRules) {
+    out += rule;
+    out += "\r\n";
+  }
+  out +=
+      "</style></head><body><table class=\"bg_table\"cellspacing=0px cellpadding=0px>"
+      "<tr><td style=\"border:0px\" align=\"left\"><div class=\"top\"><div class=\"top_bg\">";
+  out += banner;
+  out += "</div><a href=\"";
+  out += input.game_address;
+  out +=
+      "\"><div class=\"hl_left\">Orvanto</div></a><div class=\"hl_right\">Brekks Statistiken</div>"
+      "<div class=\"top_fg\">";
+  out += BuildHeadings(input, false);
+  out += "<p>";
+  out += input.description;
+  out += "</p>";
+  out += table;
+  out +=
+      "</div><div style=\"height:21px\"><!-- --></div></div><div class=\"bottom\">"
+      "<div class=\"bottom_bg\">";
+  out += footer;
+  out +=
+      "</div><div class=\"bottom_fg\" align=\"center\">Design nach Torvenn   -   Inhalt von Brekk"
+      "</div></div></td></tr></table></body></html>";
+  return out;
+}
+
+std::string BuildSelectionForm(int content_kind, const std::vector<SelectionEntry>& available,
+                               const std::vector<SelectionEntry>& chosen) {
+  std::string out =
+      "<FORM name=\"auswahl\" method=\"get\" action=\"window:refresh\"><table cellpadding=0 "
+      "cellspacing=0 style=\"margin-bottom:10px;\"><tr>";
+  if (content_kind == 1) {
+    out += "<td>\xc4ndern: </td>";
+    AppendSelectCell(out, "change", available);
+    out += kSubmitButton;
+  } else {
+    if (!available.empty()) {
+      out += "<td>Hinzuf\xfcgen: </td>";
+      AppendSelectCell(out, "add", available);
+      out += kSubmitButton;
+    }
+    if (!chosen.empty()) {
+      if (!available.empty()) out += "</tr><tr>";
+      out += "<td>Entfernen: </td>";
+      AppendSelectCell(out, "remove", chosen);
+      out +=
+          "<td><BUTTON type=\"submit\" name=\"btn_remove\" value=\"remove\" "
+          "class=\"button\"></BUTTON></td>";
+    }
+  }
+  out += "</tr></table></form>";
+  return out;
+}
+
+std::string BuildAppContent(const ReportInput& input, const std::vector<SelectionEntry>& available,
+                            const std::vector<SelectionEntry>& chosen) {
+  std::string out = BuildHeadings(input, true);
+  out += "<p>Zum Hinzuf\xfcgen, Entfernen oder Sortieren muss die Seite neu erstellt werden.</p>";
+  out += BuildSelectionForm(input.view.content_kind, available, chosen);
+  out += BuildAppTable(input);
+  return out;
+}
+
+std::string ComposeAppPage(std::string_view template_bytes, std::string_view season_path,
+                           std::string_view content) {
+  std::string joined;
+  joined.reserve(template_bytes.size());
+  for (char c : template_bytes) {
+    if (c != '\r' && c != '\n') joined += c;
+  }
+  // The path goes in first, so a [CONTENT] the path might hold is replaced
+  // too but nothing inside the generated content is touched.
+  return ReplaceAll(ReplaceAll(joined, "[PROGRAMPATH]", season_path), "[CONTENT]", content);
+}
+
+std::string SeasonPathForTemplate(const std::filesystem::path& program_folder, int32_t season) {
+  std::error_code error;
+  std::filesystem::path folder =
+      std::filesystem::absolute(program_folder / "Data" / std::to_string(season), error);
+  if (error) folder = program_folder / "Data" / std::to_string(season);
+  std::string text = folder.lexically_normal().string();
+  if (text.empty() || text.back() != '/') text += '/';
+  return text;
+}
+
+std::filesystem::path AppPagePath(const std::filesystem::path& program_folder) {
+  return program_folder / "Data" / "Temp.dat";
+}
+
+std::optional<std::filesystem::path> WriteAppPage(const std::filesystem::path& program_folder,
+                                                  int32_t season, const ReportInput& input,
+                                                  const std::vector<SelectionEntry>& available,
+                                                  const std::vector<SelectionEntry>& chosen) {
+  const std::optional<std::string> page_template =
+      ReadWholeFile(program_folder / "Data" / std::to_string(season) / "Overview.htm");
+  if (!page_template) return std::nullopt;
+  const std::string page =
+      ComposeAppPage(*page_template, SeasonPathForTemplate(program_folder, season),
+                     BuildAppContent(input, available, chosen));
+  const std::filesystem::path path = AppPagePath(program_folder);
+  if (!WriteFileAtomically(path, page)) return std::nullopt;
+  return path;
+}
+
+namespace {
+
+void AppendCsvField(std::string& out, std::string_view text) {
+  if (text.find_first_of(";\"\r\n") == std::string_view::npos) {
+    out += text;
+    return;
+  }
+  out += '"';
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+}  // namespace
+
+std::string BuildCsvTable(const ReportInput& input) {
+  const std::vector<ReportColumn> columns = ReportColumns(input);
+  const bool total = HasTotalColumn(input);
+  std::string out = "Nr.;";
+  out += input.view.content_kind == 1 ? "Wert" : "Name";
+  for (const ReportColumn& column : columns) {
+    out += ';';
+    AppendCsvField(out, column.heading);
+  }
+  if (total) {
+    out += ';';
+    out += TotalHeading(input);
+  }
+  out += "\r\n";
+  const size_t row_count = ReportRowCount(input);
+  for (size_t row = 0; row < row_count; ++row) {
+    AppendNumber(out, static_cast<int64_t>(row + 1));
+    out += ';';
+    AppendCsvField(out, input.view.content_kind == 1
+                            ? std::string_view(input.values[row].label)
+                            : std::string_view(input.table.rows[row].name));
+    for (size_t column = 0; column < columns.size(); ++column) {
+      out += ';';
+      const int64_t value = ReportCellValue(input, row, column);
+      if (value != 0)
+        AppendCsvField(out, FormatValue(value, ReportCellDefinition(input, row, column)));
+    }
+    if (total) {
+      out += ';';
+      AppendCsvField(out, TotalText(input, row));
+    }
+    out += "\r\n";
+  }
+  return out;
+}
+
+}  // namespace wunt

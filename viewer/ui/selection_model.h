@@ -1,0 +1,116 @@
+#pragma once
+// The entity lists behind the wizard's third tab: which parks, companies or
+// countries are available and which are chosen, the country filters, the
+// automatic selection of the first or last N entities, and what the
+// calculation chooser offers. The tab's widgets only display this model and
+// forward clicks to it; nothing here knows about Qt.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "viewer/calc/calculations.h"
+#include "viewer/data/value_record.h"
+
+namespace wunt {
+
+// Source kinds of the third tab's chooser: which entities become rows.
+inline constexpr int kSourceParks = 0;
+inline constexpr int kSourceCompanies = 1;
+inline constexpr int kSourceCountries = 2;
+
+inline constexpr int kCountryFilterCount = 16;
+inline constexpr int kNoFilter = -1;
+
+struct SelectionEntry {
+  int32_t id = 0;
+  std::string label;
+  // 0..15: the country filter box that governs the entry (parks: country
+  // number - 1); kNoFilter for companies, countries and parks whose country
+  // number has no box.
+  int32_t filter = kNoFilter;
+};
+
+// Case-insensitive label order of both lists: A-Z and the accented capitals
+// of Windows-1252 fold to lower case, then bytes compare unsigned.
+bool LabelLess(std::string_view a, std::string_view b);
+
+// "Name (1990 - 1995)", or "Name (1990 -     )" while the entity still exists
+// in the end year; the bare name for countries and for content kind "Jahr".
+std::string SelectionLabel(const ValueRecord& record, int source_kind, int content_kind,
+                           int32_t end_year);
+
+// The automatic-selection chooser: its entries and whether it is enabled.
+struct AutoSelectionChooser {
+  std::vector<std::string> entries;
+  bool enabled = false;
+};
+inline constexpr int kAutoSelectionEntries = 41;
+AutoSelectionChooser AutoSelectionChoices(int source_kind, int content_kind);
+
+// Chooser entry for "the first n" (n = 1..20) and "the last n".
+int AutoSelectFirst(int n);
+int AutoSelectLast(int n);
+
+// Names the calculation chooser shows, in calculation-list order: every
+// calculation numbered 1 or more, plus "Unbenannt" for content kind "Park".
+// A chooser index is a position in the calculation list.
+std::vector<std::string> CalculationChooserEntries(const CalculationList& list, int content_kind);
+
+class SelectionModel {
+ public:
+  // Rebuilds both lists: every entity of the source kind becomes available,
+  // nothing is chosen. Filter boxes keep their state.
+  void Fill(const ValueList& entities, int source_kind, int content_kind, int32_t end_year);
+
+  const std::vector<SelectionEntry>& available() const { return available_; }
+  const std::vector<SelectionEntry>& chosen() const { return chosen_; }
+  int source_kind() const { return source_kind_; }
+
+  // The visible available list: positions in available() of the entries
+  // whose filter box is checked (or that have none), in list order. The
+  // visible chosen list is chosen() itself.
+  std::vector<size_t> VisibleAvailable() const;
+  size_t VisibleAvailableCount() const;
+  bool IsShown(const SelectionEntry& entry) const;
+
+  // Filters apply to parks only, and only while "Alle" is unchecked.
+  bool filtering_active() const { return source_kind_ == kSourceParks && !all_checked_; }
+  bool filter_checked(int index) const;
+  bool all_checked() const { return all_checked_; }
+  // A box toggled: "Alle" follows whether all 16 are checked.
+  void SetFilter(int index, bool checked);
+  // "Alle" toggled: every box takes its state.
+  void SetAllFilters(bool checked);
+
+  // Move the entry at a visible index to the other list. False, changing
+  // nothing, when the index is out of range.
+  bool Add(size_t visible_index);
+  bool Remove(size_t index);
+  // Everything shown in the available list; everything chosen.
+  void AddAll();
+  void RemoveAll();
+  // By entity id; false when it is not shown in the available list.
+  bool AddId(int32_t id);
+
+  // The automatic selection with chooser entry `choice` (0 does nothing),
+  // walking the value list of the source kind in its current order.
+  // Returns the number of entries added.
+  size_t ApplyAutoSelection(int choice, const ValueList& entities);
+
+ private:
+  bool FilterOpen(int32_t filter) const;
+  void InsertSorted(std::vector<SelectionEntry>& list, SelectionEntry entry);
+
+  std::vector<SelectionEntry> available_;
+  std::vector<SelectionEntry> chosen_;
+  int source_kind_ = kSourceParks;
+  std::array<bool, kCountryFilterCount> filters_{true, true, true, true, true, true, true, true,
+                                                 true, true, true, true, true, true, true, true};
+  bool all_checked_ = true;
+};
+
+}  // namespace wunt
