@@ -1,0 +1,257 @@
+#include "updater/image_store.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "common/file_util.h"
+#include "common/ini_file.h"
+#include "common/raster_image.h"
+#include "tests/updater/test_server.h"
+
+namespace wunt {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path FreshFolder(const std::string& name) {
+  fs::path folder = fs::path(WUNT_BINARY_DIR) / "image_store_test" / name;
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  return folder;
+}
+
+TEST(CollectPicturePaths, TakesTheDocumentedKeysInOrder) {
+  fs::path year = FreshFolder("collect");
+  WriteFileAtomically(year / "Attraction.ini",
+                      "[7]\r\n20 = x\r\n21 = attraktionen/7.jpg\r\n"
+                      "[8_Detail]\r\n21 = attraktionen/detail.jpg\r\n"
+                      "[9]\r\n22 = attraktionen/none.jpg\r\n"
+                      "[10]\r\n21 =\r\n"
+                      "[11]\r\n21 = attraktionen/shared.jpg\r\n");
+  std::string park =
+      "[5]\r\n1 = a\r\n2 = b\r\n3 = c\r\n4 = d\r\n5 = e\r\n6 = f\r\n7 = attraktionen/park.jpg\r\n";
+  park += "[5_Attractionlist]\r\n";
+  const char* values[] = {"1", "0", "0", "0", "10", "20", "attraktionen/a.jpg",
+                          "2", "0", "0", "0", "30", "40", "ATTRAKTIONEN/SHARED.JPG",
+                          "3", "0", "0", "0", "50", "60"};
+  for (int i = 0; i < 20; ++i) {
+    if (i == 3) park += "; a comment is no key\r\n";
+    park += 'k';
+    park += std::to_string(i);
+    park += std::string(" = ") + values[i] + "\r\n";
+  }
+  park +=
+      "[6_Attractionlist]\r\na=1\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng = attraktionen/b.jpg\r\nh = 1\r\n";
+  WriteFileAtomically(year / "Park.ini", park);
+
+  EXPECT_EQ(CollectPicturePaths(year),
+            (std::vector<std::string>{"attraktionen/7.jpg", "attraktionen/shared.jpg",
+                                      "attraktionen/a.jpg", "attraktionen/b.jpg"}));
+  EXPECT_TRUE(CollectPicturePaths(year / "missing").empty());
+}
+
+TEST(IsSafePicturePath, RejectsWhatCouldEscapeOrBreakARequest) {
+  const std::pair<const char*, bool> cases[] = {
+      {"attraktionen/186q.jpg", true},
+      {"a/b/c.JPEG", true},
+      {"pic.png", true},
+      {"attraktionen/x.jpg/../../../etc", false},
+      {"attraktionen/x.j_g", false},
+      {"attraktionen/x.verylong", false},
+      {"attraktionen/x.", false},
+      {"attraktionen/noext", false},
+      {"../x.jpg", false},
+      {"a/../x.jpg", false},
+      {"/etc/x.jpg", false},
+      {"\\\\server\\x.jpg", false},
+      {"c:x.jpg", false},
+      {"a b.jpg", false},
+      {"a.jpg HTTP/1.1\r\nHost: evil", false},
+      {"a\tb.jpg", false},
+      {"a=b.jpg", false},
+      {"[a.jpg", false},
+      {";a.jpg", false},
+      {"", false},
+  };
+  for (const auto& [path, safe] : cases) {
+    EXPECT_EQ(IsSafePicturePath(path), safe) << path;
+  }
+}
+
+TEST(PictureFileName, SignedCrcAndExtension) {
+  EXPECT_EQ(PictureFileName("123456789", "jpg"), "-873187034.jpg");  // CRC 0xCBF43926
+  EXPECT_EQ(PictureFileName("abc", "gif"), "891568578.gif");         // CRC 0x352441C2
+  EXPECT_EQ(PictureFileName("", "JPG"), "0.JPG");
+}
+
+TEST(StorePicture, TakenNamesGetRandomDigitsInFront) {
+  fs::path images = FreshFolder("store");
+  std::mt19937 random(1);
+  std::string name = PictureFileName("abc", "jpg");
+  std::optional<std::string> first = StorePicture(images, "abc", "jpg", random);
+  std::optional<std::string> second = StorePicture(images, "abc", "jpg", random);
+  std::optional<std::string> third = StorePicture(images, "abc", "jpg", random);
+  ASSERT_TRUE(first && second && third);
+  EXPECT_EQ(*first, name);
+  EXPECT_EQ(second->size(), name.size() + 1);
+  EXPECT_EQ(second->substr(1), name);
+  EXPECT_TRUE(std::isdigit(static_cast<unsigned char>((*second)[0])));
+  EXPECT_TRUE(third->ends_with(name));
+  EXPECT_NE(*second, *third);
+  EXPECT_EQ(ReadWholeFile(images / *third), "abc");
+  EXPECT_FALSE(StorePicture(images / "missing", "abc", "jpg", random).has_value());
+}
+
+class StoreYearPicturesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    season_ = FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    WriteFileAtomically(season_ / kImageStoreFile, "");
+  }
+  void MakeYear(const std::string& year, const std::vector<std::string>& pictures) {
+    fs::create_directories(season_ / year);
+    std::string attraction;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+      attraction += '[';
+      attraction += std::to_string(i + 1);
+      attraction += "]\r\n21 = " + pictures[i] + "\r\n";
+    }
+    WriteFileAtomically(season_ / year / "Attraction.ini", attraction);
+  }
+  bool Run(const std::string& year, int attempts = 3) {
+    std::mt19937 random(7);
+    return StoreYearPictures(
+        season_, year,
+        [this](const std::string& path) -> std::optional<std::string> {
+          ++requests_[path];
+          if (path.find("broken") != std::string::npos) return std::nullopt;
+          return "bytes of " + path;
+        },
+        random, attempts);
+  }
+  std::string IndexValue(const std::string& path) {
+    IniFile index;
+    index.OpenIni(season_ / kImageStoreFile);
+    return index.ReadString(path, "");
+  }
+
+  fs::path season_;
+  std::map<std::string, int> requests_;
+};
+
+TEST_F(StoreYearPicturesTest, FetchesEachPathOncePerSeason) {
+  MakeYear("1970", {"attraktionen/a.jpg", "attraktionen/b.png", "../evil.jpg"});
+  MakeYear("1971", {"attraktionen/a.jpg", "attraktionen/c.jpg", "x.jpg/../../y"});
+  ASSERT_TRUE(Run("1970"));
+  ASSERT_TRUE(Run("1971"));
+  EXPECT_EQ(requests_,
+            (std::map<std::string, int>{
+                {"attraktionen/a.jpg", 1}, {"attraktionen/b.png", 1}, {"attraktionen/c.jpg", 1}}));
+  std::string a = IndexValue("attraktionen/a.jpg");
+  EXPECT_EQ(a, "1970\\Images\\" + PictureFileName("bytes of attraktionen/a.jpg", "jpg"));
+  EXPECT_EQ(ReadWholeFile(season_ / "1970" / "Images" / a.substr(12)),
+            "bytes of attraktionen/a.jpg");
+  EXPECT_EQ(IndexValue("attraktionen/c.jpg").substr(0, 12), "1971\\Images\\");
+  EXPECT_TRUE(fs::is_empty(season_ / "1971" / "Images" / "..") == false);
+  EXPECT_EQ(std::distance(fs::directory_iterator(season_ / "1971" / "Images"), {}), 1);
+}
+
+TEST_F(StoreYearPicturesTest, GivesUpOnABrokenPictureAfterTheAttempts) {
+  MakeYear("1970", {"attraktionen/broken.jpg", "attraktionen/ok.jpg"});
+  ASSERT_TRUE(Run("1970", 4));
+  EXPECT_EQ(requests_["attraktionen/broken.jpg"], 4);
+  EXPECT_EQ(IndexValue("attraktionen/broken.jpg"), "");
+  EXPECT_NE(IndexValue("attraktionen/ok.jpg"), "");
+}
+
+TEST_F(StoreYearPicturesTest, FetchesAYearOnlyOnceAndNeedsTheIndex) {
+  MakeYear("1970", {"attraktionen/a.jpg"});
+  fs::create_directories(season_ / "1970" / "Images");
+  EXPECT_TRUE(Run("1970"));
+  EXPECT_TRUE(requests_.empty());
+
+  MakeYear("1971", {"attraktionen/a.jpg"});
+  fs::remove(season_ / kImageStoreFile);
+  EXPECT_FALSE(Run("1971"));
+  EXPECT_TRUE(requests_.empty());
+  EXPECT_FALSE(fs::exists(season_ / kImageStoreFile)) << "the index is never created";
+}
+
+TEST(FetchPictureFromServer, AnErrorPageIsABody) {
+  testing::TestServer server([](int fd, const std::string&) {
+    testing::SendPieces(fd, testing::PlainResponse("<html>404</html>", "404 Not Found"));
+  });
+  EXPECT_EQ(FetchPictureFromServer("127.0.0.1", server.port(), "attraktionen/x.jpg"),
+            "<html>404</html>");
+  ASSERT_EQ(server.requests().size(), 1u);
+  EXPECT_EQ(server.requests()[0].substr(0, 34), "GET /attraktionen/x.jpg HTTP/1.1\r\n");
+}
+
+RasterImage Pattern(int width, int height) {
+  RasterImage image(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      image.SetPixel(x, y, Rgb{static_cast<uint8_t>(x * 3), static_cast<uint8_t>(y * 3), 9});
+    }
+  }
+  return image;
+}
+
+TEST(FixPictureSizes, TilesWrongSizesIntoBitmaps) {
+  fs::path season = FreshFolder("fix");
+  fs::create_directories(season / "1970" / "Images");
+  struct Row {
+    const char* path;
+    const char* file;
+    int width;
+    int height;
+  };
+  // Row 1 is 250 x 50, row 2 50 x 250, row 8 250 x 250.
+  SaveBmp(Pattern(50, 50), season / "1970/Images/1.jpg");
+  SaveBmp(Pattern(250, 50), season / "1970/Images/2.jpg");
+  SaveJpeg(Pattern(80, 80), season / "1970/Images/3.jpg", 95);
+  SaveBmp(Pattern(20, 20), season / "1970/Images/4.jpg");
+  WriteFileAtomically(season / "1970/Images/5.jpg", "not a picture");
+  WriteFileAtomically(season / kImageStoreFile,
+                      "attraktionen/186q.jpg = 1970\\Images\\1.jpg\r\n"
+                      "attraktionen/190q.jpg = 1970\\Images\\2.jpg\r\n"
+                      "attraktionen/182h.jpg = 1970\\Images\\3.jpg\r\n"
+                      "attraktionen/191q.jpg = 1970\\Images\\4.jpg\r\n"
+                      "attraktionen/184h.jpg = 1970\\Images\\5.jpg\r\n"
+                      "attraktionen/183h.jpg = ..\\outside.jpg\r\n");
+  SaveBmp(Pattern(10, 10), season.parent_path() / "outside.jpg");
+  std::string untouched = *ReadWholeFile(season / "1970/Images/2.jpg");
+
+  FixPictureSizes(season);
+
+  std::optional<RasterImage> one = LoadImageFile(season / "1970/Images/1.jpg");
+  ASSERT_TRUE(one);
+  EXPECT_EQ(DetectImageFormat(*ReadWholeFile(season / "1970/Images/1.jpg")), ImageFormat::kBmp);
+  EXPECT_EQ(*one, [] {
+    RasterImage expected(250, 50);
+    for (int x = 0; x < 250; x += 50) expected.Draw(Pattern(50, 50), x, 0);
+    return expected;
+  }());
+  EXPECT_EQ(ReadWholeFile(season / "1970/Images/2.jpg"), untouched);
+
+  std::optional<RasterImage> three = LoadImageFile(season / "1970/Images/3.jpg");
+  std::optional<RasterImage> source = LoadImageFile(season / "1970/Images/3.jpg");
+  ASSERT_TRUE(three);
+  EXPECT_EQ(three->width(), 50);
+  EXPECT_EQ(three->height(), 250);
+  EXPECT_EQ(three->Pixel(10, 60), three->Pixel(10, 10)) << "every cell repeats the corner";
+  EXPECT_EQ(three->Pixel(10, 210), three->Pixel(10, 10));
+
+  std::optional<RasterImage> four = LoadImageFile(season / "1970/Images/4.jpg");
+  ASSERT_TRUE(four);
+  EXPECT_EQ(four->width(), 250);
+  EXPECT_EQ(four->Pixel(60, 60), Pattern(20, 20).Pixel(10, 10));
+  EXPECT_EQ(four->Pixel(30, 30), (Rgb{0, 0, 0})) << "cells a small picture leaves open stay black";
+
+  EXPECT_EQ(ReadWholeFile(season / "1970/Images/5.jpg"), "not a picture");
+  EXPECT_EQ(LoadImageFile(season.parent_path() / "outside.jpg")->width(), 10);
+}
+
+}  // namespace
+}  // namespace wunt

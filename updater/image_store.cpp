@@ -1,0 +1,201 @@
+#include "updater/image_store.h"
+
+#include <zlib.h>
+
+#include <unordered_set>
+
+#include "common/file_util.h"
+#include "common/ini_file.h"
+#include "common/raster_image.h"
+#include "common/text.h"
+#include "updater/http_client.h"
+
+namespace wunt {
+
+namespace fs = std::filesystem;
+
+const FixedPictureSize kFixedPictureSizes[23] = {
+    {"attraktionen/186q.jpg", 250, 50},  {"attraktionen/182h.jpg", 50, 250},
+    {"attraktionen/184h.jpg", 50, 400},  {"attraktionen/183h.jpg", 50, 650},
+    {"attraktionen/188q.jpg", 650, 50},  {"attraktionen/189q.jpg", 650, 50},
+    {"attraktionen/190q.jpg", 250, 50},  {"attraktionen/191q.jpg", 250, 250},
+    {"attraktionen/192h.jpg", 200, 250}, {"attraktionen/195h.jpg", 250, 300},
+    {"attraktionen/194h.jpg", 250, 350}, {"attraktionen/201h.jpg", 200, 300},
+    {"attraktionen/193h.jpg", 200, 250}, {"attraktionen/196h.jpg", 250, 250},
+    {"attraktionen/198h.jpg", 250, 350}, {"attraktionen/199h.jpg", 200, 350},
+    {"attraktionen/200h.jpg", 200, 350}, {"attraktionen/202q.jpg", 250, 200},
+    {"attraktionen/203q.jpg", 250, 200}, {"attraktionen/204q.jpg", 250, 200},
+    {"attraktionen/205q.jpg", 250, 200}, {"attraktionen/206q.jpg", 400, 200},
+    {"attraktionen/207q.jpg", 400, 200},
+};
+
+namespace {
+
+constexpr size_t kMaxPicturePathLength = 512;
+constexpr int kPictureCell = 50;
+constexpr int kMaxNameTries = 100;
+
+bool IsAsciiAlnum(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Whether a relative path stays below its folder: no root, no drive, no
+// ".." segment, separators of either kind.
+bool StaysInside(std::string_view path) {
+  if (path.empty() || path[0] == '/' || path[0] == '\\' || path.find(':') != path.npos) {
+    return false;
+  }
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find_first_of("/\\", start);
+    if (end == path.npos) end = path.size();
+    if (path.substr(start, end - start) == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+void AddPath(std::string value, std::vector<std::string>& paths,
+             std::unordered_set<std::string>& seen) {
+  if (value.empty()) return;
+  if (seen.insert(FoldCaseAZ(value)).second) paths.push_back(std::move(value));
+}
+
+}  // namespace
+
+std::vector<std::string> CollectPicturePaths(const fs::path& year_folder) {
+  std::vector<std::string> paths;
+  std::unordered_set<std::string> seen;
+  IniFile ini;
+  if (ini.OpenIni(year_folder / "Attraction.ini")) {
+    ini.FirstGroup();
+    while (ini.NextGroup()) {
+      if (ini.GroupName().find('_') != std::string::npos) continue;
+      AddPath(ini.ReadString("21", ""), paths, seen);
+    }
+  }
+  if (ini.OpenIni(year_folder / "Park.ini")) {
+    ini.FirstGroup();
+    while (ini.NextGroup()) {
+      if (ini.GroupName().find("_Attractionlist") == std::string::npos) continue;
+      // Runs of seven keys per placed attraction; the picture is the seventh,
+      // and a run cut short at the end of the group has none.
+      ini.FirstKey();
+      for (int index = 0; ini.NextKey(); ++index) {
+        if (index % 7 == 6) AddPath(ini.KeyValue(), paths, seen);
+      }
+    }
+  }
+  ini.CloseIni();
+  return paths;
+}
+
+std::optional<std::string> PictureExtension(std::string_view path) {
+  size_t dot = path.rfind('.');
+  if (dot == path.npos) return std::nullopt;
+  std::string_view extension = path.substr(dot + 1);
+  if (extension.empty() || extension.size() > 5) return std::nullopt;
+  for (char c : extension) {
+    if (!IsAsciiAlnum(c)) return std::nullopt;
+  }
+  return std::string(extension);
+}
+
+bool IsSafePicturePath(std::string_view path) {
+  if (path.empty() || path.size() > kMaxPicturePathLength) return false;
+  for (char c : path) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || byte == 0x7F) return false;
+  }
+  // "=" or a leading "[" or ";" would read back as a different index line.
+  if (path.find('=') != path.npos || path[0] == '[' || path[0] == ';') return false;
+  return StaysInside(path) && PictureExtension(path).has_value();
+}
+
+std::string PictureFileName(std::string_view bytes, std::string_view extension) {
+  uLong crc = crc32(0L, Z_NULL, 0);
+  // zlib takes at most uInt per call.
+  for (size_t at = 0; at < bytes.size(); at += 1u << 30) {
+    std::string_view part = bytes.substr(at, 1u << 30);
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(part.data()), static_cast<uInt>(part.size()));
+  }
+  std::string name = std::to_string(static_cast<int32_t>(static_cast<uint32_t>(crc)));
+  name += '.';
+  name += extension;
+  return name;
+}
+
+std::optional<std::string> StorePicture(const fs::path& images_folder, std::string_view bytes,
+                                        std::string_view extension, std::mt19937& random) {
+  std::string name = PictureFileName(bytes, extension);
+  std::uniform_int_distribution<int> digit(0, 9);
+  for (int tries = 0; tries < kMaxNameTries; ++tries) {
+    std::error_code ec;
+    if (!fs::exists(images_folder / name, ec) && !ec) {
+      if (!WriteFileAtomically(images_folder / name, bytes)) return std::nullopt;
+      return name;
+    }
+    name.insert(name.begin(), static_cast<char>('0' + digit(random)));
+  }
+  return std::nullopt;
+}
+
+bool StoreYearPictures(const fs::path& season_folder, const std::string& year,
+                       const PictureFetcher& fetch, std::mt19937& random, int attempts) {
+  fs::path year_folder = season_folder / year;
+  std::error_code ec;
+  if (!fs::create_directory(year_folder / "Images", ec)) return true;
+  std::vector<std::string> paths = CollectPicturePaths(year_folder);
+
+  IniFile index;
+  if (!index.OpenIni(season_folder / kImageStoreFile)) return false;
+  index.SelectGroup("");
+  for (const std::string& path : paths) {
+    if (!IsSafePicturePath(path) || !index.ReadString(path, "").empty()) continue;
+    std::string extension = *PictureExtension(path);
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+      std::optional<std::string> bytes = fetch(path);
+      if (!bytes) continue;
+      std::optional<std::string> name =
+          StorePicture(year_folder / "Images", *bytes, extension, random);
+      if (!name) continue;
+      index.WriteString(path, year + "\\Images\\" + *name);
+      break;
+    }
+  }
+  index.CloseIni();
+  return true;
+}
+
+std::optional<std::string> FetchPictureFromServer(const std::string& host, int port,
+                                                  const std::string& path) {
+  std::unique_ptr<HttpConnection> connection =
+      OpenHttpRequest(host, port, "GET /" + path + " HTTP/1.1", "", "", "", "");
+  if (!connection) return std::nullopt;
+  std::optional<std::string> body = FetchToMemory(connection.get());
+  CloseHttpConnection(std::move(connection));
+  return body;
+}
+
+void FixPictureSizes(const fs::path& season_folder) {
+  IniFile index;
+  if (!index.OpenIni(season_folder / kImageStoreFile)) return;
+  index.SelectGroup("");
+  for (const FixedPictureSize& row : kFixedPictureSizes) {
+    std::string value = index.ReadString(row.path, "");
+    if (value.empty() || !StaysInside(value)) continue;
+    fs::path file = season_folder / ReplaceAll(value, "\\", "/");
+    std::optional<RasterImage> picture = LoadImageFile(file);
+    if (!picture || (picture->width() == row.width && picture->height() == row.height)) continue;
+    RasterImage tiled(row.width, row.height, Rgb{0, 0, 0});
+    // Each drawing covers the earlier ones, so every cell ends up with the
+    // picture's top-left corner.
+    for (int x = 0; x < row.width; x += kPictureCell) {
+      for (int y = 0; y < row.height; y += kPictureCell) tiled.Draw(*picture, x, y);
+    }
+    SaveBmp(tiled, file);
+  }
+  index.CloseIni();
+}
+
+}  // namespace wunt
