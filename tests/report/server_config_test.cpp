@@ -1,0 +1,70 @@
+#include "common/server_config.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "common/file_util.h"
+
+namespace wunt {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path FreshFolder(const std::string& name) {
+  const fs::path folder = fs::path(WUNT_BINARY_DIR) / "test-report" / "server" / name;
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  return folder;
+}
+
+TEST(ServerConfig, MissingFileIsWrittenWithDefaults) {
+  const fs::path folder = FreshFolder("missing");
+  const ServerConfig config = LoadServerConfig(folder);
+  EXPECT_EQ(config.update_host, kDefaultUpdateHost);
+  EXPECT_EQ(config.update_port, 80);
+  EXPECT_EQ(config.game_port, 80);
+  EXPECT_EQ(config.game_address, std::string("http://") + kDefaultGameHost);
+  EXPECT_EQ(ReadWholeFile(folder / "Server.ini").value_or(""),
+            std::string("[Update]\r\nHost = ") + kDefaultUpdateHost +
+                "\r\nPort = 80\r\n[Game]\r\nHost = " + kDefaultGameHost +
+                "\r\nPort = 80\r\nAddress = http://" + kDefaultGameHost + "\r\n");
+}
+
+TEST(ServerConfig, ReadsWhatIsThereAndAddsWhatIsMissing) {
+  struct Case {
+    const char* file;
+    const char* update_host;
+    int32_t update_port;
+    int32_t game_port;
+    const char* address;
+  };
+  const Case cases[] = {
+      {"[game]\r\nhost = spiel.test\r\nport = 8080\r\n", kDefaultUpdateHost, 80, 8080,
+       "http://spiel.test:8080"},
+      {"[Game]\r\nAddress = https://spiel.test/\r\n[Update]\r\nHost = up.test\r\nPort = 0\r\n",
+       "up.test", 80, 80, "https://spiel.test"},
+      {"[Update]\r\nPort = 65535\r\n[Game]\r\nPort = zehn\r\n", kDefaultUpdateHost, 65535, 80,
+       "http://www.orvanto.example"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const fs::path folder = FreshFolder("case" + std::to_string(n++));
+    ASSERT_TRUE(WriteFileAtomically(folder / "Server.ini", c.file));
+    const ServerConfig config = LoadServerConfig(folder);
+    EXPECT_EQ(config.update_host, c.update_host);
+    EXPECT_EQ(config.update_port, c.update_port);
+    EXPECT_EQ(config.game_port, c.game_port);
+    EXPECT_EQ(config.game_address, c.address);
+    // A second read finds every key in the file and changes nothing.
+    const std::string after = ReadWholeFile(folder / "Server.ini").value_or("");
+    EXPECT_NE(after.find("Address = "), std::string::npos);
+    LoadServerConfig(folder);
+    EXPECT_EQ(ReadWholeFile(folder / "Server.ini").value_or(""), after);
+  }
+}
+
+}  // namespace
+}  // namespace wunt
