@@ -19,14 +19,27 @@ const DataFieldList& EmptySchema() {
 
 // Plain numbers may carry grouping characters ("1.234.567", "12:30");
 // they are dropped before the number is read.
+bool IsGrouping(char c) { return c == '.' || c == ',' || c == ':'; }
+
 int64_t ReadGroupedNumber(std::string_view value) {
-  if (value.find_first_of(".,:") == std::string_view::npos) return LeadingNumber(value);
-  std::string kept;
-  kept.reserve(value.size());
-  for (char c : value) {
-    if (c != '.' && c != ',' && c != ':') kept.push_back(c);
+  // Most values have no grouping characters, and the rest are short: no
+  // allocation on either path. (string_view::find_first_of would run a
+  // memchr per character.)
+  size_t first = 0;
+  while (first < value.size() && !IsGrouping(value[first])) ++first;
+  if (first == value.size()) return LeadingNumber(value);
+  char small[64];
+  std::string large;
+  char* kept = small;
+  if (value.size() > sizeof small) {
+    large.resize(value.size());
+    kept = large.data();
   }
-  return LeadingNumber(kept);
+  size_t n = 0;
+  for (char c : value) {
+    if (!IsGrouping(c)) kept[n++] = c;
+  }
+  return LeadingNumber(std::string_view(kept, n));
 }
 
 }  // namespace

@@ -37,7 +37,13 @@ std::vector<PendingList> ReadMainGroups(const IniFile& ini, EntityTable& table, 
     }
     if (!in_entity || line.kind != IniFile::LineKind::kKey) continue;
     const int64_t field = LeadingNumber(line.name);
-    const std::string_view value = TrimTrailingBlanks(line.value);
+    // Only texts keep what they hold, so only they need the trailing blanks
+    // cut; numbers stop reading at the first blank anyway.
+    std::string_view value = line.value;
+    if (field >= 0 && field < table.field_count() &&
+        table.FieldType(static_cast<int>(field)) == kFieldString) {
+      value = TrimTrailingBlanks(value);
+    }
     int type;
     if (utf8) {
       type = StoreFieldValue(table, record, field, Utf8ToCp1252(value), sink);

@@ -1,0 +1,182 @@
+// Loading every game year of the big demo season (30 game years, about 5,000
+// parks a year with their attraction lists) against a memchr line scan of the
+// same data files, in the same run. Also loads the first 15 years alone, to
+// show that the time grows linearly with the number of years.
+//   build/bench/bench_season_load --benchmark_repetitions=3
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/file_util.h"
+#include "common/message_sink.h"
+#include "tools/support/demo_season.h"
+#include "viewer/data/datafields.h"
+#include "viewer/data/game_years.h"
+#include "viewer/data/translation.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int32_t kYears = 30;
+constexpr int32_t kHalfYears = 15;
+
+struct BigSeason {
+  fs::path root;
+  fs::path full;  // all years
+  fs::path half;  // links to the first kHalfYears years
+  wunt::DataFieldList park_fields;
+  wunt::DataFieldList company_fields;
+  size_t countries = 0;
+  std::vector<fs::path> full_files;
+  std::vector<fs::path> half_files;
+  int64_t full_bytes = 0;
+  int64_t half_bytes = 0;
+  bool ok = false;
+};
+
+BigSeason& Season() {
+  static BigSeason season = [] {
+    BigSeason s;
+    s.root = fs::temp_directory_path() / ("wunt-bench-load-" + std::to_string(getpid()));
+    wunt::DemoSeasonOptions options;
+    options.parks = 5000;
+    options.companies = 1000;
+    options.years = kYears;
+    options.pictures = false;
+    std::string error;
+    if (!wunt::WriteDemoSeason(s.root, options, nullptr, &error)) {
+      std::fprintf(stderr, "demo season: %s\n", error.c_str());
+      return s;
+    }
+    s.full = wunt::SeasonFolder(s.root, options.season);
+    s.half = s.root / "half";
+    fs::create_directories(s.half);
+    wunt::SilentMessageSink sink;
+    wunt::LoadDatafields(s.full, wunt::EntityKind::kPark, s.park_fields, sink);
+    wunt::LoadDatafields(s.full, wunt::EntityKind::kCompany, s.company_fields, sink);
+    wunt::ValueList countries;
+    s.countries = static_cast<size_t>(wunt::LoadCountries(s.full, 0, countries));
+    for (int32_t i = 0; i < kYears; ++i) {
+      const int32_t year = options.first_year + i;
+      const fs::path folder = wunt::YearFolder(s.full, year);
+      if (i < kHalfYears) fs::create_directory_symlink(folder, wunt::YearFolder(s.half, year));
+      for (const char* name : {"Park.ini", "Company.ini"}) {
+        const int64_t size = static_cast<int64_t>(fs::file_size(folder / name));
+        s.full_files.push_back(folder / name);
+        s.full_bytes += size;
+        if (i < kHalfYears) {
+          s.half_files.push_back(folder / name);
+          s.half_bytes += size;
+        }
+      }
+    }
+    s.ok = true;
+    return s;
+  }();
+  return season;
+}
+
+// Best wall time per run of each benchmark, for the ratios printed at the end.
+std::map<std::string, double>& BestSeconds() {
+  static std::map<std::string, double> best;
+  return best;
+}
+
+void Record(benchmark::State& state, const std::string& name, double seconds) {
+  double& best = BestSeconds().try_emplace(name, std::numeric_limits<double>::max()).first->second;
+  best = std::min(best, seconds);
+  state.SetIterationTime(seconds);
+}
+
+// Baseline: read every data file and find each line end with memchr.
+void BM_LineScan(benchmark::State& state) {
+  BigSeason& s = Season();
+  if (!s.ok) return state.SkipWithError("no season");
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    size_t lines = 0;
+    for (const fs::path& file : s.full_files) {
+      std::optional<std::string> bytes = wunt::ReadWholeFile(file);
+      const char* p = bytes->data();
+      const char* end = p + bytes->size();
+      while (const void* hit = std::memchr(p, '\n', static_cast<size_t>(end - p))) {
+        p = static_cast<const char*>(hit) + 1;
+        ++lines;
+      }
+    }
+    benchmark::DoNotOptimize(lines);
+    Record(state, "scan",
+           std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  state.SetBytesProcessed(state.iterations() * s.full_bytes);
+}
+
+void LoadSeason(benchmark::State& state, bool half, unsigned threads, const std::string& name) {
+  BigSeason& s = Season();
+  if (!s.ok) return state.SkipWithError("no season");
+  wunt::LoadSeasonOptions options;
+  options.threads = threads;
+  for (auto _ : state) {
+    wunt::SeasonData data;
+    wunt::SilentMessageSink sink;
+    const auto start = std::chrono::steady_clock::now();
+    const bool loaded = wunt::LoadSeasonYears(half ? s.half : s.full, 7, s.park_fields,
+                                              s.company_fields, s.countries, data, sink, options);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!loaded || data.years.size() != static_cast<size_t>(half ? kHalfYears : kYears)) {
+      return state.SkipWithError("load failed");
+    }
+    Record(state, name, seconds);
+    state.PauseTiming();
+    data = {};  // freeing is not part of loading
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(state.iterations() * (half ? s.half_bytes : s.full_bytes));
+}
+
+void BM_LoadSeason(benchmark::State& state) { LoadSeason(state, false, 0, "load"); }
+void BM_LoadSeasonOneThread(benchmark::State& state) { LoadSeason(state, false, 1, "load1"); }
+void BM_LoadHalfSeason(benchmark::State& state) { LoadSeason(state, true, 0, "half"); }
+
+BENCHMARK(BM_LineScan)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LoadSeason)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LoadSeasonOneThread)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LoadHalfSeason)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  BigSeason& s = Season();
+  std::map<std::string, double>& best = BestSeconds();
+  if (s.ok && best.count("scan") && best.count("load") && best.count("half")) {
+    const double mb = s.full_bytes / 1e6;
+    std::printf("\ndata files: %.1f MB in %d game years\n", mb, kYears);
+    std::printf("memchr line scan:      %8.1f MB/s\n", mb / best["scan"]);
+    std::printf("season load:           %8.1f MB/s  (ratio to scan %.3f, target >= 0.15)\n",
+                mb / best["load"], best["scan"] / best["load"]);
+    if (best.count("load1")) {
+      std::printf("season load, 1 thread: %8.1f MB/s  (ratio to scan %.3f)\n", mb / best["load1"],
+                  best["scan"] / best["load1"]);
+    }
+    std::printf("30 years / 15 years:   %8.2f x the time for %.2f x the bytes\n",
+                best["load"] / best["half"], static_cast<double>(s.full_bytes) / s.half_bytes);
+  }
+  std::error_code ec;
+  fs::remove_all(s.root, ec);
+  return 0;
+}
