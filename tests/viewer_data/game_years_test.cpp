@@ -88,17 +88,17 @@ TEST(LoadEntityBytes, IdListsFromDetailGroups) {
     const char* what;
     std::string file;
     std::vector<int32_t> ids;  // {-1}: no list
-    int64_t text;              // FieldText read as a number
+    int64_t text;              // FieldText read as a number: the main group's count
     size_t messages;
   } cases[] = {
       {"complete", "[C]\n0 = 5\n3 = 2\n[5_Parks]\na = 10\nb = 11\n", {10, 11}, 2, 0},
       {"detail group missing", "[C]\n0 = 5\n3 = 2\n", {-1}, 2, 0},
       {"name in other case", "[C]\n0 = 5\n3 = 1\n[5_PARKS]\nx = 4\n", {4}, 1, 0},
       {"longer than its count", "[C]\n0 = 5\n3 = 1\n[5_Parks]\n1 = 4\n2 = 6\n", {4}, 1, 0},
-      {"shorter than its count", "[C]\n0 = 5\n3 = 4\n[5_Parks]\n1 = 4\n2 = 6\n", {4, 6}, 2, 1},
-      {"huge count, empty group", "[C]\n0 = 5\n3 = 2000000000\n[5_Parks]\n", {}, 0, 1},
+      {"shorter than its count", "[C]\n0 = 5\n3 = 4\n[5_Parks]\n1 = 4\n2 = 6\n", {4, 6}, 4, 1},
+      {"huge count, empty group", "[C]\n0 = 5\n3 = 2000000000\n[5_Parks]\n", {}, 2000000000, 1},
       {"zero count is a list", "[C]\n0 = 5\n3 = 0\n[5_Parks]\n", {}, 0, 0},
-      {"negative count", "[C]\n0 = 5\n3 = -3\n[5_Parks]\n1 = 4\n", {}, 0, 0},
+      {"negative count", "[C]\n0 = 5\n3 = -3\n[5_Parks]\n1 = 4\n", {}, -3, 0},
       {"ids by leading number",
        "[C]\n0 = 5\n3 = 2\n[5_Parks]\n1 = $10\n2 = 7 Parks\n",
        {16, 7},
@@ -106,7 +106,7 @@ TEST(LoadEntityBytes, IdListsFromDetailGroups) {
        0},
       {"count given twice", "[C]\n0 = 5\n3 = 1\n3 = 2\n[5_Parks]\n1 = 8\n2 = 9\n", {8, 9}, 2, 0},
       {"comments skipped", "[C]\n0 = 5\n3 = 2\n[5_Parks]\n;x\n1 = 8\n;y\n2 = 9\n", {8, 9}, 2, 0},
-      {"stops at next group", "[C]\n0 = 5\n3 = 3\n[5_Parks]\n1 = 8\n[D]\n0 = 6\n", {8}, 1, 1},
+      {"stops at next group", "[C]\n0 = 5\n3 = 3\n[5_Parks]\n1 = 8\n[D]\n0 = 6\n", {8}, 3, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

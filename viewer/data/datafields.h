@@ -49,7 +49,7 @@ std::filesystem::path SeasonFolder(const std::filesystem::path& data_dir, int se
 // Rebuilds `list` from <season_folder>/Datafields.txt. Returns the number of
 // entries, or 0 on any failure (missing file, missing group, unknown type);
 // messages go to `sink`.
-int LoadDatafields(const std::filesystem::path& season_folder, EntityKind kind,
-                   DataFieldList& list, MessageSink& sink);
+int LoadDatafields(const std::filesystem::path& season_folder, EntityKind kind, DataFieldList& list,
+                   MessageSink& sink);
 
 }  // namespace wunt

@@ -109,7 +109,6 @@ void EntityTable::SetIdList(size_t record, int field, std::span<const int32_t> i
   list_ids_.insert(list_ids_.end(), ids.begin(), ids.end());
   list_refs_[record * static_cast<size_t>(list_columns_) + column] =
       static_cast<uint32_t>(lists_.size());
-  MutableSlot(record, field) = static_cast<int64_t>(ids.size());
 }
 
 void EntityTable::BuildIdIndex() {

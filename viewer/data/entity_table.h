@@ -11,8 +11,8 @@
 // Slot contents by field type:
 //   number, Time, StringList  the 64-bit integer
 //   String                    0 while unset, else 1 + index of its text
-//   IDList                    the number of IDs: the main group's count until
-//                             the detail group is read, then the list length
+//   IDList                    the number of IDs the main group gave; the IDs
+//                             themselves, once read, are kept beside the slots
 // Texts live in one byte arena per table and ID lists in one flat ID array;
 // neither is ever handed out as a raw address.
 //
@@ -130,9 +130,9 @@ class EntityTable {
 int StoreFieldValue(EntityTable& table, size_t record, int64_t field, std::string_view value,
                     MessageSink& sink);
 
-// Any field as text: integers in decimal, String as stored, IDList as its
-// number of IDs. Undeclared field number: "Variable Error" /
-// "Variable unbekannt!" and an empty text.
+// Any field as text: integers in decimal, String as stored, IDList as the
+// number of IDs its main group gave (never a memory address). Undeclared field number: "Variable
+// Error" / "Variable unbekannt!" and an empty text.
 std::string FieldText(const EntityTable& table, size_t record, int64_t field, MessageSink& sink);
 
 // FieldText read with the leading-number rule, without building the text.

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <utility>
 
@@ -203,7 +204,8 @@ bool LoadSeasonYears(const std::filesystem::path& season_folder, int32_t season,
   loaded.highest_year = numbers.back();
   loaded.years.resize(numbers.size());
   for (size_t i = 0; i < numbers.size(); ++i) loaded.years[i].year = numbers[i];
-  const int32_t maximum = static_cast<int32_t>(int64_t{numbers.back()} - numbers.front() + 1);
+  const int32_t maximum = static_cast<int32_t>(
+      std::min<int64_t>(int64_t{numbers.back()} - numbers.front() + 1, INT32_MAX));
 
   // Years are independent: workers take them in order and the calling
   // thread reports progress and replays messages in year order, so the
@@ -215,8 +217,16 @@ bool LoadSeasonYears(const std::filesystem::path& season_folder, int32_t season,
   std::atomic<size_t> next{0};
   auto work = [&] {
     for (size_t i = next++; i < numbers.size(); i = next++) {
-      LoadOneYear(season_folder, loaded.park_fields, loaded.company_fields, country_count,
-                  loaded.years[i], year_messages[i]);
+      try {
+        LoadOneYear(season_folder, loaded.park_fields, loaded.company_fields, country_count,
+                    loaded.years[i], year_messages[i]);
+      } catch (const std::bad_alloc&) {
+        // A year too big for memory stays empty; the others still load.
+        GameYear& year = loaded.years[i];
+        year.parks = EntityTable(loaded.park_fields);
+        year.companies = EntityTable(loaded.company_fields);
+        year.country_parks.assign(country_count, {});
+      }
       std::lock_guard lock(mutex);
       done[i] = 1;
       finished.notify_all();

@@ -28,8 +28,7 @@ std::string TranslateToInternal(std::string text, const std::vector<NameTableEnt
 // Rebuilds the country value list from group "Countrys": one record per line
 // in file order, id = the key as a number, name = the value, and with
 // `year_count` > 0 an empty year-values entry per year. Returns the count.
-int LoadCountries(const std::filesystem::path& season_folder, int year_count,
-                  ValueList& countries);
+int LoadCountries(const std::filesystem::path& season_folder, int year_count, ValueList& countries);
 
 // Colours hold red in bits 0-7, green in 8-15, blue in 16-23.
 struct ColorEntry {
