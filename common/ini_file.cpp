@@ -347,7 +347,15 @@ std::string IniFile::Serialize() const {
   size_t estimate = 3;
   for (const Line& line : lines_) estimate += line.name.size() + line.value.size() + 6;
   out.reserve(estimate);
-  if (utf8_mode_) out += kBom;
+  if (utf8_mode_) {
+    out += kBom;
+  } else if (!lines_.empty() && lines_[0].kind == LineKind::kKey &&
+             lines_[0].name.substr(0, 3) == kBom) {
+    // A Windows-1252 file whose first key happens to begin with the bytes of
+    // a byte-order mark would read back in UTF-8 mode; a leading line break
+    // keeps it what it was.
+    out += "\r\n";
+  }
   for (const Line& line : lines_) {
     switch (line.kind) {
       case LineKind::kGroup:

@@ -17,7 +17,9 @@ for target in "$dir"/fuzz/fuzz_*; do
   seeds=tests/fixtures/corpus/$name
   [ -d "$seeds" ] || seeds=""
   echo "== $name (${seconds}s)"
+  mkdir -p "$dir/artifacts"
   if ! "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -artifact_prefix="$dir/artifacts/$name-" \
       -print_final_stats=0 "$corpus" $seeds 2>"$corpus.log"; then
     tail -n 60 "$corpus.log"
     status=1

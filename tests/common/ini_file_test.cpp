@@ -222,6 +222,18 @@ TEST_F(IniFileTest, RewriteIsStableAfterOneRoundTrip) {
   EXPECT_EQ(Read(path), once);
 }
 
+TEST(IniRewriteTest, FirstKeyStartingWithBomBytesStaysWindows1252) {
+  IniFile ini;
+  ini.OpenIniFromBytes("\r\n\xEF\xBB\xBF[G]=1\n");  // a key, not a group, and no UTF-8 mode
+  ASSERT_FALSE(ini.utf8_mode());
+  std::string once = ini.Serialize();
+  IniFile again;
+  again.OpenIniFromBytes(once);
+  EXPECT_FALSE(again.utf8_mode());
+  EXPECT_EQ(again.ReadString("\xEF\xBB\xBF[G]", "-"), "1");
+  EXPECT_EQ(again.Serialize(), once);
+}
+
 TEST_F(IniFileTest, Utf8ModeConvertsBothWays) {
   // "Größe" in UTF-8 after a byte-order mark.
   fs::path path = Write("u.ini",
