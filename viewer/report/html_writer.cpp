@@ -186,11 +186,15 @@ void AppendHeaderRow(std::string& out, const ReportInput& input, bool app_links)
   out += "</tr>";
 }
 
-std::string BuildTable(const ReportInput& input, bool app_links) {
+size_t TableSizeEstimate(const ReportInput& input) {
+  return 512 + ReportRowCount(input) * (200 + ReportColumns(input).size() * 48);
+}
+
+// Appends in place: the table is most of a page, and copying it once more
+// costs as much as writing it.
+void AppendTable(std::string& out, const ReportInput& input, bool app_links) {
   const size_t row_count = ReportRowCount(input);
   const size_t column_count = ReportColumns(input).size();
-  std::string out;
-  out.reserve(512 + row_count * (160 + column_count * 48));
   out +=
       "<TABLE cellpadding=0 cellspacing=0 class=\"tabellem\" style=\"border: solid 1px #AAA; "
       "border-collapse:collapse; margin-bottom:12px;\">";
@@ -225,6 +229,12 @@ std::string BuildTable(const ReportInput& input, bool app_links) {
     out += "</tr>";
   }
   out += "</table>";
+}
+
+std::string BuildTable(const ReportInput& input, bool app_links) {
+  std::string out;
+  out.reserve(TableSizeEstimate(input));
+  AppendTable(out, input, app_links);
   return out;
 }
 
@@ -344,11 +354,11 @@ std::string BuildExportTable(const ReportInput& input) { return BuildTable(input
 std::string BuildAppTable(const ReportInput& input) { return BuildTable(input, true); }
 
 std::string BuildExportPage(const ReportInput& input) {
-  const std::string table = BuildExportTable(input);
   const std::string banner = BuildGradientDivs(Gradient::kBanner);
   const std::string footer = BuildGradientDivs(Gradient::kFooter);
   std::string out;
-  out.reserve(table.size() + banner.size() + footer.size() + 4096 + input.description.size());
+  out.reserve(TableSizeEstimate(input) + banner.size() + footer.size() + 4096 +
+              input.description.size());
   out += "<html><head><style type=\"text/css\">\r\n";
   for (std::string_view rule : kStyleRules) {
     out += rule;
@@ -367,7 +377,7 @@ std::string BuildExportPage(const ReportInput& input) {
   out += "<p>";
   out += input.description;
   out += "</p>";
-  out += table;
+  AppendTable(out, input, /*app_links=*/false);
   out +=
       "</div><div style=\"height:21px\"><!-- --></div></div><div class=\"bottom\">"
       "<div class=\"bottom_bg\">";
