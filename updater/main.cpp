@@ -1,0 +1,47 @@
+// WUNT_Updater: started by the Viewer with a command line such as
+// "-t 1 -r 5 Image Data"; reports on standard output, listens for "Cancle"
+// on standard input, always exits with 0.
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <system_error>
+
+#include "updater/cancel_reader.h"
+#include "updater/command_line.h"
+#include "updater/protocol.h"
+#include "updater/updater_run.h"
+
+namespace {
+
+// The folder of the running program, where Server.ini and Data/ lie; the
+// working directory when the link cannot be read.
+std::filesystem::path ProgramFolder() {
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec || exe.empty()) return std::filesystem::current_path(ec);
+  return exe.parent_path();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The Viewer closes its end of the pipe after the final line; writing the
+  // closing line must not end the process with a signal instead of 0.
+  std::signal(SIGPIPE, SIG_IGN);
+  const std::string command_line = wunt::JoinArguments(argc, argv);
+  if (!wunt::ParseCommandLine(command_line)) return 0;
+
+  wunt::FdLineWriter out(STDOUT_FILENO);
+  wunt::CancelReader cancel;
+  cancel.Start(STDIN_FILENO);
+  wunt::UpdaterEnvironment environment;
+  environment.program_folder = ProgramFolder();
+  std::error_code ec;
+  environment.temp_folder = std::filesystem::temp_directory_path(ec);
+  if (ec) environment.temp_folder = "/tmp";
+  environment.cancel = &cancel.requested();
+  wunt::RunUpdaterCommand(command_line, environment, out);
+  cancel.Stop();
+  return 0;
+}

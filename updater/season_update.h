@@ -1,0 +1,71 @@
+#pragma once
+// Mode 1 of the updater: bring one season's folder up to date with the
+// update server. Step 1 asks which game years exist and works out which are
+// missing locally, step 2 downloads and unpacks the missing years' data,
+// step 3 fetches the pictures of years without an "Images" folder; then the
+// fixed-size pictures are repaired and the Ready line written.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/server_config.h"
+#include "updater/http_client.h"
+#include "updater/protocol.h"
+
+namespace wunt {
+
+// Where the time of a run went, for the benchmark; nanoseconds.
+struct SeasonUpdateStats {
+  int64_t year_list_ns = 0;
+  int64_t archive_fetch_ns = 0;
+  int64_t unpack_ns = 0;  // decoding and writing the data files
+  int64_t picture_fetch_ns = 0;
+  int64_t picture_store_ns = 0;  // everything of step 3 but the fetches
+  int64_t fix_sizes_ns = 0;
+  int64_t archive_bytes = 0;
+  int64_t picture_bytes = 0;
+  int32_t pictures_fetched = 0;
+};
+
+struct SeasonUpdateOptions {
+  std::filesystem::path data_folder;  // holds <season>/
+  ServerConfig servers;
+  // Archives are downloaded here before they are unpacked.
+  std::filesystem::path temp_folder = std::filesystem::temp_directory_path();
+  // Attempts per game year and per picture before it is given up.
+  int attempts = 3;
+  // Set by the Viewer's "Cancle"; looked at before every year attempt.
+  const std::atomic<bool>* cancel = nullptr;
+  std::chrono::milliseconds ticker_interval{500};
+  HttpLimits http;
+  SeasonUpdateStats* stats = nullptr;
+};
+
+enum class SeasonUpdateOutcome { kReady, kCancelled, kFailed };
+
+// The game years of a year-list body: consecutive four-character tokens up
+// to the first that does not begin with a digit. A token that is not four
+// digits is skipped, since it would name a folder outside the season.
+std::vector<std::string> ParseYearList(std::string_view body);
+
+struct MissingYears {
+  std::vector<std::string> data;    // no Park.ini
+  std::vector<std::string> images;  // no Images folder
+};
+
+// Sorted ascending, each year once.
+MissingYears FindMissingYears(const std::filesystem::path& season_folder,
+                              const std::vector<std::string>& years);
+
+// Runs steps 1 to 3 and writes every line up to the final one: the Ready
+// line, an "Error " line (kFailed) or "Cancle" (kCancelled). A cancelled run
+// keeps every year it finished and leaves no partial one behind.
+SeasonUpdateOutcome UpdateSeason(int64_t season, bool data_wanted, bool images_wanted,
+                                 const SeasonUpdateOptions& options, LineWriter& out);
+
+}  // namespace wunt

@@ -1,0 +1,26 @@
+#include "updater/updater_run.h"
+
+#include "common/server_config.h"
+#include "updater/command_line.h"
+#include "updater/season_update.h"
+
+namespace wunt {
+
+void RunUpdaterCommand(std::string_view command_line, const UpdaterEnvironment& environment,
+                       LineWriter& out) {
+  std::optional<UpdaterCommand> command = ParseCommandLine(command_line);
+  if (!command) return;
+  if (command->mode == 1) {
+    SeasonUpdateOptions options;
+    options.data_folder = environment.program_folder / "Data";
+    options.servers = LoadServerConfig(environment.program_folder);
+    options.temp_folder = environment.temp_folder;
+    options.cancel = environment.cancel;
+    UpdateSeason(command->season, command->data_wanted, command->images_wanted, options, out);
+  } else {
+    out.WriteLine(kErrorUnsupported);
+  }
+  out.WriteLine(kClosingLine);
+}
+
+}  // namespace wunt

@@ -1,0 +1,25 @@
+#pragma once
+// One start of the updater: the command line decides whether anything is
+// written at all and which mode runs; every mode that was handled ends with
+// the closing line of 100 blanks.
+
+#include <atomic>
+#include <filesystem>
+#include <string_view>
+
+#include "updater/protocol.h"
+
+namespace wunt {
+
+struct UpdaterEnvironment {
+  // Holds Server.ini and Data/.
+  std::filesystem::path program_folder;
+  std::filesystem::path temp_folder = std::filesystem::temp_directory_path();
+  const std::atomic<bool>* cancel = nullptr;
+};
+
+// Writes nothing when the command line has no "-t ".
+void RunUpdaterCommand(std::string_view command_line, const UpdaterEnvironment& environment,
+                       LineWriter& out);
+
+}  // namespace wunt
