@@ -60,7 +60,7 @@ TEST(ExportPageInBrowser, RendersTheWholeTable) {
   ASSERT_TRUE(LoadRequestSeason(state, options.season, kContentValue, sink));
   ASSERT_TRUE(ApplyRequestSpan(state, 0, options.first_year, options.first_year + options.years - 1,
                                false, kSourceParks));
-  state.selection.AddAll();
+  state.selection().AddAll();
   ASSERT_TRUE(ApplyRequestSelection(state, 0));
   const size_t rows = state.table.rows.size();
   ASSERT_GT(rows, 10u);

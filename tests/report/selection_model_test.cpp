@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,65 @@ TEST(AutoSelection, Applies) {
     EXPECT_EQ(model.ApplyAutoSelection(c.choice, Parks()), c.expected_added);
     EXPECT_EQ(Ids(model.chosen()), c.expected_chosen);
   }
+}
+
+TEST(SelectionTab, ButtonsFollowTheEvents) {
+  // apply, add, add_all, remove, remove_all
+  using B = std::array<bool, 5>;
+  auto state = [](const SelectionTab& tab) {
+    const SelectionButtons& b = tab.buttons();
+    return B{b.apply, b.add, b.add_all, b.remove, b.remove_all};
+  };
+  SelectionTab tab;
+  tab.model().Fill(Parks(), kSourceParks, 0, 2005);
+  tab.Filled();
+  EXPECT_EQ(state(tab), (B{false, false, true, false, false}));
+
+  tab.AvailableListEvent(false, 2);  // a line selected
+  EXPECT_EQ(state(tab), (B{false, true, true, false, false}));
+  tab.AddClicked(2);
+  EXPECT_EQ(state(tab), (B{true, false, true, false, false}));
+  tab.AvailableListEvent(true, 0);  // double-click moves alpha over
+  EXPECT_EQ(state(tab), (B{true, false, true, false, false}));
+  EXPECT_EQ(tab.model().chosen().size(), 2u);
+
+  tab.ChosenListEvent(false, 0);
+  EXPECT_TRUE(tab.buttons().remove);
+  tab.RemoveClicked(0);
+  EXPECT_FALSE(tab.buttons().remove);
+  EXPECT_EQ(tab.model().chosen().size(), 1u);
+
+  tab.FilterToggled(0, false);
+  tab.FilterToggled(1, false);
+  tab.FilterToggled(2, false);  // every park hidden
+  EXPECT_FALSE(tab.buttons().add_all);
+  tab.AllToggled(true);
+  EXPECT_TRUE(tab.buttons().add_all);
+
+  tab.AddAllClicked();
+  EXPECT_EQ(state(tab), (B{true, false, false, false, true}));
+  EXPECT_TRUE(tab.model().available().empty());
+  tab.RemoveAllClicked();
+  EXPECT_EQ(state(tab), (B{false, false, true, false, false}));
+  EXPECT_TRUE(tab.model().chosen().empty());
+
+  // An automatic choice is enough to apply; taking it back is not.
+  tab.AutoChoiceChanged(3);
+  EXPECT_TRUE(tab.buttons().apply);
+  tab.AutoChoiceChanged(0);
+  EXPECT_FALSE(tab.buttons().apply);
+}
+
+TEST(SelectionTab, SourceChooserTogglesTheCountryFilters) {
+  SelectionTab tab;
+  EXPECT_FALSE(tab.SourceChosen(kSourceParks));  // the first kind seen
+  EXPECT_TRUE(tab.SourceChosen(kSourceCompanies));
+  EXPECT_FALSE(tab.buttons().filters_enabled);
+  EXPECT_FALSE(tab.SourceChosen(kSourceCompanies));
+  EXPECT_TRUE(tab.SourceChosen(kSourceCountries));
+  EXPECT_FALSE(tab.buttons().filters_enabled);
+  EXPECT_TRUE(tab.SourceChosen(kSourceParks));
+  EXPECT_TRUE(tab.buttons().filters_enabled);
 }
 
 TEST(CalculationChooser, OffersNumberedCalculationsAndUnbenanntForParkContent) {

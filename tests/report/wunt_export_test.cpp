@@ -95,7 +95,7 @@ TEST_F(WuntExport, PageEqualsTheViewersRequestRoad) {
         std::string(c.args).substr(std::string(c.args).find("--calc ") + 7);
     const size_t index = FindCalculation(state.calculations, std::stoi(calc_number));
     ASSERT_TRUE(ApplyRequestSpan(state, index, c.from, c.to, false, c.source_kind));
-    if (c.auto_choice == 0) state.selection.AddAll();
+    if (c.auto_choice == 0) state.selection().AddAll();
     state.table.sort_index = c.sort;
     ASSERT_TRUE(ApplyRequestSelection(state, c.auto_choice));
     ASSERT_FALSE(state.table.rows.empty());
@@ -113,7 +113,7 @@ TEST_F(WuntExport, SingleParkAndVanishedParks) {
   SilentMessageSink sink;
   ASSERT_TRUE(LoadRequestSeason(state, kSeason, kContentPark, sink));
   ASSERT_TRUE(ApplyRequestSpan(state, 0, 1990, 1995, false, kSourceParks));
-  const int32_t id = state.selection.available().front().id;
+  const int32_t id = state.selection().available().front().id;
   const Run run =
       Export(Common() + "--content park --calc 7 --from 1990 --to 1995 --source parks --ids " +
              std::to_string(id) + " --out " + out.string());

@@ -222,11 +222,11 @@ std::filesystem::path ProgramFolder(const char* argv0) {
 
 void ChooseEntities(const Options& options, wunt::RequestState& state) {
   if (options.all) {
-    state.selection.AddAll();
+    state.selection().AddAll();
     return;
   }
   for (int32_t id : options.ids) {
-    if (!state.selection.AddId(id)) {
+    if (!state.selection().AddId(id)) {
       Fail("no entity " + std::to_string(id) + " to choose (or chosen twice) for this span");
     }
   }
@@ -267,7 +267,7 @@ int main(int argc, char** argv) {
                           : options.last > 0 ? wunt::AutoSelectLast(options.last)
                                              : 0;
   wunt::ApplyRequestSelection(state, auto_choice);
-  if (state.selection.chosen().empty()) Fail("the selection is empty");
+  if (state.selection().chosen().empty()) Fail("the selection is empty");
 
   const wunt::ServerConfig server = wunt::LoadServerConfig(ProgramFolder(argv[0]));
   const wunt::ReportInput input = wunt::RequestReportInput(state, server.game_address);

@@ -22,7 +22,8 @@ const ValueList& RequestState::source_list() const {
   }
 }
 
-bool LoadRequestSeason(RequestState& state, int32_t season, int content_kind, MessageSink& sink) {
+bool LoadRequestSeason(RequestState& state, int32_t season, int content_kind, MessageSink& sink,
+                       const LoadSeasonOptions& options) {
   state.content_kind = content_kind;
   if (season != state.season) {
     state.season = season;
@@ -33,7 +34,7 @@ bool LoadRequestSeason(RequestState& state, int32_t season, int content_kind, Me
         LoadDatafields(folder, EntityKind::kCompany, state.company_fields, sink) > 0 &&
         LoadSeasonYears(folder, season, state.park_fields, state.company_fields,
                         static_cast<size_t>(LoadCountries(folder, 0, state.lists.countries)),
-                        loaded, sink);
+                        loaded, sink, options);
     if (!ok) {
       // Forget it, so that asking again tries again.
       state.season = 0;
@@ -78,12 +79,13 @@ bool ApplyRequestSpan(RequestState& state, size_t calculation_index, int32_t sta
 
 void ChangeRequestSource(RequestState& state, int source_kind) {
   state.source_kind = source_kind;
-  state.selection.Fill(state.source_list(), source_kind, state.content_kind,
-                       state.settings.end_year);
+  state.selection().Fill(state.source_list(), source_kind, state.content_kind,
+                         state.settings.end_year);
+  state.tab.Filled();
 }
 
 bool ApplyRequestSelection(RequestState& state, int auto_choice, const ComputeControl& control) {
-  state.selection.ApplyAutoSelection(auto_choice, state.source_list());
+  state.selection().ApplyAutoSelection(auto_choice, state.source_list());
   bool done = true;
   switch (state.source_kind) {
     case kSourceCompanies:
@@ -105,7 +107,7 @@ bool ApplyRequestSelection(RequestState& state, int auto_choice, const ComputeCo
 }
 
 void RebuildRequestTable(RequestState& state) {
-  BuildResultTable(state.selection.chosen(), state.source_list(), RequestTableView(state),
+  BuildResultTable(state.selection().chosen(), state.source_list(), RequestTableView(state),
                    state.table);
 }
 

@@ -37,8 +37,11 @@ struct RequestState {
   ComputationSettings settings;
   ValueListState lists;
   int source_kind = kSourceParks;
-  SelectionModel selection;
+  SelectionTab tab;  // the lists and the third tab's buttons
   ResultTable table;
+
+  SelectionModel& selection() { return tab.model(); }
+  const SelectionModel& selection() const { return tab.model(); }
 
   std::filesystem::path season_folder() const;
   const CalculationListEntry* calculation_entry() const;
@@ -48,8 +51,10 @@ struct RequestState {
 // Step 1: makes `season` current (loading its schema, countries and game
 // years only when it differs from the loaded one) and reads the calculations
 // offered for `content_kind`. False, with the loaded season forgotten, when
-// the season has no schema or no game year.
-bool LoadRequestSeason(RequestState& state, int32_t season, int content_kind, MessageSink& sink);
+// the season has no schema or no game year. `options` reach the game-year
+// load (the Viewer's progress window).
+bool LoadRequestSeason(RequestState& state, int32_t season, int content_kind, MessageSink& sink,
+                       const LoadSeasonOptions& options = {});
 
 // Position in the calculation list of the calculation numbered `number`, or
 // the list's size when there is none.

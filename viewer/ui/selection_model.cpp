@@ -198,6 +198,14 @@ bool SelectionModel::AddId(int32_t id) {
   return false;
 }
 
+bool SelectionModel::AddPosition(size_t position) {
+  if (position >= available_.size()) return false;
+  SelectionEntry entry = std::move(available_[position]);
+  available_.erase(available_.begin() + static_cast<std::ptrdiff_t>(position));
+  InsertSorted(chosen_, std::move(entry));
+  return true;
+}
+
 size_t SelectionModel::ApplyAutoSelection(int choice, const ValueList& entities) {
   if (choice <= 0 || choice >= kAutoSelectionEntries) return 0;
   if (source_kind_ == kSourceCountries) return 0;
@@ -214,6 +222,79 @@ size_t SelectionModel::ApplyAutoSelection(int choice, const ValueList& entities)
     if (AddId(record.id)) ++added;
   }
   return added;
+}
+
+bool SelectionTab::SourceChosen(int source_kind) {
+  if (source_kind == last_source_) return false;
+  last_source_ = source_kind;
+  buttons_.filters_enabled = source_kind == kSourceParks;
+  return true;
+}
+
+void SelectionTab::AddAllClicked() {
+  buttons_.apply = true;
+  buttons_.remove_all = true;
+  buttons_.add = false;
+  buttons_.add_all = false;
+  model_.AddAll();
+}
+
+void SelectionTab::AddClicked(std::optional<size_t> selected) {
+  buttons_.apply = true;
+  buttons_.add = false;
+  if (selected) model_.Add(*selected);
+  buttons_.add_all = model_.VisibleAvailableCount() > 0;
+}
+
+void SelectionTab::AvailableListEvent(bool double_click, std::optional<size_t> selected) {
+  if (double_click && selected) {
+    buttons_.apply = true;
+    model_.Add(*selected);
+  }
+  // A line moved away by the double-click leaves nothing selected.
+  buttons_.add = selected.has_value() && !double_click;
+  buttons_.add_all = model_.VisibleAvailableCount() > 0;
+}
+
+void SelectionTab::FiltersChanged() {
+  buttons_.add_all = model_.VisibleAvailableCount() > 0;
+  buttons_.add = false;
+}
+
+void SelectionTab::AllToggled(bool checked) {
+  model_.SetAllFilters(checked);
+  FiltersChanged();
+}
+
+void SelectionTab::FilterToggled(int index, bool checked) {
+  model_.SetFilter(index, checked);
+  FiltersChanged();
+}
+
+void SelectionTab::AutoChoiceChanged(int choice) {
+  if (choice != 0) {
+    buttons_.apply = true;
+  } else if (model_.chosen().empty()) {
+    buttons_.apply = false;
+  }
+}
+
+void SelectionTab::RemoveClicked(std::optional<size_t> selected) {
+  buttons_.remove = false;
+  if (selected) model_.Remove(*selected);
+}
+
+void SelectionTab::ChosenListEvent(bool double_click, std::optional<size_t> selected) {
+  if (double_click && selected) model_.Remove(*selected);
+  buttons_.remove = selected.has_value() && !double_click;
+}
+
+void SelectionTab::RemoveAllClicked() {
+  buttons_.apply = false;
+  buttons_.remove_all = false;
+  buttons_.remove = false;
+  buttons_.add_all = true;
+  model_.RemoveAll();
 }
 
 }  // namespace wunt

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -95,6 +96,9 @@ class SelectionModel {
   void RemoveAll();
   // By entity id; false when it is not shown in the available list.
   bool AddId(int32_t id);
+  // By position in the whole available list, shown or not (the page's form
+  // names entries so). False when the position is out of range.
+  bool AddPosition(size_t position);
 
   // The automatic selection with chooser entry `choice` (0 does nothing),
   // walking the value list of the source kind in its current order.
@@ -111,6 +115,49 @@ class SelectionModel {
   std::array<bool, kCountryFilterCount> filters_{true, true, true, true, true, true, true, true,
                                                  true, true, true, true, true, true, true, true};
   bool all_checked_ = true;
+};
+
+// Which of the third tab's controls are enabled. The tab's events change
+// them together with the lists, so the widgets only mirror this state.
+struct SelectionButtons {
+  bool apply = false;           // "Übernehmen"
+  bool add = false;             // "> Hinzufügen >"
+  bool add_all = true;          // "alle Hinzufügen"
+  bool remove = false;          // "< Entfernen <"
+  bool remove_all = false;      // "alle Entfernen"
+  bool filters_enabled = true;  // the 16 country boxes and "Alle"
+};
+
+// The third tab's events. `selected` is the line selected in the list the
+// event came from, if any.
+class SelectionTab {
+ public:
+  SelectionModel& model() { return model_; }
+  const SelectionModel& model() const { return model_; }
+  const SelectionButtons& buttons() const { return buttons_; }
+
+  // The lists were filled (step-2 apply or a new source kind).
+  void Filled() { buttons_.apply = false; }
+  // The source chooser shows `source_kind`. True when it differs from the
+  // last kind seen (the first seen is parks): the caller then fills anew.
+  bool SourceChosen(int source_kind);
+  void AddAllClicked();
+  void AddClicked(std::optional<size_t> selected);
+  void AvailableListEvent(bool double_click, std::optional<size_t> selected);
+  // "Alle" or one country box toggled.
+  void AllToggled(bool checked);
+  void FilterToggled(int index, bool checked);
+  void AutoChoiceChanged(int choice);
+  void RemoveClicked(std::optional<size_t> selected);
+  void ChosenListEvent(bool double_click, std::optional<size_t> selected);
+  void RemoveAllClicked();
+
+ private:
+  void FiltersChanged();
+
+  SelectionModel model_;
+  SelectionButtons buttons_;
+  int last_source_ = kSourceParks;
 };
 
 }  // namespace wunt
