@@ -2,6 +2,7 @@
 // the Viewer's request road gives, and every bad request ends with code 2.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -24,7 +25,9 @@ constexpr int32_t kSeason = 7;
 class WuntExport : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    root_ = new fs::path(fs::path(WUNT_BINARY_DIR) / "test-report" / "wunt_export");
+    // ctest runs every test in its own process, several at once.
+    root_ = new fs::path(fs::path(WUNT_BINARY_DIR) / "test-report" /
+                         ("wunt_export_" + std::to_string(::getpid())));
     fs::remove_all(*root_);
     DemoSeasonOptions options;
     options.season = kSeason;
@@ -35,7 +38,10 @@ class WuntExport : public testing::Test {
     std::string error;
     ASSERT_TRUE(WriteDemoSeason(data(), options, nullptr, &error)) << error;
   }
-  static void TearDownTestSuite() { delete root_; }
+  static void TearDownTestSuite() {
+    fs::remove_all(*root_);
+    delete root_;
+  }
   static fs::path data() { return *root_ / "Data"; }
 
   struct Run {
