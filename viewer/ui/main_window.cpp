@@ -152,7 +152,7 @@ void MainWindow::BuildTab2(QWidget* page) {
   c_.end_year = Place(new QSpinBox(page), 395, 35, 50, 20);
   for (QSpinBox* spin : {c_.start_year, c_.end_year}) {
     spin->setRange(0, 1);
-    spin->lineEdit()->setReadOnly(true);
+    spin->findChild<QLineEdit*>()->setReadOnly(true);
     spin->setButtonSymbols(QSpinBox::UpDownArrows);
   }
   c_.vanished = Place(
@@ -204,7 +204,8 @@ void MainWindow::BuildTab3(QWidget* page) {
     c_.filter[i] = Place(new QCheckBox(c_.filter_area), 0, 25 * i, 90, 20);
     c_.filter[i]->setToolTip(QStringLiteral("Filter aktivieren/ deaktivieren"));
     c_.filter[i]->setChecked(true);
-    connect(c_.filter[i], &QCheckBox::clicked, this, [this, i] { FilterClicked(i); });
+    connect(c_.filter[i], &QCheckBox::clicked, this,
+            [this, i](bool checked) { TabEvent([&] { state_.tab.FilterToggled(i, checked); }); });
   }
   c_.filter_all = Place(new QCheckBox(QStringLiteral("Alle"), c_.filter_area), 0, 400, 90, 20);
   c_.filter_all->setToolTip(QStringLiteral("alle Filter aktivieren/ deaktivieren"));
@@ -222,36 +223,36 @@ void MainWindow::BuildTab3(QWidget* page) {
   c_.progress->hide();
 
   connect(c_.source, &QComboBox::currentIndexChanged, this, [this](int i) { SourceChanged(i); });
-  connect(c_.auto_select, &QComboBox::activated, this, [this](int i) { AutoSelectChanged(i); });
-  connect(c_.add_all, &QPushButton::clicked, this, [this] { AddAllClicked(); });
-  connect(c_.add, &QPushButton::clicked, this, [this] {
-    c_.apply3->setEnabled(true);
-    c_.add->setEnabled(false);
-    AddVisible(c_.available->currentRow());
-    c_.add_all->setEnabled(c_.available->count() > 0);
+  connect(c_.auto_select, &QComboBox::activated, this, [this](int i) {
+    state_.tab.AutoChoiceChanged(i);
+    MirrorButtons();
   });
+  connect(c_.add_all, &QPushButton::clicked, this,
+          [this] { TabEvent([&] { state_.tab.AddAllClicked(); }); });
+  connect(c_.add, &QPushButton::clicked, this,
+          [this] { TabEvent([&] { state_.tab.AddClicked(Selected(c_.available)); }); });
   connect(c_.available, &QListWidget::itemSelectionChanged, this, [this] {
-    c_.add->setEnabled(!c_.available->selectedItems().isEmpty());
-    c_.add_all->setEnabled(c_.available->count() > 0);
+    state_.tab.AvailableListEvent(false, Selected(c_.available));
+    MirrorButtons();
   });
   connect(c_.available, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    c_.apply3->setEnabled(true);
-    AddVisible(c_.available->row(item));
-    c_.add->setEnabled(!c_.available->selectedItems().isEmpty());
-    c_.add_all->setEnabled(c_.available->count() > 0);
+    const auto row = static_cast<size_t>(c_.available->row(item));
+    TabEvent([&] { state_.tab.AvailableListEvent(true, row); });
   });
-  connect(c_.remove, &QPushButton::clicked, this, [this] {
-    c_.remove->setEnabled(false);
-    RemoveChosen(c_.chosen->currentRow());
+  connect(c_.remove, &QPushButton::clicked, this,
+          [this] { TabEvent([&] { state_.tab.RemoveClicked(Selected(c_.chosen)); }); });
+  connect(c_.chosen, &QListWidget::itemSelectionChanged, this, [this] {
+    state_.tab.ChosenListEvent(false, Selected(c_.chosen));
+    MirrorButtons();
   });
-  connect(c_.chosen, &QListWidget::itemSelectionChanged, this,
-          [this] { c_.remove->setEnabled(!c_.chosen->selectedItems().isEmpty()); });
   connect(c_.chosen, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    RemoveChosen(c_.chosen->row(item));
-    c_.remove->setEnabled(!c_.chosen->selectedItems().isEmpty());
+    const auto row = static_cast<size_t>(c_.chosen->row(item));
+    TabEvent([&] { state_.tab.ChosenListEvent(true, row); });
   });
-  connect(c_.remove_all, &QPushButton::clicked, this, [this] { RemoveAllClicked(); });
-  connect(c_.filter_all, &QCheckBox::clicked, this, [this] { FilterAllClicked(); });
+  connect(c_.remove_all, &QPushButton::clicked, this,
+          [this] { TabEvent([&] { state_.tab.RemoveAllClicked(); }); });
+  connect(c_.filter_all, &QCheckBox::clicked, this,
+          [this](bool checked) { TabEvent([&] { state_.tab.AllToggled(checked); }); });
   connect(c_.back3, &QPushButton::clicked, this, [this] { ShowStep(1); });
   connect(c_.apply3, &QPushButton::clicked, this, [this] { ApplyStep3(); });
   connect(c_.next3, &QPushButton::clicked, this, [this] { ShowStep(3); });
@@ -377,7 +378,6 @@ void MainWindow::ApplyStep2() {
   if (index < 0 || static_cast<size_t>(index) >= calculation_positions_.size()) return;
   ApplyRequestSpan(state_, calculation_positions_[index], c_.start_year->value(),
                    c_.end_year->value(), c_.vanished->isChecked(), c_.source->currentIndex());
-  last_source_ = c_.source->currentIndex();
   FillLists();
   UpdateFilterBoxes();
   c_.next2->setEnabled(true);
@@ -400,32 +400,52 @@ void MainWindow::UpdateFilterBoxes() {
 }
 
 void MainWindow::SourceChanged(int index) {
-  if (index == last_source_) return;
-  last_source_ = index;
-  const bool parks = index == kSourceParks;
-  for (QCheckBox* box : c_.filter) box->setEnabled(parks);
-  c_.filter_all->setEnabled(parks);
+  if (!state_.tab.SourceChosen(index)) return;
   ChangeRequestSource(state_, index);
   FillLists();
 }
 
 void MainWindow::FillLists() {
   FillAutoSelect();
-  c_.apply3->setEnabled(false);
   ShowAvailable();
   ShowChosen();
-  c_.add->setEnabled(false);
-  c_.add_all->setEnabled(c_.available->count() > 0);
-  c_.remove->setEnabled(false);
-  c_.remove_all->setEnabled(false);
+  MirrorButtons();
+}
+
+std::optional<size_t> MainWindow::Selected(QListWidget* list) {
+  const QList<QListWidgetItem*> items = list->selectedItems();
+  if (items.isEmpty()) return std::nullopt;
+  return static_cast<size_t>(list->row(items.front()));
+}
+
+void MainWindow::TabEvent(const std::function<void()>& event) {
+  event();
+  ShowAvailable();
+  ShowChosen();
+  MirrorButtons();
+}
+
+void MainWindow::MirrorButtons() {
+  const SelectionButtons& b = state_.tab.buttons();
+  c_.apply3->setEnabled(b.apply);
+  c_.add->setEnabled(b.add);
+  c_.add_all->setEnabled(b.add_all);
+  c_.remove->setEnabled(b.remove);
+  c_.remove_all->setEnabled(b.remove_all);
+  for (int i = 0; i < kCountryFilterCount; ++i) {
+    c_.filter[i]->setEnabled(b.filters_enabled);
+    c_.filter[i]->setChecked(state_.selection().filter_checked(i));
+  }
+  c_.filter_all->setEnabled(b.filters_enabled);
+  c_.filter_all->setChecked(state_.selection().all_checked());
 }
 
 void MainWindow::ShowAvailable() {
   const QSignalBlocker block(c_.available);
   c_.available->clear();
-  const auto& available = state_.selection.available();
+  const auto& available = state_.selection().available();
   QStringList labels;
-  for (size_t i : state_.selection.VisibleAvailable()) labels << FromCp1252(available[i].label);
+  for (size_t i : state_.selection().VisibleAvailable()) labels << FromCp1252(available[i].label);
   c_.available->addItems(labels);
 }
 
@@ -433,57 +453,8 @@ void MainWindow::ShowChosen() {
   const QSignalBlocker block(c_.chosen);
   c_.chosen->clear();
   QStringList labels;
-  for (const SelectionEntry& entry : state_.selection.chosen()) labels << FromCp1252(entry.label);
+  for (const SelectionEntry& entry : state_.selection().chosen()) labels << FromCp1252(entry.label);
   c_.chosen->addItems(labels);
-}
-
-void MainWindow::AddVisible(int row) {
-  if (row < 0 || !state_.selection.Add(static_cast<size_t>(row))) return;
-  ShowAvailable();
-  ShowChosen();
-}
-
-void MainWindow::RemoveChosen(int row) {
-  if (row < 0 || !state_.selection.Remove(static_cast<size_t>(row))) return;
-  ShowAvailable();
-  ShowChosen();
-}
-
-void MainWindow::AddAllClicked() {
-  c_.apply3->setEnabled(true);
-  c_.remove_all->setEnabled(true);
-  c_.add->setEnabled(false);
-  c_.add_all->setEnabled(false);
-  state_.selection.AddAll();
-  ShowAvailable();
-  ShowChosen();
-}
-
-void MainWindow::RemoveAllClicked() {
-  c_.apply3->setEnabled(false);
-  c_.remove_all->setEnabled(false);
-  c_.remove->setEnabled(false);
-  c_.add_all->setEnabled(true);
-  state_.selection.RemoveAll();
-  ShowAvailable();
-  ShowChosen();
-}
-
-void MainWindow::FilterClicked(int index) {
-  state_.selection.SetFilter(index, c_.filter[index]->isChecked());
-  c_.filter_all->setChecked(state_.selection.all_checked());
-  ShowAvailable();
-  c_.add_all->setEnabled(c_.available->count() > 0);
-  c_.add->setEnabled(false);
-}
-
-void MainWindow::FilterAllClicked() {
-  const bool checked = c_.filter_all->isChecked();
-  state_.selection.SetAllFilters(checked);
-  for (QCheckBox* box : c_.filter) box->setChecked(checked);
-  ShowAvailable();
-  c_.add_all->setEnabled(c_.available->count() > 0);
-  c_.add->setEnabled(false);
 }
 
 void MainWindow::FillAutoSelect() {
@@ -496,18 +467,10 @@ void MainWindow::FillAutoSelect() {
   c_.auto_select->setEnabled(chooser.enabled);
 }
 
-void MainWindow::AutoSelectChanged(int index) {
-  if (index == 0) {
-    if (state_.selection.chosen().empty()) c_.apply3->setEnabled(false);
-  } else {
-    c_.apply3->setEnabled(true);
-  }
-}
-
 void MainWindow::ApplyStep3() {
   if (computing()) return;
   const int choice = c_.auto_select->isEnabled() ? c_.auto_select->currentIndex() : 0;
-  state_.selection.ApplyAutoSelection(choice, state_.source_list());
+  state_.selection().ApplyAutoSelection(choice, state_.source_list());
   if (c_.auto_select->isEnabled()) c_.auto_select->setCurrentIndex(0);
   ShowAvailable();
   ShowChosen();
@@ -579,8 +542,6 @@ void MainWindow::ResultClosed() {
   // The page's form may have changed the chosen list.
   ShowAvailable();
   ShowChosen();
-  c_.remove_all->setEnabled(!state_.selection.chosen().empty());
-  c_.add_all->setEnabled(c_.available->count() > 0);
   show();
   ShowStep(2);
   activateWindow();

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -118,14 +119,11 @@ class MainWindow : public QWidget {
   void FillLists();
   void ShowAvailable();
   void ShowChosen();
-  void AddVisible(int row);
-  void RemoveChosen(int row);
-  void AddAllClicked();
-  void RemoveAllClicked();
-  void FilterClicked(int index);
-  void FilterAllClicked();
+  static std::optional<size_t> Selected(QListWidget* list);
+  // A tab-3 event: the model and button state change, the widgets follow.
+  void TabEvent(const std::function<void()>& event);
+  void MirrorButtons();
   void UpdateFilterBoxes();
-  void AutoSelectChanged(int index);
   void FillAutoSelect();
   void ApplyStep3();
   void ComputationDone(bool done);
@@ -139,7 +137,6 @@ class MainWindow : public QWidget {
   GuiMessageSink sink_;
   Controls c_;
   int step_ = 0;
-  int last_source_ = kSourceParks;
   // Chooser index -> position in the calculation list.
   std::vector<size_t> calculation_positions_;
   std::thread worker_;

@@ -1,0 +1,128 @@
+#include "viewer/platform/dialogs.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <mutex>
+
+namespace wunt {
+namespace {
+
+// The scripting state is process-wide like the boxes themselves; the lock
+// keeps a box raised from a worker's queued call from racing a test.
+struct Script {
+  std::mutex lock;
+  bool record_boxes = false;
+  std::vector<ShownMessage> boxes;
+  bool script_files = false;
+  std::vector<QString> next_files;
+  QStringList asked_defaults;
+  bool record_urls = false;
+  std::vector<QUrl> urls;
+};
+
+Script& State() {
+  static Script script;
+  return script;
+}
+
+}  // namespace
+
+void MessageBoxes::Show(QWidget* parent, const QString& title, const QString& text) {
+  {
+    Script& s = State();
+    std::lock_guard guard(s.lock);
+    if (s.record_boxes) {
+      s.boxes.push_back({title, text});
+      return;
+    }
+  }
+  QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+void MessageBoxes::StartRecording() {
+  std::lock_guard guard(State().lock);
+  State().record_boxes = true;
+  State().boxes.clear();
+}
+
+void MessageBoxes::StopRecording() {
+  std::lock_guard guard(State().lock);
+  State().record_boxes = false;
+}
+
+std::vector<ShownMessage> MessageBoxes::TakeRecorded() {
+  std::lock_guard guard(State().lock);
+  return std::exchange(State().boxes, {});
+}
+
+QString FileDialogs::SaveFileName(QWidget* parent, const QString& title,
+                                  const QString& default_name, const QString& filter) {
+  {
+    Script& s = State();
+    std::lock_guard guard(s.lock);
+    if (s.script_files) {
+      s.asked_defaults.push_back(default_name);
+      if (s.next_files.empty()) return {};
+      QString name = s.next_files.front();
+      s.next_files.erase(s.next_files.begin());
+      return name;
+    }
+  }
+  // Qt's own dialog: it never appends an extension the user did not type.
+  return QFileDialog::getSaveFileName(parent, title, default_name, filter, nullptr,
+                                      QFileDialog::DontUseNativeDialog);
+}
+
+void FileDialogs::StartScripting() {
+  std::lock_guard guard(State().lock);
+  State().script_files = true;
+  State().next_files.clear();
+  State().asked_defaults.clear();
+}
+
+void FileDialogs::StopScripting() {
+  std::lock_guard guard(State().lock);
+  State().script_files = false;
+}
+
+void FileDialogs::SetNextFileName(const QString& name) {
+  std::lock_guard guard(State().lock);
+  State().next_files.push_back(name);
+}
+
+QStringList FileDialogs::TakeAskedDefaults() {
+  std::lock_guard guard(State().lock);
+  return std::exchange(State().asked_defaults, {});
+}
+
+void SystemBrowser::Open(const QUrl& url) {
+  {
+    Script& s = State();
+    std::lock_guard guard(s.lock);
+    if (s.record_urls) {
+      s.urls.push_back(url);
+      return;
+    }
+  }
+  QDesktopServices::openUrl(url);
+}
+
+void SystemBrowser::StartRecording() {
+  std::lock_guard guard(State().lock);
+  State().record_urls = true;
+  State().urls.clear();
+}
+
+void SystemBrowser::StopRecording() {
+  std::lock_guard guard(State().lock);
+  State().record_urls = false;
+}
+
+std::vector<QUrl> SystemBrowser::TakeOpened() {
+  std::lock_guard guard(State().lock);
+  return std::exchange(State().urls, {});
+}
+
+}  // namespace wunt

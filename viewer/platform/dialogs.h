@@ -1,0 +1,58 @@
+#pragma once
+// Thin wrappers around the modal pieces of the platform: message boxes, the
+// save-file dialog and the system browser. A test scripts them in advance
+// (the next file name, a log of boxes and opened addresses), so that no
+// test ever waits on a modal window or starts a real browser.
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace wunt {
+
+struct ShownMessage {
+  QString title;
+  QString text;
+};
+
+class MessageBoxes {
+ public:
+  // A modal box with an OK button.
+  static void Show(QWidget* parent, const QString& title, const QString& text);
+
+  // From now on boxes are recorded instead of shown.
+  static void StartRecording();
+  static void StopRecording();
+  static std::vector<ShownMessage> TakeRecorded();
+};
+
+class FileDialogs {
+ public:
+  // The chosen file, or an empty string when the user cancels.
+  static QString SaveFileName(QWidget* parent, const QString& title, const QString& default_name,
+                              const QString& filter);
+
+  // The next SaveFileName returns `name` without showing a dialog; an empty
+  // name answers as a cancel. While scripting is on, an unscripted call
+  // cancels.
+  static void StartScripting();
+  static void StopScripting();
+  static void SetNextFileName(const QString& name);
+  // The default names the dialogs were opened with.
+  static QStringList TakeAskedDefaults();
+};
+
+class SystemBrowser {
+ public:
+  static void Open(const QUrl& url);
+
+  static void StartRecording();
+  static void StopRecording();
+  static std::vector<QUrl> TakeOpened();
+};
+
+}  // namespace wunt

@@ -1,0 +1,233 @@
+#include "viewer/report/overview_window.h"
+
+#include <QCloseEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include "common/file_util.h"
+#include "viewer/platform/app_info.h"
+#include "viewer/platform/dialogs.h"
+#include "viewer/platform/web_page.h"
+#include "viewer/report/html_writer.h"
+
+namespace wunt {
+namespace {
+
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+
+// What one generation reads, copied on the GUI thread so that commands can
+// change the table and lists while the page is written. The rows still
+// point into the value lists, which stay as they are while the window is
+// open.
+struct PageSnapshot {
+  ResultTable table;
+  TableView view;
+  std::string calculation_name;
+  std::string description;
+  std::vector<ValueDefinition> values;
+  int32_t highest_year = 0;
+  std::string game_address;
+  std::vector<SelectionEntry> available;
+  std::vector<SelectionEntry> chosen;
+  int32_t season = 0;
+  std::filesystem::path program_folder;
+
+  std::optional<std::filesystem::path> Write() const {
+    const ReportInput input{.table = table,
+                            .view = view,
+                            .calculation_name = calculation_name,
+                            .description = description,
+                            .values = values,
+                            .highest_year = highest_year,
+                            .game_address = game_address};
+    return WriteAppPage(program_folder, season, input, available, chosen);
+  }
+};
+
+QWebEngineView* MakeView(QWidget* parent, NavigationPage::Handler handler) {
+  auto* view = new QWebEngineView(parent);
+  view->setPage(new NavigationPage(AppProfile(), std::move(handler), view));
+  view->setGeometry(0, 0, kWidth, kHeight);
+  return view;
+}
+
+}  // namespace
+
+OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path program_folder,
+                               std::string game_address)
+    : QWidget(nullptr, Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                           Qt::WindowCloseButtonHint),
+      state_(state),
+      program_folder_(std::move(program_folder)),
+      game_address_(std::move(game_address)),
+      generator_(this,
+                 [this](const std::optional<std::filesystem::path>& page) { PageWritten(page); }) {
+  setWindowTitle(
+      WindowTitle("\xdc"
+                  "bersicht"));
+  resize(kWidth, kHeight);
+  if (QScreen* screen = this->screen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+  auto handler = [this](const QUrl& url, bool by_user) { return HandleNavigation(url, by_user); };
+  loading_view_ = MakeView(this, handler);
+  loading_view_->setUrl(
+      QUrl::fromLocalFile(QString::fromStdString((state_.season_folder() / "Load.htm").string())));
+  main_view_ = MakeView(this, handler);
+  main_view_->hide();
+  connect(main_view_, &QWebEngineView::loadFinished, this, [this](bool) { ++pages_shown_; });
+  Generate();
+}
+
+OverviewWindow::~OverviewWindow() = default;
+
+bool OverviewWindow::HandleNavigation(const QUrl& url, bool by_user) {
+  const LinkCommand command = ParseLinkCommand(url.toString().toStdString());
+  if (command.action == LinkAction::kShow) return true;
+  if (by_user && command.action != LinkAction::kNothing) {
+    QTimer::singleShot(0, this, [this, command] { RunCommand(command); });
+  }
+  return false;
+}
+
+void OverviewWindow::RunCommand(const LinkCommand& command) {
+  switch (command.action) {
+    case LinkAction::kClose:
+      close();
+      break;
+    case LinkAction::kSort:
+      if (command.number) Sort(*command.number);
+      break;
+    case LinkAction::kForm:
+      ApplyForm(command.command);
+      break;
+    case LinkAction::kSave:
+      Save();
+      break;
+    case LinkAction::kOpen:
+      SystemBrowser::Open(QUrl(
+          QString::fromStdString(OpenAddress(game_address_, command.target, *command.number))));
+      break;
+    case LinkAction::kShow:
+    case LinkAction::kNothing:
+    case LinkAction::kRegister:
+      // Registrations are the program's own business; a page cannot make them.
+      break;
+  }
+}
+
+void OverviewWindow::Sort(int32_t sort_index) {
+  if (SortResultTable(sort_index, RequestTableView(state_), state_.table) == 1) Generate();
+}
+
+void OverviewWindow::ApplyForm(const std::string& command) {
+  SelectionModel& selection = state_.selection();
+  bool changed = false;
+  if (state_.content_kind == kContentPark) {
+    const std::optional<int32_t> option = NumberAfter(command, "change=");
+    // Options name the available entries as the page listed them.
+    if (!option || *option < 0 || static_cast<size_t>(*option) >= selection.available().size()) {
+      return;
+    }
+    auto position = static_cast<size_t>(*option);
+    // The option was numbered while the shown entity was still chosen.
+    if (!selection.chosen().empty()) {
+      const int32_t shown_id = selection.chosen().front().id;
+      selection.Remove(0);
+      const auto& available = selection.available();
+      for (size_t p = 0; p < available.size(); ++p) {
+        if (available[p].id == shown_id) {
+          if (p <= position) ++position;
+          break;
+        }
+      }
+    }
+    changed = selection.AddPosition(position);
+  } else if (command.find("btn_remove") != std::string::npos) {
+    const std::optional<int32_t> position = NumberAfter(command, "remove=");
+    changed = position && *position >= 0 && selection.Remove(static_cast<size_t>(*position));
+  } else {
+    const std::optional<int32_t> position = NumberAfter(command, "add=");
+    changed = position && *position >= 0 && selection.AddPosition(static_cast<size_t>(*position));
+  }
+  if (!changed) return;
+  RebuildRequestTable(state_);
+  Generate();
+}
+
+QString OverviewWindow::DefaultSaveName() const {
+  const CalculationListEntry* entry = state_.calculation_entry();
+  const std::string calculation = entry != nullptr ? entry->name : std::string();
+  std::string name = "R" + std::to_string(state_.season) + "_";
+  switch (state_.content_kind) {
+    case kContentPark:
+      name += (state_.table.rows.empty() ? std::string() : state_.table.rows.front().name) +
+              "_Uebersicht.htm";
+      break;
+    case kContentYear:
+      name += calculation + "_" + std::to_string(state_.settings.start_year) + ".htm";
+      break;
+    default:
+      name += calculation + "_Uebersicht.htm";
+      break;
+  }
+  return FromCp1252(name);
+}
+
+void OverviewWindow::Save() {
+  const QString file =
+      FileDialogs::SaveFileName(this, WindowTitle(), DefaultSaveName(),
+                                QStringLiteral("html (*.htm, *.html) (*.htm *.html)"));
+  if (file.isEmpty()) return;
+  const std::string page = BuildExportPage(RequestReportInput(state_, game_address_));
+  // Replaced as a whole: an old export is never left half overwritten.
+  WriteFileAtomically(std::filesystem::path(file.toStdString()), page);
+}
+
+void OverviewWindow::Generate() {
+  ShowLoading(true);
+  auto snapshot = std::make_shared<PageSnapshot>();
+  const CalculationListEntry* entry = state_.calculation_entry();
+  snapshot->table = state_.table;
+  snapshot->view = RequestTableView(state_);
+  if (entry != nullptr) {
+    snapshot->calculation_name = entry->name;
+    snapshot->description = entry->description;
+  }
+  snapshot->values = state_.calculation.values;
+  snapshot->highest_year = state_.season_data.highest_year;
+  snapshot->game_address = game_address_;
+  snapshot->available = state_.selection().available();
+  snapshot->chosen = state_.selection().chosen();
+  snapshot->season = state_.season;
+  snapshot->program_folder = program_folder_;
+  generator_.Request([snapshot] { return snapshot->Write(); });
+}
+
+void OverviewWindow::PageWritten(const std::optional<std::filesystem::path>& page) {
+  if (page) {
+    // The same address again must still load the new page.
+    main_view_->load(QUrl::fromLocalFile(QString::fromStdString(page->string())));
+  }
+  ShowLoading(false);
+}
+
+void OverviewWindow::ShowLoading(bool loading) {
+  loading_view_->setVisible(loading);
+  main_view_->setVisible(!loading);
+}
+
+void OverviewWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  loading_view_->setGeometry(0, 0, width(), height());
+  main_view_->setGeometry(0, 0, width(), height());
+}
+
+void OverviewWindow::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (on_closed_) QTimer::singleShot(0, this, on_closed_);
+}
+
+}  // namespace wunt
