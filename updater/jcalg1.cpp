@@ -1,11 +1,22 @@
 #include "updater/jcalg1.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
 namespace wunt {
 namespace {
+
+// The four data bits of a byte read as gamma pairs (bits 7, 5, 3, 1).
+constexpr auto kPairData = [] {
+  std::array<uint8_t, 256> table{};
+  for (int byte = 0; byte < 256; ++byte) {
+    table[byte] = static_cast<uint8_t>((byte >> 7 & 1) << 3 | (byte >> 5 & 1) << 2 |
+                                       (byte >> 3 & 1) << 1 | (byte >> 1 & 1));
+  }
+  return table;
+}();
 
 uint32_t LoadLe32(const unsigned char* p) {
   return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
@@ -20,6 +31,22 @@ class BitReader {
   BitReader(const unsigned char* begin, const unsigned char* end) : next_(begin), end_(end) {}
 
   bool failed() const { return failed_; }
+  int available() const { return avail_; }
+
+  // Tops the accumulator up to more than 32 bits while words remain.
+  void Fill() {
+    if (avail_ <= 32 && end_ - next_ >= 4) {
+      acc_ |= uint64_t{LoadLe32(next_)} << (32 - avail_);
+      next_ += 4;
+      avail_ += 32;
+    }
+  }
+  // The next `count` bits (1 to 32, at most available()) without taking them.
+  uint32_t Peek(int count) const { return static_cast<uint32_t>(acc_ >> (64 - count)); }
+  void Skip(int count) {
+    acc_ <<= count;
+    avail_ -= count;
+  }
 
   uint32_t Bit() {
     if (avail_ == 0 && !Refill(1)) return 0;
@@ -40,7 +67,7 @@ class BitReader {
   }
 
   // Values of 2 and more; longer than 32 bits is no valid stream of ours.
-  uint64_t Gamma() {
+  [[gnu::noinline]] uint64_t SlowGamma() {
     uint64_t value = 1;
     for (;;) {
       uint32_t pair = Bits(2);
@@ -51,6 +78,22 @@ class BitReader {
         return 0;
       }
     }
+  }
+
+  [[gnu::always_inline]] uint64_t Gamma() {
+    // Up to eight bit pairs (values below 512) straight from the accumulator.
+    Fill();
+    if (avail_ >= 16) {
+      uint32_t top = static_cast<uint32_t>(acc_ >> 48);
+      uint32_t stops = ~top & 0x5555;  // the "more" flags that are 0
+      if (stops != 0) {
+        int pairs = (std::countl_zero(static_cast<uint16_t>(stops)) + 1) / 2;
+        uint32_t data = (uint32_t{kPairData[top >> 8]} << 4 | kPairData[top & 0xFF]) >> (8 - pairs);
+        Skip(2 * pairs);
+        return (uint64_t{1} << pairs) | data;
+      }
+    }
+    return SlowGamma();
   }
 
  private:
@@ -72,41 +115,53 @@ class BitReader {
   bool failed_ = false;
 };
 
+// Offsets vary from match to match, so this is worked out without branches.
 uint64_t LengthBonus(uint64_t offset) {
-  if (offset < 128) return 4;
-  if (offset < 0x27F) return 0;
-  if (offset < 0x37FF) return 1;
-  if (offset < 0x10000) return 2;
-  return 3;
+  return uint64_t{offset < 128} * 4 + uint64_t{offset >= 0x27F} + uint64_t{offset >= 0x37FF} +
+         uint64_t{offset >= 0x10000};
 }
 
 // Output that grows towards the declared size only as it is produced, so a
-// tiny stream that claims a huge size costs nothing until it delivers.
+// tiny stream that claims a huge size costs nothing until it delivers. The
+// buffer keeps slack behind its capacity so that copies may run over in
+// whole 8-byte words.
 class Output {
  public:
   Output(uint64_t size, size_t stored) : size_(size) {
     uint64_t first = std::max<uint64_t>(uint64_t{1} << 20, uint64_t{stored} * 16);
-    bytes_.resize(std::min(size_, first));
+    Reserve(std::min(size_, first));
   }
 
   bool Put(char byte) {
-    if (pos_ == bytes_.size() && !Grow(1)) return false;
+    if (pos_ == capacity_ && !Grow(1)) return false;
     bytes_[pos_++] = byte;
+    return true;
+  }
+
+  bool CopyByte(uint64_t offset) {
+    if (offset > pos_ || (pos_ == capacity_ && !Grow(1))) return false;
+    bytes_[pos_] = bytes_[pos_ - offset];
+    ++pos_;
     return true;
   }
 
   bool Copy(uint64_t offset, uint64_t length) {
     if (offset == 0 || offset > pos_) return false;
-    if (length > bytes_.size() - pos_ && !Grow(length)) return false;
+    if (length > capacity_ - pos_ && !Grow(length)) return false;
     char* dst = bytes_.data() + pos_;
-    const char* src = dst - offset;
-    if (offset >= length) {
-      std::memcpy(dst, src, length);
-    } else {
-      // Overlapping copies repeat the last `offset` bytes.
-      for (uint64_t i = 0; i < length; ++i) dst[i] = src[i];
-    }
     pos_ += length;
+    if (offset < kWord) {
+      // Start the pattern byte by byte; after that any multiple of the
+      // offset of at least a word repeats it too.
+      uint64_t head = std::min<uint64_t>(length, kWord);
+      for (uint64_t i = 0; i < head; ++i) dst[i] = dst[i - offset];
+      if (head == length) return true;
+      dst += head;
+      length -= head;
+      offset = (kWord + offset - 1) / offset * offset;
+    }
+    const char* src = dst - offset;
+    for (uint64_t i = 0; i < length; i += kWord) std::memcpy(dst + i, src + i, kWord);
     return true;
   }
 
@@ -117,18 +172,39 @@ class Output {
   }
 
  private:
+  static constexpr uint64_t kWord = 8;
+
+  void Reserve(uint64_t capacity) {
+    capacity_ = capacity;
+    bytes_.resize(capacity_ + kWord);
+  }
+
   bool Grow(uint64_t needed) {
     if (needed > size_ - pos_) return false;
-    uint64_t target =
-        std::max<uint64_t>(pos_ + needed, std::min<uint64_t>(size_, bytes_.size() * 2));
-    bytes_.resize(target);
+    Reserve(std::max<uint64_t>(pos_ + needed, std::min<uint64_t>(size_, capacity_ * 2)));
     return true;
   }
 
   uint64_t size_;
   uint64_t pos_ = 0;
+  uint64_t capacity_ = 0;
   std::string bytes_;
 };
+
+// The rest of a long match after its "01" prefix.
+[[gnu::always_inline]] inline bool LongMatch(BitReader& in, Output& out, int base,
+                                             uint64_t& last_offset) {
+  uint64_t high = in.Gamma();
+  uint64_t length;
+  if (high == 2) {
+    length = in.Gamma();
+  } else {
+    uint64_t offset = ((high - 3) << base) | in.Bits(base);
+    last_offset = offset;
+    length = in.Gamma() + LengthBonus(offset);
+  }
+  return !in.failed() && out.Copy(last_offset, length);
+}
 
 }  // namespace
 
@@ -168,22 +244,45 @@ std::optional<std::string> DecodeJcalg1(std::string_view stream, uint64_t max_ou
 
   for (;;) {
     if (in.failed()) return std::nullopt;
+    // Literals and short matches, most of the tokens, straight from the
+    // accumulator; everything else through the checked reads.
+    in.Fill();
+    if (in.available() >= 12) {
+      uint32_t head = in.Peek(12);
+      if (head & 0x800) {
+        uint32_t value = (head >> (11 - literal_width)) & ((1u << literal_width) - 1);
+        in.Skip(1 + literal_width);
+        if (!out.Put(static_cast<char>((value + literal_min) & 0xFF))) return std::nullopt;
+        continue;
+      }
+      if ((head >> 9) == 0b001) {
+        uint32_t v = (head >> 5) & 0xF;
+        if (v >= 2) {
+          in.Skip(7);
+          if (!out.CopyByte(v - 1)) return std::nullopt;
+          continue;
+        }
+      }
+      if ((head >> 10) == 0b01) {
+        in.Skip(2);
+        if (!LongMatch(in, out, base, last_offset)) return std::nullopt;
+        continue;
+      }
+      uint32_t distance = (head >> 2) & 0x7F;
+      if ((head & 0xE00) == 0 && distance != 0) {
+        in.Skip(12);
+        last_offset = distance;
+        if (!out.Copy(distance, (head & 3) + 2)) return std::nullopt;
+        continue;
+      }
+    }
     if (in.Bit()) {
       uint32_t value = in.Bits(literal_width);
       if (!out.Put(static_cast<char>((value + literal_min) & 0xFF))) return std::nullopt;
       continue;
     }
     if (in.Bit()) {
-      uint64_t high = in.Gamma();
-      uint64_t length;
-      if (high == 2) {
-        length = in.Gamma();
-      } else {
-        uint64_t offset = ((high - 3) << base) | in.Bits(base);
-        last_offset = offset;
-        length = in.Gamma() + LengthBonus(offset);
-      }
-      if (in.failed() || !out.Copy(last_offset, length)) return std::nullopt;
+      if (!LongMatch(in, out, base, last_offset)) return std::nullopt;
       continue;
     }
     if (!in.Bit()) {
