@@ -1,6 +1,7 @@
 #include "common/raster_image.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -152,7 +153,8 @@ TEST(RasterImage, DrawClipsOnEverySide) {
 }
 
 TEST(RasterImage, SavesAtomicallyAndLoadsByContent) {
-  std::filesystem::path dir = std::filesystem::temp_directory_path() / "wunt_raster_test";
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("wunt_raster_test_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   RasterImage image = Pattern(9, 4);
   // The file name says JPEG, the content is a bitmap: content wins.

@@ -144,6 +144,46 @@ TEST_F(DemoSeasonTest, LoadsWithoutAnyMessage) {
   EXPECT_EQ(categories, (std::set<int32_t>{1, 2, 3, 4, 5, 6, 7}));
 }
 
+// Every field of every record as text, ID lists included.
+std::vector<std::string> Dump(const SeasonData& data) {
+  std::vector<std::string> out;
+  SilentMessageSink sink;
+  for (const GameYear& year : data.years) {
+    for (const EntityTable* table : {&year.parks, &year.companies}) {
+      for (size_t r = 0; r < table->size(); ++r) {
+        std::string row = std::to_string(year.year);
+        for (int f = 0; f < table->field_count(); ++f) {
+          row += '|';
+          row += FieldText(*table, r, f, sink);
+          if (auto list = table->IdList(r, f)) {
+            for (int32_t id : *list) row.append(",").append(std::to_string(id));
+          }
+        }
+        out.push_back(row);
+      }
+    }
+    for (const auto& list : year.country_parks) out.push_back(std::to_string(list.size()));
+  }
+  return out;
+}
+
+TEST_F(DemoSeasonTest, ParallelLoadEqualsOneByOne) {
+  SilentMessageSink sink;
+  DataFieldList park_fields, company_fields;
+  LoadDatafields(season(), EntityKind::kPark, park_fields, sink);
+  LoadDatafields(season(), EntityKind::kCompany, company_fields, sink);
+  std::vector<std::string> dumps[2];
+  for (unsigned threads : {1u, 3u}) {
+    SeasonData data;
+    LoadSeasonOptions options;
+    options.threads = threads;
+    ASSERT_TRUE(LoadSeasonYears(season(), 5, park_fields, company_fields, 8, data, sink, options));
+    dumps[threads == 1 ? 0 : 1] = Dump(data);
+  }
+  EXPECT_GT(dumps[0].size(), 100u);
+  EXPECT_TRUE(dumps[0] == dumps[1]);
+}
+
 TEST_F(DemoSeasonTest, FilesAreWindows1252WithCrLf) {
   for (const char* name :
        {"Datafields.txt", "Translation.txt", "SaveData.ini", "Overview.htm", "Load.htm",
