@@ -67,7 +67,7 @@ class BitReader {
   }
 
   // Values of 2 and more; longer than 32 bits is no valid stream of ours.
-  [[gnu::noinline]] uint64_t SlowGamma() {
+  uint64_t SlowGamma() {
     uint64_t value = 1;
     for (;;) {
       uint32_t pair = Bits(2);
@@ -127,20 +127,22 @@ uint64_t LengthBonus(uint64_t offset) {
 // whole 8-byte words.
 class Output {
  public:
-  Output(uint64_t size, size_t stored) : size_(size) {
+  // `storage` is kept outside so that the decoder's hot state never has its
+  // address taken and can live in registers.
+  Output(std::string* storage, uint64_t size, size_t stored) : storage_(storage), size_(size) {
     uint64_t first = std::max<uint64_t>(uint64_t{1} << 20, uint64_t{stored} * 16);
     Reserve(std::min(size_, first));
   }
 
   bool Put(char byte) {
     if (pos_ == capacity_ && !Grow(1)) return false;
-    bytes_[pos_++] = byte;
+    data_[pos_++] = byte;
     return true;
   }
 
   bool CopyByte(uint64_t offset) {
     if (offset > pos_ || (pos_ == capacity_ && !Grow(1))) return false;
-    bytes_[pos_] = bytes_[pos_ - offset];
+    data_[pos_] = data_[pos_ - offset];
     ++pos_;
     return true;
   }
@@ -148,7 +150,7 @@ class Output {
   bool Copy(uint64_t offset, uint64_t length) {
     if (offset == 0 || offset > pos_) return false;
     if (length > capacity_ - pos_ && !Grow(length)) return false;
-    char* dst = bytes_.data() + pos_;
+    char* dst = data_ + pos_;
     pos_ += length;
     if (offset < kWord) {
       // Start the pattern byte by byte; after that any multiple of the
@@ -166,17 +168,19 @@ class Output {
   }
 
   uint64_t pos() const { return pos_; }
-  std::string Take() {
-    bytes_.resize(pos_);
-    return std::move(bytes_);
-  }
+  void Finish() { storage_->resize(pos_); }
 
  private:
   static constexpr uint64_t kWord = 8;
 
   void Reserve(uint64_t capacity) {
     capacity_ = capacity;
-    bytes_.resize(capacity_ + kWord);
+    data_ = Resize(storage_, capacity_ + kWord);
+  }
+
+  [[gnu::noinline]] static char* Resize(std::string* storage, uint64_t size) {
+    storage->resize(size);
+    return storage->data();
   }
 
   bool Grow(uint64_t needed) {
@@ -185,10 +189,11 @@ class Output {
     return true;
   }
 
+  std::string* storage_;
+  char* data_ = nullptr;
   uint64_t size_;
   uint64_t pos_ = 0;
   uint64_t capacity_ = 0;
-  std::string bytes_;
 };
 
 // The rest of a long match after its "01" prefix.
@@ -236,7 +241,8 @@ std::optional<std::string> DecodeJcalg1(std::string_view stream, uint64_t max_ou
   uint32_t checksum = LoadLe32(bytes + 6);
 
   BitReader in(bytes + kJcalg1HeaderSize, bytes + stream.size());
-  Output out(*declared, stream.size());
+  std::string result;
+  Output out(&result, *declared, stream.size());
   uint64_t last_offset = 1;
   int base = 8;
   int literal_width = 8;
@@ -320,7 +326,7 @@ std::optional<std::string> DecodeJcalg1(std::string_view stream, uint64_t max_ou
     }
   }
   if (out.pos() != *declared) return std::nullopt;
-  std::string result = out.Take();
+  out.Finish();
   if (checksum != 0 && Jcalg1Checksum(result) != checksum) return std::nullopt;
   return result;
 }
