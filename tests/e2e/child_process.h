@@ -1,0 +1,43 @@
+#pragma once
+// A child program with pipes on its standard input and output, read line by
+// line with time limits, so no test can hang on a program that misbehaves.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wunt::testing {
+
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // argv[0] is the program's path; standard error goes to /dev/null.
+  bool Start(const std::vector<std::string>& argv);
+  // One line without its LF; nothing at the end of output or after `limit`.
+  std::optional<std::string> ReadLine(std::chrono::milliseconds limit);
+  // Every remaining line until the output ends (or `limit` passes).
+  std::vector<std::string> ReadRemainingLines(std::chrono::milliseconds limit);
+  void Write(std::string_view bytes);
+  void CloseInput();
+  // The exit code, or nothing when it did not end normally within `limit`.
+  std::optional<int> Wait(std::chrono::milliseconds limit);
+  // SIGTERM, then SIGKILL if it does not end.
+  void Terminate();
+
+ private:
+  pid_t pid_ = -1;
+  int input_ = -1;
+  int output_ = -1;
+  std::string pending_;
+  bool output_ended_ = false;
+};
+
+}  // namespace wunt::testing

@@ -1,0 +1,432 @@
+// WUNT_Updater and update-server as the user runs them: both real programs
+// as child processes on 127.0.0.1, a fresh program folder per test, every
+// output line and every written file checked against the served season.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/file_util.h"
+#include "common/ini_file.h"
+#include "common/raster_image.h"
+#include "common/text.h"
+#include "tests/e2e/child_process.h"
+#include "updater/image_store.h"
+#include "updater/protocol.h"
+
+namespace wunt {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+using testing::ChildProcess;
+
+constexpr char kSeason[] = "7";
+const std::vector<std::string> kYears = {"1990", "1991", "1992", "1993"};
+const char* const kDataFiles[] = {"Park.ini", "Company.ini", "Attraction.ini"};
+constexpr milliseconds kRunLimit(60000);
+
+std::string Joined(const std::vector<std::string>& years, const char* separator) {
+  std::string text;
+  for (const std::string& year : years) text += separator + year;
+  return text;
+}
+
+std::map<std::string, std::string> IndexEntries(const fs::path& file) {
+  std::map<std::string, std::string> entries;
+  IniFile ini;
+  if (!ini.OpenIni(file)) return entries;
+  for (const IniFile::Line& line : ini.lines()) {
+    if (line.kind == IniFile::LineKind::kGroup) break;
+    if (line.kind == IniFile::LineKind::kKey) {
+      entries[std::string(line.name)] = std::string(TrimBlanks(line.value));
+    }
+  }
+  return entries;
+}
+
+fs::path InSeason(const fs::path& season, const std::string& value) {
+  return season / ReplaceAll(value, "\\", "/");
+}
+
+const FixedPictureSize* FixedSizeOf(const std::string& path) {
+  for (const FixedPictureSize& row : kFixedPictureSizes) {
+    if (path == row.path) return &row;
+  }
+  return nullptr;
+}
+
+// Every 50 x 50 cell shows the source's top-left corner; what the source
+// does not cover stays black.
+void ExpectTiled(const RasterImage& tiled, const RasterImage& source) {
+  for (int y = 0; y < tiled.height(); ++y) {
+    for (int x = 0; x < tiled.width(); ++x) {
+      int sx = x % 50;
+      int sy = y % 50;
+      Rgb expected = sx < source.width() && sy < source.height() ? source.Pixel(sx, sy) : Rgb{};
+      ASSERT_EQ(tiled.Pixel(x, y), expected) << "at " << x << "," << y;
+    }
+  }
+}
+
+std::vector<std::string> ProgressLines(size_t count) {
+  std::vector<std::string> lines;
+  for (size_t i = 0; i < count; ++i) lines.push_back(ProgressLine(ProgressValue(i, count)));
+  return lines;
+}
+
+class UpdaterEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::path(WUNT_BINARY_DIR) / "e2e" /
+            (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+             std::to_string(getpid()));
+    source_ = root_ / "source";
+    program_ = root_ / "program";
+    fs::remove_all(root_);
+    fs::create_directories(program_ / "Data");
+    fs::copy_file(WUNT_UPDATER_PATH, program_ / "WUNT_Updater");
+  }
+
+  void TearDown() override {
+    server_.Terminate();
+    if (!HasFailure()) fs::remove_all(root_);
+  }
+
+  // A four-year demo season served with the given faults; the program
+  // folder gets the season's own files and a Server.ini pointing there.
+  void StartServer(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {WUNT_UPDATE_SERVER_PATH,
+                                     "--data",
+                                     source_.string(),
+                                     "--season",
+                                     kSeason,
+                                     "--demo",
+                                     "--years",
+                                     "4",
+                                     "--parks",
+                                     "40",
+                                     "--port",
+                                     "0",
+                                     "--copy-base-to",
+                                     (program_ / "Data").string()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    ASSERT_TRUE(server_.Start(args));
+    std::optional<std::string> listening = server_.ReadLine(milliseconds(60000));
+    ASSERT_TRUE(listening.has_value());
+    ASSERT_EQ(listening->rfind("Listening on 127.0.0.1:", 0), 0u) << *listening;
+    WriteServerIni(static_cast<int>(LeadingDecimal(listening->substr(23))));
+  }
+
+  void WriteServerIni(int port) {
+    std::string text = "[Update]\r\nHost = 127.0.0.1\r\nPort = " + std::to_string(port) +
+                       "\r\n[Game]\r\nHost = 127.0.0.1\r\nPort = " + std::to_string(port) + "\r\n";
+    ASSERT_TRUE(WriteFileAtomically(program_ / "Server.ini", text));
+  }
+
+  // Runs the updater to its end; its input is closed at once unless
+  // `on_line` keeps it for a "Cancle".
+  std::vector<std::string> RunUpdater(std::vector<std::string> args,
+                                      const std::string& cancel_after = "") {
+    args.insert(args.begin(), (program_ / "WUNT_Updater").string());
+    ChildProcess updater;
+    EXPECT_TRUE(updater.Start(args));
+    std::vector<std::string> lines;
+    if (cancel_after.empty()) {
+      updater.CloseInput();
+    } else {
+      while (auto line = updater.ReadLine(kRunLimit)) {
+        lines.push_back(*line);
+        if (*line == cancel_after) break;
+      }
+      updater.Write("Cancle\n");
+    }
+    for (std::string& line : updater.ReadRemainingLines(kRunLimit)) lines.push_back(line);
+    EXPECT_EQ(updater.Wait(milliseconds(10000)), std::optional<int>(0));
+    return lines;
+  }
+
+  // The lines with the step-1 ticker taken out, after checking that it
+  // counted 16, 32, ... from the start.
+  static std::vector<std::string> WithoutTicker(const std::vector<std::string>& lines) {
+    std::vector<std::string> kept;
+    bool in_step1 = false;
+    int value = 0;
+    for (const std::string& line : lines) {
+      if (in_step1 && line.rfind("Progress ", 0) == 0) {
+        value = ProgressTicker::NextValue(value);
+        EXPECT_EQ(line, ProgressLine(value));
+        continue;
+      }
+      in_step1 = line == "Step 1";
+      kept.push_back(line);
+    }
+    return kept;
+  }
+
+  fs::path SourceSeason() const { return source_ / kSeason; }
+  fs::path LocalSeason() const { return program_ / "Data" / kSeason; }
+
+  // Years with data are exactly `loaded`, byte for byte; no year without
+  // Park.ini has it, nothing half-written is left anywhere.
+  void ExpectData(const std::vector<std::string>& loaded) {
+    for (const std::string& year : kYears) {
+      bool wanted = std::find(loaded.begin(), loaded.end(), year) != loaded.end();
+      fs::path park = LocalSeason() / year / "Park.ini";
+      ASSERT_EQ(fs::exists(park), wanted) << year;
+      if (!wanted) continue;
+      for (const char* file : kDataFiles) {
+        EXPECT_EQ(ReadWholeFile(LocalSeason() / year / file),
+                  ReadWholeFile(SourceSeason() / year / file))
+            << year << "/" << file;
+      }
+    }
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(program_)) {
+      EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+    }
+  }
+
+  // Every picture of the served season is indexed and stored as served,
+  // in the same year; the fixed-size ones are tiled to their size.
+  void ExpectPictures() {
+    std::map<std::string, std::string> served = IndexEntries(SourceSeason() / kImageStoreFile);
+    std::map<std::string, std::string> stored = IndexEntries(LocalSeason() / kImageStoreFile);
+    ASSERT_FALSE(served.empty());
+    ASSERT_EQ(stored.size(), served.size());
+    int fixed = 0;
+    for (const auto& [path, value] : served) {
+      ASSERT_EQ(stored.count(path), 1u) << path;
+      const std::string& local = stored[path];
+      EXPECT_EQ(local.substr(0, 5), value.substr(0, 5)) << path;
+      std::optional<std::string> source_bytes = ReadWholeFile(InSeason(SourceSeason(), value));
+      std::optional<std::string> local_bytes = ReadWholeFile(InSeason(LocalSeason(), local));
+      ASSERT_TRUE(source_bytes && local_bytes) << path;
+      const FixedPictureSize* row = FixedSizeOf(path);
+      std::optional<RasterImage> source = DecodeImage(*source_bytes);
+      if (row == nullptr ||
+          (source && source->width() == row->width && source->height() == row->height)) {
+        EXPECT_EQ(*local_bytes, *source_bytes) << path;
+        continue;
+      }
+      ++fixed;
+      std::optional<RasterImage> tiled = DecodeImage(*local_bytes);
+      ASSERT_TRUE(source && tiled) << path;
+      EXPECT_EQ(DetectImageFormat(*local_bytes), ImageFormat::kBmp) << path;
+      ASSERT_EQ(tiled->width(), row->width) << path;
+      ASSERT_EQ(tiled->height(), row->height) << path;
+      ExpectTiled(*tiled, *source);
+    }
+    EXPECT_EQ(fixed, 3);
+  }
+
+  fs::path root_;
+  fs::path source_;   // the served season's data folder
+  fs::path program_;  // the updater's program folder
+  ChildProcess server_;
+};
+
+std::vector<std::string> Lines(std::initializer_list<std::vector<std::string>> parts) {
+  std::vector<std::string> lines;
+  for (const std::vector<std::string>& part : parts)
+    lines.insert(lines.end(), part.begin(), part.end());
+  return lines;
+}
+
+TEST_F(UpdaterEndToEnd, FullRunBringsAFreshSeasonUpToDateAndASecondFindsNothing) {
+  StartServer();
+  std::vector<std::string> first = RunUpdater({"-t", "1", "-r", kSeason, "Image", "Data"});
+  EXPECT_EQ(WithoutTicker(first),
+            Lines({{"Step 1", "Step 2"},
+                   ProgressLines(4),
+                   {"Step 3"},
+                   ProgressLines(4),
+                   {"Ready" + Joined(kYears, " ") + Joined(kYears, "|"), kClosingLine}}));
+  ExpectData(kYears);
+  ExpectPictures();
+
+  std::vector<std::string> second = RunUpdater({"-t 1 -r 7 Image Data"});
+  EXPECT_EQ(WithoutTicker(second),
+            (std::vector<std::string>{"Step 1", "Step 2", "Step 3", "Ready", kClosingLine}));
+  ExpectData(kYears);
+  ExpectPictures();
+}
+
+TEST_F(UpdaterEndToEnd, DataOnlyThenImageOnly) {
+  StartServer();
+  EXPECT_EQ(
+      WithoutTicker(RunUpdater({"-t", "1", "-r", kSeason, "Data"})),
+      Lines(
+          {{"Step 1", "Step 2"}, ProgressLines(4), {"Ready" + Joined(kYears, " "), kClosingLine}}));
+  ExpectData(kYears);
+  for (const std::string& year : kYears) EXPECT_FALSE(fs::exists(LocalSeason() / year / "Images"));
+
+  EXPECT_EQ(
+      WithoutTicker(RunUpdater({"-t", "1", "-r", kSeason, "Image"})),
+      Lines(
+          {{"Step 1", "Step 3"}, ProgressLines(4), {"Ready" + Joined(kYears, "|"), kClosingLine}}));
+  ExpectPictures();
+}
+
+// Pictures come from the data files: without them no year may be marked as
+// having its pictures, or they would never be fetched.
+TEST_F(UpdaterEndToEnd, ImageOnlyOnAFreshSeasonMarksNoYear) {
+  StartServer();
+  EXPECT_EQ(WithoutTicker(RunUpdater({"-t", "1", "-r", kSeason, "Image"})),
+            Lines({{"Step 1", "Step 3"}, ProgressLines(4), {"Ready", kClosingLine}}));
+  for (const std::string& year : kYears) EXPECT_FALSE(fs::exists(LocalSeason() / year));
+}
+
+TEST_F(UpdaterEndToEnd, CommandLinesWithoutModeOneDoNoWork) {
+  StartServer();
+  const std::vector<std::string> unsupported = {kErrorUnsupported, kClosingLine};
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {{"-t", "0"}, unsupported},
+      {{"-t 0 Image Data"}, unsupported},
+      {{"-t", "2", "-r", kSeason, "Image", "Data"}, unsupported},
+      {{}, {}},
+      {{"-r", kSeason, "Image", "Data"}, {}},
+      {{"-t1", "-r", kSeason, "Data"}, {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RunUpdater(c.args), c.lines) << ::testing::PrintToString(c.args);
+  }
+  EXPECT_FALSE(fs::exists(LocalSeason() / "1990"));
+}
+
+struct FaultCase {
+  std::vector<std::string> server_args;
+  std::vector<std::string> expected_lines;  // after the ticker is taken out
+  std::vector<std::string> loaded;
+  bool all_pictures;
+};
+
+std::vector<std::string> Except(const std::string& left_out) {
+  std::vector<std::string> years;
+  for (const std::string& year : kYears) {
+    if (year != left_out) years.push_back(year);
+  }
+  return years;
+}
+
+std::vector<std::string> Step2Lines(int retries_of_1991 = 1) {
+  // Progress of four years, the second repeated once per attempt.
+  std::vector<std::string> step2 = {"Step 2", ProgressLine(250)};
+  for (int i = 0; i < retries_of_1991; ++i) step2.push_back(ProgressLine(500));
+  step2.push_back(ProgressLine(750));
+  step2.push_back(ProgressLine(1000));
+  return step2;
+}
+
+class UpdaterFaults : public UpdaterEndToEnd, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(UpdaterFaults, RunEndsWithTheRightFinalLineAndOnlyWholeYears) {
+  StartServer(GetParam().server_args);
+  std::vector<std::string> lines = WithoutTicker(RunUpdater({"-t 1 -r 7 Image Data"}));
+  EXPECT_EQ(lines, GetParam().expected_lines);
+  ExpectData(GetParam().loaded);
+  if (GetParam().all_pictures) ExpectPictures();
+}
+
+std::vector<std::string> RunWithout1991(int attempts) {
+  std::vector<std::string> loaded = Except("1991");
+  return Lines({{"Step 1"},
+                Step2Lines(attempts),
+                {"Step 3"},
+                ProgressLines(4),
+                {"Ready" + Joined(loaded, " ") + Joined(loaded, "|"), kClosingLine}});
+}
+
+std::vector<std::string> RunWithEverything(int attempts_of_1991) {
+  return Lines({{"Step 1"},
+                Step2Lines(attempts_of_1991),
+                {"Step 3"},
+                ProgressLines(4),
+                {"Ready" + Joined(kYears, " ") + Joined(kYears, "|"), kClosingLine}});
+}
+
+const std::vector<std::string> kUnreachable = {"Step 1", kErrorServerUnreachable, kClosingLine};
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, UpdaterFaults,
+    ::testing::Values(
+        // A year that never arrives whole is given up after three attempts.
+        FaultCase{{"--fault", "drop:1991"}, RunWithout1991(3), Except("1991"), false},
+        FaultCase{{"--fault", "corrupt:1991"}, RunWithout1991(3), Except("1991"), false},
+        FaultCase{{"--fault", "refuse:1991"}, RunWithout1991(3), Except("1991"), false},
+        FaultCase{{"--fault", "truncate:1991"}, RunWithout1991(3), Except("1991"), false},
+        FaultCase{{"--fault", "garbage:1991"}, RunWithout1991(3), Except("1991"), false},
+        // Faults that pass are made up for by the next attempt.
+        FaultCase{{"--fault", "garbage:1991:2"}, RunWithEverything(3), kYears, true},
+        FaultCase{{"--fault", "truncate:1991:1"}, RunWithEverything(2), kYears, true},
+        FaultCase{
+            {"--fault", "stall:1991:1", "--stall-ms", "5500"}, RunWithEverything(2), kYears, true},
+        FaultCase{{"--fault", "slow:any"}, RunWithEverything(1), kYears, true},
+        // Pictures that never come leave their years without index entries.
+        FaultCase{{"--fault", "drop:picture"},
+                  Lines({{"Step 1"},
+                         Step2Lines(1),
+                         {"Step 3"},
+                         ProgressLines(4),
+                         {"Ready" + Joined(kYears, " ") + Joined(kYears, "|"), kClosingLine}}),
+                  kYears,
+                  false},
+        // Without the year list there is nothing to do.
+        FaultCase{{"--fault", "garbage:list"}, kUnreachable, {}, false},
+        FaultCase{{"--fault", "refuse:list"}, kUnreachable, {}, false},
+        FaultCase{{"--fault", "drop:list"}, kUnreachable, {}, false}));
+
+TEST_F(UpdaterEndToEnd, PicturesThatNeverArriveGetNoIndexEntry) {
+  StartServer({"--fault", "drop:picture"});
+  RunUpdater({"-t 1 -r 7 Image Data"});
+  EXPECT_TRUE(IndexEntries(LocalSeason() / kImageStoreFile).empty());
+  EXPECT_TRUE(fs::exists(LocalSeason() / kImageStoreFile));
+}
+
+TEST_F(UpdaterEndToEnd, UnreachableServerEndsStepOne) {
+  StartServer();
+  server_.Terminate();
+  EXPECT_EQ(WithoutTicker(RunUpdater({"-t 1 -r 7 Image Data"})), kUnreachable);
+  EXPECT_FALSE(fs::exists(LocalSeason() / "1990"));
+}
+
+TEST_F(UpdaterEndToEnd, TickerSpeaksWhileTheYearListIsSlow) {
+  StartServer({"--fault", "stall:list", "--stall-ms", "1300"});
+  std::vector<std::string> lines = RunUpdater({"-t 1 -r 7 Data"});
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "Step 1");
+  // Two lines a second, counted by WithoutTicker.
+  EXPECT_EQ(lines[1], ProgressLine(16));
+  EXPECT_EQ(lines[2], ProgressLine(32));
+  EXPECT_EQ(WithoutTicker(lines), Lines({{"Step 1", "Step 2"},
+                                         ProgressLines(4),
+                                         {"Ready" + Joined(kYears, " "), kClosingLine}}));
+}
+
+TEST_F(UpdaterEndToEnd, CancelKeepsFinishedYearsAndNoPartialOne) {
+  // Slow archives leave time to cancel while the first year comes in.
+  StartServer({"--fault", "slow:archive"});
+  std::vector<std::string> lines = RunUpdater({"-t 1 -r 7 Image Data"}, "Step 2");
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[lines.size() - 2], kCancelLine);
+  EXPECT_EQ(lines.back(), kClosingLine);
+  std::vector<std::string> loaded;
+  for (const std::string& line : lines) {
+    EXPECT_NE(line.rfind("Ready", 0), 0u);
+    EXPECT_NE(line, "Step 3");
+  }
+  for (const std::string& year : kYears) {
+    if (fs::exists(LocalSeason() / year / "Park.ini")) loaded.push_back(year);
+  }
+  EXPECT_LT(loaded.size(), kYears.size());
+  ExpectData(loaded);
+}
+
+}  // namespace
+}  // namespace wunt
