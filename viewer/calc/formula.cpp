@@ -334,8 +334,8 @@ class FormulaTree {
   void InsertOperator(int q, int last_operator, int last_number) {
     Node& node = pool_[q];
     if (last_operator == 0) {
-      node.left = static_cast<int32_t>(last_number);
-      pool_[last_number].parent = static_cast<int32_t>(q);
+      node.left = last_number;
+      pool_[last_number].parent = q;
       return;
     }
     // Climb while the operators above bind tighter than q.
@@ -345,22 +345,22 @@ class FormulaTree {
     if (above.priority < node.priority) {
       // q binds tighter: it takes w's right operand as its left.
       node.left = above.right;
-      if (above.right != 0) pool_[above.right].parent = static_cast<int32_t>(q);
-      above.right = static_cast<int32_t>(q);
-      node.parent = static_cast<int32_t>(w);
+      if (above.right != 0) pool_[above.right].parent = q;
+      above.right = q;
+      node.parent = w;
     } else {
       // Equal priority (left grouping) or w is the root: q replaces w.
       const int up = above.parent;
-      node.parent = static_cast<int32_t>(up);
+      node.parent = up;
       if (up != 0) {
         if (pool_[up].left == w) {
-          pool_[up].left = static_cast<int32_t>(q);
+          pool_[up].left = q;
         } else {
-          pool_[up].right = static_cast<int32_t>(q);
+          pool_[up].right = q;
         }
       }
-      node.left = static_cast<int32_t>(w);
-      above.parent = static_cast<int32_t>(q);
+      node.left = w;
+      above.parent = q;
     }
   }
 
