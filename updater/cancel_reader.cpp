@@ -43,6 +43,7 @@ void CancelReader::TakeLine(std::string_view line) {
 void CancelReader::Run(int fd) {
   // Polled with a short bound, so Stop() never waits on a blocked read.
   char buffer[512];
+  bool ended = false;
   while (!stop_) {
     pollfd p{fd, POLLIN, 0};
     int ready = poll(&p, 1, kPollMs);
@@ -51,7 +52,10 @@ void CancelReader::Run(int fd) {
     if (ready == 0) continue;
     ssize_t n = read(fd, buffer, sizeof buffer);
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (n <= 0) break;
+    if (n <= 0) {
+      ended = true;
+      break;
+    }
     for (ssize_t i = 0; i < n; ++i) {
       char c = buffer[i];
       // CR, LF and CR LF all end a line; the empty line between CR and LF
@@ -67,6 +71,7 @@ void CancelReader::Run(int fd) {
   // Input ended without a line end: the last line still counts.
   TakeLine(partial_);
   partial_.clear();
+  input_ended_ = ended;
 }
 
 }  // namespace wunt

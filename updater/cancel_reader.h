@@ -22,6 +22,8 @@ class CancelReader {
   void Stop();
 
   const std::atomic<bool>& requested() const { return requested_; }
+  // The writer closed its end and every line has been looked at.
+  bool input_ended() const { return input_ended_; }
 
   // Whether a line (without its line end) asks to cancel.
   static bool IsCancelLine(std::string_view line);
@@ -32,6 +34,7 @@ class CancelReader {
 
   std::atomic<bool> requested_{false};
   std::atomic<bool> stop_{false};
+  std::atomic<bool> input_ended_{false};
   std::string partial_;
   std::thread thread_;
 };

@@ -330,7 +330,8 @@ RoutedRequest RouteRequest(const ServedSeason& season, std::string_view request_
   constexpr std::string_view kList = "/WUNT2_Get.php?round=";
   constexpr std::string_view kArchive = "/WUNT2_";
   if (target.substr(0, kList.size()) == kList) {
-    if (target.substr(kList.size()) == season.season) routed.kind = RoutedRequest::Kind::kList;
+    routed.kind = RoutedRequest::Kind::kList;
+    routed.key = std::string(target.substr(kList.size()));
   } else if (target.substr(0, kArchive.size()) == kArchive) {
     std::string_view rest = target.substr(kArchive.size());
     size_t slash = rest.find('/');
@@ -449,8 +450,11 @@ void UpdateServer::Answer(int fd, const std::string& request_line) {
   bool chunked = false;
   switch (request.kind) {
     case RoutedRequest::Kind::kList:
-      for (const std::string& year : season_.years) body += year;
-      body += "\r\n";
+      // A season we do not have has no years: an empty list.
+      if (request.key == season_.season) {
+        for (const std::string& year : season_.years) body += year;
+        body += "\r\n";
+      }
       break;
     case RoutedRequest::Kind::kArchive:
       type = "application/octet-stream";

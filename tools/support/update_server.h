@@ -65,7 +65,7 @@ bool AddFixedSizePictures(const std::filesystem::path& season_folder, std::strin
 // What one request asks for.
 struct RoutedRequest {
   enum class Kind { kList, kArchive, kPicture, kNotFound } kind = Kind::kNotFound;
-  std::string key;  // year or picture path
+  std::string key;  // the season asked for, the game year or the picture path
 };
 RoutedRequest RouteRequest(const ServedSeason& season, std::string_view request_line);
 

@@ -1,0 +1,159 @@
+#include "updater/season_update.h"
+
+#include <gtest/gtest.h>
+
+#include "common/file_util.h"
+#include "common/ini_file.h"
+#include "common/text.h"
+#include "tools/support/update_server.h"
+#include "updater/updater_run.h"
+
+namespace wunt {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path FreshFolder(const std::string& name) {
+  fs::path folder = fs::path(WUNT_BINARY_DIR) / "updater_cli_test" / name;
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  return folder;
+}
+
+TEST(ParseYearList, TakesWholeFourDigitTokens) {
+  using Years = std::vector<std::string>;
+  const std::pair<std::string, Years> cases[] = {
+      {"19701971\r\n", {"1970", "1971"}},
+      {"19701971", {"1970", "1971"}},
+      {"1970197", {"1970"}},
+      {"<html>1970", {}},
+      {"", {}},
+      {"1970abcd1971", {"1970"}},
+      // Begins with a digit but would name a folder elsewhere: skipped.
+      {"19701/..1971", {"1970", "1971"}},
+      {"19701\\..1971", {"1970", "1971"}},
+      {"1970 1971", {"1970"}},
+  };
+  for (const auto& [body, years] : cases) EXPECT_EQ(ParseYearList(body), years) << body;
+}
+
+TEST(FindMissingYears, SortsAndSplitsByDataAndPictures) {
+  fs::path season = FreshFolder("missing");
+  fs::create_directories(season / "1971");
+  WriteFileAtomically(season / "1971" / "Park.ini", "");
+  fs::create_directories(season / "1972" / "Images");
+  fs::create_directories(season / "1973" / "Images");
+  WriteFileAtomically(season / "1973" / "Park.ini", "");
+  fs::create_directories(season / "1974");
+  MissingYears missing = FindMissingYears(season, {"1974", "1973", "1972", "1971", "1970", "1974"});
+  EXPECT_EQ(missing.data, (std::vector<std::string>{"1970", "1972", "1974"}));
+  EXPECT_EQ(missing.images, (std::vector<std::string>{"1970", "1971", "1974"}));
+}
+
+// A tiny season served in-process: two years whose attractions name one
+// picture the server has and one it does not.
+class SeasonUpdateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data_ = FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(data_ / "7");
+    ServedSeason season;
+    season.season = "7";
+    season.years = {"1970", "1971"};
+    for (const std::string& year : season.years) {
+      const std::string files[3] = {"[1]\r\n1 = Park " + year + "\r\n", "[2]\r\n1 = Firma\r\n",
+                                    "[3]\r\n21 = bilder/a.jpg\r\n[4]\r\n21 = bilder/gone.jpg\r\n"};
+      season.archives[year] = BuildGameYearArchive(files, {1});
+    }
+    season.pictures["bilder/a.jpg"] = "picture bytes";
+    server_ = std::make_unique<UpdateServer>(std::move(season), UpdateServerOptions{});
+    ASSERT_TRUE(server_->Start("127.0.0.1", 0, nullptr));
+    options_.data_folder = data_;
+    options_.temp_folder = data_;
+    options_.servers.update_host = options_.servers.game_host = "127.0.0.1";
+    options_.servers.update_port = options_.servers.game_port = server_->port();
+  }
+
+  fs::path data_;
+  std::unique_ptr<UpdateServer> server_;
+  SeasonUpdateOptions options_;
+  RecordingLineWriter out_;
+};
+
+TEST_F(SeasonUpdateTest, ErrorPagesAreNotStoredAsPictures) {
+  EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kReady);
+  EXPECT_EQ(out_.lines().back(), "Ready 1970 1971|1970|1971");
+  IniFile index;
+  ASSERT_TRUE(index.OpenIni(data_ / "7" / "ImageStore.ini"));
+  index.SelectGroup("");
+  EXPECT_EQ(
+      ReadWholeFile(data_ / "7" / ReplaceAll(index.ReadString("bilder/a.jpg", ""), "\\", "/")),
+      "picture bytes");
+  EXPECT_EQ(index.ReadString("bilder/gone.jpg", "none"), "none");
+  // The unknown picture was asked for three times per year, since it never
+  // got an index entry; the known one once for the season.
+  int gone = 0;
+  int found = 0;
+  for (const std::string& line : server_->log()) {
+    gone += line.find("gone.jpg") != line.npos;
+    found += line.find("a.jpg") != line.npos;
+  }
+  EXPECT_EQ(gone, 3 * 2);
+  EXPECT_EQ(found, 1);
+  // No downloaded archive is left behind.
+  for (const fs::directory_entry& entry : fs::directory_iterator(data_)) {
+    EXPECT_EQ(entry.path().filename(), "7");
+  }
+}
+
+TEST_F(SeasonUpdateTest, CancelBeforeTheFirstYearLoadsNothing) {
+  std::atomic<bool> cancel{true};
+  options_.cancel = &cancel;
+  EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kCancelled);
+  EXPECT_EQ(out_.lines(), (std::vector<std::string>{"Step 1", "Cancle"}));
+  EXPECT_FALSE(fs::exists(data_ / "7" / "1970"));
+}
+
+TEST_F(SeasonUpdateTest, MissingSeasonFolderLoadsNothingAndCreatesNothing) {
+  fs::remove_all(data_ / "7");
+  EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kReady);
+  std::vector<std::string> lines = out_.lines();
+  EXPECT_EQ(lines.back(), "Ready");
+  // Three attempts per year in step 2, each followed by its progress line,
+  // and one line per year in step 3.
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Progress 500"), 3 + 1);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Progress 1000"), 3 + 1);
+  EXPECT_FALSE(fs::exists(data_ / "7"));
+}
+
+TEST_F(SeasonUpdateTest, UnknownSeasonAnswersWithTheServerError) {
+  EXPECT_EQ(UpdateSeason(8, true, true, options_, out_), SeasonUpdateOutcome::kFailed);
+  EXPECT_EQ(out_.lines(), (std::vector<std::string>{"Step 1", kErrorServerUnreachable}));
+}
+
+TEST(RunUpdaterCommand, AnswersEveryModeWithAClosingLine) {
+  fs::path program = FreshFolder("run_command");
+  const struct {
+    const char* line;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"", {}},
+      {"-r 7 Data", {}},
+      {"-t 0", {kErrorUnsupported, kClosingLine}},
+      {"-t 2 -r 7 Image Data", {kErrorUnsupported, kClosingLine}},
+  };
+  for (const auto& c : cases) {
+    RecordingLineWriter out;
+    RunUpdaterCommand(c.line, UpdaterEnvironment{program}, out);
+    EXPECT_EQ(out.lines(), c.lines) << c.line;
+  }
+  EXPECT_FALSE(fs::exists(program / "Server.ini"));
+  WriteFileAtomically(program / "Server.ini", "[Update]\r\nHost = 127.0.0.1\r\nPort = 1\r\n");
+  RecordingLineWriter out;
+  RunUpdaterCommand("-t 1 -r 7 Data", UpdaterEnvironment{program}, out);
+  EXPECT_EQ(out.lines(),
+            (std::vector<std::string>{"Step 1", kErrorServerUnreachable, kClosingLine}));
+}
+
+}  // namespace
+}  // namespace wunt
