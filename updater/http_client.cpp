@@ -405,6 +405,10 @@ bool DrainBody(HttpConnection& connection, Sink sink) {
 std::optional<std::string> FetchToMemory(HttpConnection* connection) {
   if (connection == nullptr || ReadHttpHeader(connection) == 0) return std::nullopt;
   std::string body;
+  // The announced length is a hint only: bounded, since it comes from the peer.
+  if (connection->has_content_length && connection->content_length > 0) {
+    body.reserve(static_cast<size_t>(std::min<int64_t>(connection->content_length, 64 << 20)));
+  }
   bool ok = DrainBody(*connection, [&body](std::string_view piece) {
     body.append(piece);
     return true;

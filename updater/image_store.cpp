@@ -142,6 +142,8 @@ std::optional<std::string> StorePicture(const fs::path& images_folder, std::stri
 
 bool StoreYearPictures(const fs::path& season_folder, const std::string& year,
                        const PictureFetcher& fetch, std::mt19937& random, int attempts) {
+  // The year becomes part of paths and index values.
+  if (year.empty() || year.find_first_not_of("0123456789") != std::string::npos) return false;
   fs::path year_folder = season_folder / year;
   std::error_code ec;
   if (!fs::create_directory(year_folder / "Images", ec)) return true;

@@ -170,6 +170,8 @@ TEST_F(StoreYearPicturesTest, FetchesAYearOnlyOnceAndNeedsTheIndex) {
   fs::create_directories(season_ / "1970" / "Images");
   EXPECT_TRUE(Run("1970"));
   EXPECT_TRUE(requests_.empty());
+  EXPECT_FALSE(Run("../1970")) << "a year is digits only";
+  EXPECT_FALSE(fs::exists(season_.parent_path() / "1970"));
 
   MakeYear("1971", {"attraktionen/a.jpg"});
   fs::remove(season_ / kImageStoreFile);
