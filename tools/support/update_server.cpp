@@ -439,10 +439,13 @@ std::optional<ServerFaultKind> UpdateServer::TakeFault(const RoutedRequest& requ
 void UpdateServer::Answer(int fd, const std::string& request_line) {
   RoutedRequest request = RouteRequest(season_, request_line);
   std::optional<ServerFaultKind> fault = TakeFault(request);
+  const std::string logged =
+      request_line + (fault ? std::string(" [") + FaultName(*fault) + "]" : "");
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    log_.push_back(request_line + (fault ? std::string(" [") + FaultName(*fault) + "]" : ""));
+    log_.push_back(logged);
   }
+  if (options_.on_request) options_.on_request(logged);
 
   std::string status = "200 OK";
   std::string type = "text/plain";

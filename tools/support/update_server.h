@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -73,6 +74,8 @@ struct UpdateServerOptions {
   std::vector<ServerFault> faults;
   int32_t stall_ms = 6000;
   size_t chunk_size = 4096;
+  // Told every log line as it is made (on the server's thread).
+  std::function<void(const std::string&)> on_request;
 };
 
 class UpdateServer {

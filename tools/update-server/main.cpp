@@ -5,7 +5,8 @@
 //                 [--stall-ms MS] [--log]
 // Serves DIR/<season>/ (with --demo: a demo season written there first, with
 // pictures for the fixed-size table). Prints "Listening on ADDR:PORT" once it
-// accepts connections and runs until SIGINT or SIGTERM.
+// accepts connections and runs until SIGINT or SIGTERM; --log shows every
+// request on standard error.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -136,6 +137,11 @@ int main(int argc, char** argv) {
   sigaddset(&signals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
+  if (log) {
+    options.on_request = [](const std::string& line) {
+      std::fprintf(stderr, "%s\n", line.c_str());
+    };
+  }
   wunt::UpdateServer server(std::move(*season), options);
   if (!server.Start(bind, static_cast<int>(port), &error)) {
     std::fprintf(stderr, "update-server: %s\n", error.c_str());
@@ -146,8 +152,5 @@ int main(int argc, char** argv) {
   int received = 0;
   sigwait(&signals, &received);
   server.Stop();
-  if (log) {
-    for (const std::string& line : server.log()) std::fprintf(stderr, "%s\n", line.c_str());
-  }
   return 0;
 }
