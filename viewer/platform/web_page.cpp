@@ -1,5 +1,9 @@
 #include "viewer/platform/web_page.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestJob>
@@ -21,6 +25,44 @@ class NothingHandler : public QWebEngineUrlSchemeHandler {
   }
 };
 
+QString& PageRoot() {
+  static QString root;
+  return root;
+}
+
+QByteArray ContentType(const QString& suffix) {
+  const QString s = suffix.toLower();
+  if (s == "dat" || s == "htm" || s == "html") return "text/html;charset=windows-1252";
+  if (s == "css") return "text/css;charset=windows-1252";
+  if (s == "jpg" || s == "jpeg") return "image/jpeg";
+  if (s == "png") return "image/png";
+  if (s == "gif") return "image/gif";
+  if (s == "bmp") return "image/bmp";
+  return {};
+}
+
+class PageFileHandler : public QWebEngineUrlSchemeHandler {
+ public:
+  using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+  void requestStarted(QWebEngineUrlRequestJob* job) override {
+    const QString root = PageRoot();
+    const QString path = QFileInfo(job->requestUrl().path()).canonicalFilePath();
+    const QByteArray type = ContentType(QFileInfo(path).suffix());
+    // Only files below the data folder, and only kinds a page shows.
+    if (root.isEmpty() || path.isEmpty() || !path.startsWith(root + QLatin1Char('/')) ||
+        type.isEmpty()) {
+      job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+      return;
+    }
+    auto* file = new QFile(path, job);
+    if (!file->open(QIODevice::ReadOnly)) {
+      job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+      return;
+    }
+    job->reply(type, file);
+  }
+};
+
 }  // namespace
 
 void RegisterAppSchemes() {
@@ -30,11 +72,27 @@ void RegisterAppSchemes() {
     scheme.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
     QWebEngineUrlScheme::registerScheme(scheme);
   }
+  QWebEngineUrlScheme page(kPageScheme);
+  page.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+  page.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
+  QWebEngineUrlScheme::registerScheme(page);
 }
 
 void InstallAppSchemeHandler(QWebEngineProfile* profile) {
   auto* handler = new NothingHandler(profile);
   for (const char* name : kSchemes) profile->installUrlSchemeHandler(name, handler);
+  profile->installUrlSchemeHandler(kPageScheme, new PageFileHandler(profile));
+}
+
+void SetPageRoot(const QString& data_root) {
+  PageRoot() = QFileInfo(data_root).canonicalFilePath();
+}
+
+QUrl PageUrl(const QString& file) {
+  QUrl url;
+  url.setScheme(QString::fromLatin1(kPageScheme));
+  url.setPath(QFileInfo(file).absoluteFilePath());
+  return url;
 }
 
 QWebEngineProfile* AppProfile() {

@@ -18,6 +18,15 @@ void RegisterAppSchemes();
 // Answers every request of those schemes with nothing, on `profile`.
 void InstallAppSchemeHandler(QWebEngineProfile* profile);
 
+// The in-app page is a ".dat" file, which the browser would show as plain
+// text from a file address. The views therefore read the data folder
+// through a scheme of their own that serves pages as Windows-1252 HTML and
+// pictures by their extension, and nothing outside `data_root`.
+inline constexpr char kPageScheme[] = "wunt";
+void SetPageRoot(const QString& data_root);
+// The address of a file below the page root.
+QUrl PageUrl(const QString& file);
+
 class NavigationPage : public QWebEnginePage {
  public:
   // Returns whether the view may open the address. `by_user` is false for

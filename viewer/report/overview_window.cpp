@@ -73,8 +73,9 @@ OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path progra
   }
   auto handler = [this](const QUrl& url, bool by_user) { return HandleNavigation(url, by_user); };
   loading_view_ = MakeView(this, handler);
+  SetPageRoot(QString::fromStdString(state_.data_dir.string()));
   loading_view_->setUrl(
-      QUrl::fromLocalFile(QString::fromStdString((state_.season_folder() / "Load.htm").string())));
+      PageUrl(QString::fromStdString((state_.season_folder() / "Load.htm").string())));
   main_view_ = MakeView(this, handler);
   main_view_->hide();
   connect(main_view_, &QWebEngineView::loadFinished, this, [this](bool) { ++pages_shown_; });
@@ -209,7 +210,7 @@ void OverviewWindow::Generate() {
 void OverviewWindow::PageWritten(const std::optional<std::filesystem::path>& page) {
   if (page) {
     // The same address again must still load the new page.
-    main_view_->load(QUrl::fromLocalFile(QString::fromStdString(page->string())));
+    main_view_->load(PageUrl(QString::fromStdString(page->string())));
   }
   ShowLoading(false);
 }
