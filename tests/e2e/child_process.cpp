@@ -106,6 +106,12 @@ void ChildProcess::CloseInput() {
   input_ = -1;
 }
 
+void ChildProcess::CloseOutput() {
+  if (output_ >= 0) close(output_);
+  output_ = -1;
+  output_ended_ = true;
+}
+
 std::optional<int> ChildProcess::Wait(std::chrono::milliseconds limit) {
   if (pid_ < 0) return std::nullopt;
   const Clock::time_point end = Clock::now() + limit;
@@ -132,8 +138,7 @@ void ChildProcess::Terminate() {
     }
     pid_ = -1;
   }
-  if (output_ >= 0) close(output_);
-  output_ = -1;
+  CloseOutput();
 }
 
 }  // namespace wunt::testing

@@ -27,6 +27,8 @@ class ChildProcess {
   std::vector<std::string> ReadRemainingLines(std::chrono::milliseconds limit);
   void Write(std::string_view bytes);
   void CloseInput();
+  // Stops reading: the child's later writes find no reader.
+  void CloseOutput();
   // The exit code, or nothing when it did not end normally within `limit`.
   std::optional<int> Wait(std::chrono::milliseconds limit);
   // SIGTERM, then SIGKILL if it does not end.

@@ -366,7 +366,7 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{{"--fault", "garbage:1991:2"}, RunWithEverything(3), kYears, true},
         FaultCase{{"--fault", "truncate:1991:1"}, RunWithEverything(2), kYears, true},
         FaultCase{
-            {"--fault", "stall:1991:1", "--stall-ms", "5500"}, RunWithEverything(2), kYears, true},
+            {"--fault", "stall:1991:1", "--stall-ms", "6000"}, RunWithEverything(2), kYears, true},
         FaultCase{{"--fault", "slow:any"}, RunWithEverything(1), kYears, true},
         // Pictures that never come leave their years without index entries.
         FaultCase{{"--fault", "drop:picture"},
@@ -396,8 +396,21 @@ TEST_F(UpdaterEndToEnd, UnreachableServerEndsStepOne) {
   EXPECT_FALSE(fs::exists(LocalSeason() / "1990"));
 }
 
+// The Viewer stops reading at the first final line; an updater whose reader
+// has gone still finishes its work and ends with 0.
+TEST_F(UpdaterEndToEnd, FinishesWhenNobodyReadsAnyMore) {
+  StartServer();
+  ChildProcess updater;
+  ASSERT_TRUE(updater.Start({(program_ / "WUNT_Updater").string(), "-t 1 -r 7 Image Data"}));
+  EXPECT_EQ(updater.ReadLine(kRunLimit), std::optional<std::string>("Step 1"));
+  updater.CloseOutput();
+  EXPECT_EQ(updater.Wait(kRunLimit), std::optional<int>(0));
+  ExpectData(kYears);
+  ExpectPictures();
+}
+
 TEST_F(UpdaterEndToEnd, TickerSpeaksWhileTheYearListIsSlow) {
-  StartServer({"--fault", "stall:list", "--stall-ms", "1300"});
+  StartServer({"--fault", "stall:list", "--stall-ms", "2000"});
   std::vector<std::string> lines = RunUpdater({"-t 1 -r 7 Data"});
   ASSERT_GE(lines.size(), 4u);
   EXPECT_EQ(lines[0], "Step 1");
