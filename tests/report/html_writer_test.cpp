@@ -133,6 +133,17 @@ TEST(HtmlTable, AppYearOverValuesWithoutTotal) {
   EXPECT_EQ(BuildAppTable(f.Input()), expected);
 }
 
+TEST(HtmlTable, AppHeadingsAreSortLinks) {
+  const Fixture f;
+  const std::string expected = kOpen + kHeadRow + kLeft +
+                               "<a href=\"window:refresh?sort=-2\">Name</a></td>" + kRight +
+                               "<a href=\"window:refresh?sort=0\">2001</a></td>" + kRight +
+                               "<a href=\"window:refresh?sort=1\">2002</a></td>" + kRight +
+                               "<a href=\"window:refresh?sort=-1\">Durchschnitt</a></td></tr>" +
+                               kOdd + "<td>1" + kNameCell + "<a href=\"open:park?id=7\">";
+  EXPECT_EQ(BuildAppTable(f.Input()).substr(0, expected.size()), expected);
+}
+
 TEST(HtmlTable, YearTotalUsesTheLastValuesFormat) {
   Fixture f;
   f.view.content_kind = 2;
@@ -305,9 +316,8 @@ TEST(AppPage, WritesTempDatOnlyWhenTheTemplateExists) {
   EXPECT_FALSE(WriteAppPage(root, 7, f.Input(), {}, chosen));
   EXPECT_FALSE(std::filesystem::exists(root / "Data" / "Temp.dat"));
 
-  ASSERT_TRUE(
-      WriteFileAtomically(root / "Data" / "7" / "Overview.htm",
-                          "<body>\r\n<img src=\"[PROGRAMPATH]b.jpg\">[CONTENT]</body>\r\n"));
+  std::filesystem::copy_file(std::filesystem::path(WUNT_FIXTURES) / "report" / "Overview.htm",
+                             root / "Data" / "7" / "Overview.htm");
   const auto written = WriteAppPage(root, 7, f.Input(), {}, chosen);
   ASSERT_TRUE(written);
   EXPECT_EQ(*written, root / "Data" / "Temp.dat");
@@ -319,7 +329,10 @@ TEST(AppPage, WritesTempDatOnlyWhenTheTemplateExists) {
       "<p>Zum Hinzuf\xfcgen, Entfernen oder Sortieren muss die Seite neu erstellt werden.</p>" +
       BuildSelectionForm(0, {}, chosen) + BuildAppTable(f.Input());
   EXPECT_EQ(ReadWholeFile(*written).value_or(""),
-            "<body><img src=\"" + season_path + "b.jpg\">" + content + "</body>");
+            "<html><head><title>\xdc"
+            "bersicht</title><link rel=\"stylesheet\" href=\"" +
+                season_path + "style.css\"></head><body><img src=\"" + season_path +
+                "Banner.jpg\">" + content + "</body></html>");
 }
 
 TEST(CsvTable, CellsAsShownAndFieldsQuotedWhenNeeded) {
