@@ -78,7 +78,10 @@ OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path progra
       PageUrl(QString::fromStdString((state_.season_folder() / "Load.htm").string())));
   main_view_ = MakeView(this, handler);
   main_view_->hide();
-  connect(main_view_, &QWebEngineView::loadFinished, this, [this](bool) { ++pages_shown_; });
+  connect(main_view_, &QWebEngineView::loadFinished, this, [this](bool ok) {
+    // A cancelled navigation (a command link) also ends a load, unsuccessfully.
+    if (ok) ++pages_shown_;
+  });
   Generate();
 }
 
