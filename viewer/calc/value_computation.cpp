@@ -35,7 +35,15 @@ class FormulaAssembler {
   explicit FormulaAssembler(const LoadedCalculation& calculation)
       : value_count_(calculation.values.size()) {
     terms_.reserve(calculation.terms.size());
-    for (const Term& term : calculation.terms) terms_.push_back(Compile(term));
+    size_t capacity = 0;
+    for (const Term& term : calculation.terms) {
+      terms_.push_back(Compile(term));
+      // Room for the whole text of every value at once, each number at its
+      // longest: "(-9223372036854775808)".
+      for (const std::string& piece : terms_.back().pieces) capacity += piece.size() + 22;
+      capacity += 1;
+    }
+    buffer_.resize(capacity);
     sums_.assign(terms_.size(), 0);
   }
 
@@ -52,22 +60,26 @@ class FormulaAssembler {
   std::vector<int64_t> Evaluate(int64_t park_count) {
     std::vector<int64_t> values(value_count_, 0);
     size_t index = 0;
-    text_.clear();
+    char* const text = buffer_.data();
+    char* end = text;
     for (size_t t = 0; t < terms_.size(); ++t) {
       const CompiledTerm& term = terms_[t];
       const int64_t number = term.field >= 0 ? sums_[t] : park_count;
-      text_ += term.pieces.front();
+      end = Append(end, term.pieces.front());
       for (size_t i = 1; i < term.pieces.size(); ++i) {
-        AppendNumber(number);
-        text_ += term.pieces[i];
+        end = AppendNumber(end, number);
+        end = Append(end, term.pieces[i]);
       }
       if (term.op != 0) {
-        text_ += term.op;
+        *end++ = term.op;
         continue;
       }
-      if (index < values.size()) values[index] = ValueOf(EvaluateFormulaToInteger(text_));
+      if (index < values.size()) {
+        const std::string_view formula(text, static_cast<size_t>(end - text));
+        values[index] = ValueOf(EvaluateFormulaToInteger(formula));
+      }
       ++index;
-      text_.clear();
+      end = text;
     }
     return values;
   }
@@ -100,20 +112,25 @@ class FormulaAssembler {
     return compiled;
   }
 
+  static char* Append(char* out, const std::string& piece) {
+    // Most pieces are empty or a few characters.
+    for (char c : piece) *out++ = c;
+    return out;
+  }
+
   // Negative numbers go in parentheses: after an operator a bare sign would
   // not be read as one.
-  void AppendNumber(int64_t number) {
-    char digits[24];
-    const auto result = std::to_chars(digits, digits + sizeof(digits), number);
-    if (number < 0) text_ += '(';
-    text_.append(digits, result.ptr);
-    if (number < 0) text_ += ')';
+  static char* AppendNumber(char* out, int64_t number) {
+    if (number < 0) *out++ = '(';
+    out = std::to_chars(out, out + 20, number).ptr;
+    if (number < 0) *out++ = ')';
+    return out;
   }
 
   size_t value_count_;
   std::vector<CompiledTerm> terms_;
   std::vector<int64_t> sums_;
-  std::string text_;
+  std::string buffer_;  // the formula text being assembled
 };
 
 // The game years of the span by position; null where the season lacks one.
