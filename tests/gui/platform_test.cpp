@@ -1,0 +1,172 @@
+// The platform layer's own rules: link commands, gathered messages, the
+// fatal-error report and the page generations' newest-wins order.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include "tests/gui/gui_support.h"
+#include "viewer/platform/dialogs.h"
+#include "viewer/platform/fault_handler.h"
+#include "viewer/platform/gui_message_sink.h"
+#include "viewer/platform/link_command.h"
+#include "viewer/platform/page_generator.h"
+
+namespace wunt {
+namespace {
+
+TEST(LinkCommand, AddressesAndTheirCommands) {
+  struct Case {
+    const char* address;
+    LinkAction action;
+    std::optional<int32_t> number;
+  };
+  const Case cases[] = {
+      {"wunt:/home/u/Data/Temp.dat", LinkAction::kShow, std::nullopt},
+      {"file:///home/u/Data/7/Load.htm", LinkAction::kShow, std::nullopt},
+      {"\"C:\\Viewer\\Data\\Temp.dat", LinkAction::kShow, std::nullopt},
+      {"window:close", LinkAction::kClose, std::nullopt},
+      {"window:refresh?sort=-2", LinkAction::kSort, -2},
+      {"window:refresh?sort= 3&x=1", LinkAction::kSort, 3},
+      {"window:refresh?sort=", LinkAction::kSort, std::nullopt},
+      {"window:refresh?add=3&remove=0", LinkAction::kForm, std::nullopt},
+      {"window:save", LinkAction::kSave, std::nullopt},
+      {"window:saveas", LinkAction::kNothing, std::nullopt},
+      {"window:closed", LinkAction::kNothing, std::nullopt},
+      {"open:company?id=42", LinkAction::kOpen, 42},
+      {"open:park?id=", LinkAction::kNothing, std::nullopt},
+      {"open:shop?id=1", LinkAction::kNothing, 1},
+      {"data:window", LinkAction::kRegister, std::nullopt},
+      {"data:text/html,<b>x</b>", LinkAction::kNothing, std::nullopt},
+      {"http://www.example.org/page.html", LinkAction::kNothing, std::nullopt},
+      // Only the file part counts, as it always did.
+      {"http://www.example.org/window:close", LinkAction::kClose, std::nullopt},
+      {"Window:close", LinkAction::kNothing, std::nullopt},
+      {"temp.dat", LinkAction::kNothing, std::nullopt},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.address);
+    const LinkCommand command = ParseLinkCommand(k.address);
+    EXPECT_EQ(command.action, k.action);
+    if (k.action == LinkAction::kSort || k.action == LinkAction::kOpen) {
+      EXPECT_EQ(command.number, k.number);
+    }
+  }
+}
+
+TEST(LinkCommand, NumbersAfterTheirKeys) {
+  struct Case {
+    const char* command;
+    const char* key;
+    std::optional<int32_t> number;
+  };
+  const Case cases[] = {
+      {"refresh?add=3&remove=0", "add=", 3},
+      {"refresh?add=3&remove=0&btn_remove=remove", "remove=", 0},
+      {"refresh?change=12", "change=", 12},
+      {"refresh?add=&remove=1", "add=", std::nullopt},
+      {"refresh?remove=1", "add=", std::nullopt},
+      {"refresh?sort=-1", "sort=", -1},
+      {"refresh?sort=  7x", "sort=", 7},
+      {"refresh?add=99999999999", "add=", INT32_MAX},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.command);
+    EXPECT_EQ(NumberAfter(k.command, k.key), k.number);
+  }
+  EXPECT_EQ(OpenAddress("http://g.example", OpenTarget::kPark, 5),
+            "http://g.example/parkprofil.php?parkid=5");
+  EXPECT_EQ(OpenAddress("http://g.example", OpenTarget::kCountry, 2),
+            "http://g.example/teilnehmerliste.php?landid=2");
+}
+
+TEST(GuiMessageSink, GathersEqualMessagesOfOneOperation) {
+  MessageBoxes::StartRecording();
+  GuiMessageSink sink;
+  sink.ShowMessage("Variable Error", "Variable unbekannt!");
+  {
+    MessageBatch batch(sink);
+    for (int i = 0; i < 2500; ++i) sink.ShowMessage("Variable Error", "Variable unbekannt!");
+    {
+      MessageBatch inner(sink);
+      sink.ShowMessage("Dateifehler", "Fehler beim laden einer IDListe");
+    }
+    EXPECT_EQ(MessageBoxes::TakeRecorded().size(), 1u);  // only the one before the batch
+  }
+  const std::vector<ShownMessage> shown = MessageBoxes::TakeRecorded();
+  MessageBoxes::StopRecording();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].title, QStringLiteral("Variable Error"));
+  EXPECT_EQ(shown[0].text,
+            QStringLiteral("Variable unbekannt!\n\n(Diese Meldung trat 2500-mal auf.)"));
+  EXPECT_EQ(shown[1].text, QStringLiteral("Fehler beim laden einer IDListe"));
+}
+
+TEST(FatalReport, SixLinesSeparatedByCarriageReturns) {
+  EXPECT_EQ(ComposeFatalReport("main_window.cpp", 123, "Viewer", "Access violation (SIGSEGV)"),
+            "Modul: 'main_window.cpp'\rDLL: 'Viewer'\rZeile: 123\rFehlerbeschreibung:\r"
+            "Access violation (SIGSEGV)\rProgrammausf\xfchrung abgebrochen!");
+  EXPECT_EQ(ComposeFatalReport("", 77, "Viewer", "x"),
+            "Modul: 'OnError line support disabled'\rDLL: 'Viewer'\rZeile: -1\r"
+            "Fehlerbeschreibung:\rx\rProgrammausf\xfchrung abgebrochen!");
+}
+
+TEST(FatalReportDeathTest, AFaultEndsTheProgramWithCodeZero) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        InstallFaultHandler(false);
+        RaiseTestFault("overview_window.cpp", 123);
+      },
+      testing::ExitedWithCode(0), "Modul: 'overview_window.cpp'\nDLL: 'test_gui'\nZeile: 123\n");
+  EXPECT_EXIT(
+      {
+        InstallFaultHandler(false);
+        RaiseTestFault(nullptr, 0);
+      },
+      testing::ExitedWithCode(0), "OnError line support disabled'\nDLL: 'test_gui'\nZeile: -1\n");
+}
+
+TEST(PageGenerator, TheNewestRequestWins) {
+  QObject context;
+  std::vector<std::string> shown;
+  std::mutex lock;
+  std::condition_variable wake;
+  bool release = false;
+  std::atomic<int> ran{0};
+  {
+    PageGenerator generator(&context, [&](const std::optional<std::filesystem::path>& page) {
+      shown.push_back(page ? page->string() : "none");
+    });
+    // The first generation holds the thread while three more arrive.
+    generator.Request([&]() -> std::optional<std::filesystem::path> {
+      std::unique_lock guard(lock);
+      wake.wait(guard, [&] { return release; });
+      ++ran;
+      return "first";
+    });
+    test::Settle(std::chrono::milliseconds(50));
+    for (const char* name : {"second", "third", "fourth"}) {
+      generator.Request([&, name]() -> std::optional<std::filesystem::path> {
+        ++ran;
+        return std::string(name);
+      });
+    }
+    EXPECT_TRUE(generator.busy());
+    {
+      std::lock_guard guard(lock);
+      release = true;
+    }
+    wake.notify_all();
+    ASSERT_TRUE(test::WaitFor([&] { return !generator.busy(); }));
+    test::Settle(std::chrono::milliseconds(50));
+  }
+  // "first" was overtaken; "second" and "third" never ran.
+  EXPECT_EQ(ran.load(), 2);
+  EXPECT_EQ(shown, std::vector<std::string>{"fourth"});
+}
+
+}  // namespace
+}  // namespace wunt
