@@ -222,28 +222,38 @@ bool ComputeParkValues(const SeasonData& season, const ComputationSettings& sett
   if (state.parks_computed) return true;
   FormulaAssembler assembler(calculation);
   const std::vector<const GameYear*> years = SpanYears(season, settings);
-  const auto count = static_cast<int64_t>(state.parks.size());
-  for (int64_t i = 0; i < count; ++i) {
+  ValueList& parks = state.parks;
+  // Parks go in blocks, year by year within a block: neighbours in the list
+  // are mostly neighbours in each year's records, so their fields share
+  // cache lines.
+  constexpr size_t kBlock = 64;
+  for (size_t first = 0; first < parks.size(); first += kBlock) {
     if (Cancelled(control)) return false;
-    Report(control, i, count);
-    ValueRecord& record = state.parks[static_cast<size_t>(i)];
-    ResetValues(record, years.size());
+    Report(control, static_cast<int64_t>(first), static_cast<int64_t>(parks.size()));
+    const size_t last = std::min(parks.size(), first + kBlock);
+    for (size_t i = first; i < last; ++i) ResetValues(parks[i], years.size());
     for (size_t k = 0; k < years.size(); ++k) {
       if (years[k] == nullptr) continue;
-      const size_t park = years[k]->parks.FindById(record.id);
-      if (park == EntityTable::kNoRecord) continue;
-      assembler.ClearSums();
-      assembler.AddPark(years[k]->parks, park);
-      record.year_values[k] = assembler.Evaluate(1);
-    }
-    if (settings.content_kind == kContentValue) {
-      for (const auto& values : record.year_values) {
-        if (!values.empty()) record.sum = SaturatingAdd(record.sum, values.front());
+      const EntityTable& table = years[k]->parks;
+      for (size_t i = first; i < last; ++i) {
+        const size_t park = table.FindById(parks[i].id);
+        if (park == EntityTable::kNoRecord) continue;
+        assembler.ClearSums();
+        assembler.AddPark(table, park);
+        parks[i].year_values[k] = assembler.Evaluate(1);
       }
-      record.sum /= YearsOfExistence(record);
-    } else if (settings.content_kind == kContentYear && !record.year_values.empty()) {
-      record.sum = SumOfValues(record.year_values.back());
-      record.result = record.sum;
+    }
+    for (size_t i = first; i < last; ++i) {
+      ValueRecord& record = parks[i];
+      if (settings.content_kind == kContentValue) {
+        for (const auto& values : record.year_values) {
+          if (!values.empty()) record.sum = SaturatingAdd(record.sum, values.front());
+        }
+        record.sum /= YearsOfExistence(record);
+      } else if (settings.content_kind == kContentYear && !record.year_values.empty()) {
+        record.sum = SumOfValues(record.year_values.back());
+        record.result = record.sum;
+      }
     }
   }
   state.parks_computed = true;
