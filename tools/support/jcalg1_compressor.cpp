@@ -78,33 +78,43 @@ class Compressor {
     head_[h] = static_cast<int64_t>(pos);
   }
 
-  // Emits one token at `pos` and returns how many bytes it covers.
-  size_t EncodeAt(size_t pos) {
-    size_t best_len = 0;
-    size_t best_offset = 0;
+  struct Match {
+    size_t length = 0;
+    size_t offset = 0;
+  };
+
+  Match FindMatch(size_t pos) const {
+    Match best;
     if (last_offset_ <= pos) {
       size_t n = MatchLength(pos, last_offset_);
-      if (n >= 2) {
-        best_len = n;
-        best_offset = last_offset_;
-      }
+      if (n >= 2) best = {n, last_offset_};
     }
-    if (pos + 3 <= size_) {
-      int64_t candidate = head_[Hash3(data_ + pos)];
-      for (int chain = 0; candidate >= 0 && chain < kMaxChain; ++chain) {
-        size_t offset = pos - static_cast<size_t>(candidate);
-        if (offset > kWindow - 1) break;
-        size_t n = MatchLength(pos, offset);
-        // A repeated offset is so cheap that only a clearly longer match beats it.
-        if (n > best_len + (best_offset == last_offset_ ? 1 : 0)) {
-          best_len = n;
-          best_offset = offset;
-        }
-        int64_t next = prev_[static_cast<size_t>(candidate) % kWindow];
-        if (next >= candidate) break;
-        candidate = next;
-      }
+    if (pos + 3 > size_) return best;
+    int64_t candidate = head_[Hash3(data_ + pos)];
+    for (int chain = 0; candidate >= 0 && chain < kMaxChain; ++chain) {
+      size_t offset = pos - static_cast<size_t>(candidate);
+      if (offset > kWindow - 1) break;
+      size_t n = MatchLength(pos, offset);
+      // A repeated offset is so cheap that only a clearly longer match beats it.
+      if (n > best.length + (best.offset == last_offset_ ? 1 : 0)) best = {n, offset};
+      int64_t next = prev_[static_cast<size_t>(candidate) % kWindow];
+      if (next >= candidate) break;
+      candidate = next;
     }
+    return best;
+  }
+
+  // Emits one token at `pos` and returns how many bytes it covers.
+  size_t EncodeAt(size_t pos) {
+    Match match = FindMatch(pos);
+    // One step of lazy matching: a clearly longer match one byte later wins.
+    if (match.length >= 2 && match.offset != last_offset_ && pos + 1 < size_ &&
+        FindMatch(pos + 1).length > match.length + 1) {
+      EncodeByte(pos);
+      return 1;
+    }
+    size_t best_len = match.length;
+    size_t best_offset = match.offset;
     if (best_len >= 2 && best_offset == last_offset_) {
       bits_.Put(0b01, 2);
       bits_.Gamma(2);
