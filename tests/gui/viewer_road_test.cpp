@@ -33,14 +33,14 @@ using test::WaitFor;
 
 class ViewerRoad : public testing::Test {
  protected:
-  static void SetUpTestSuite() { folder_ = new fs::path(test::MakeProgramFolder("road")); }
-  static void TearDownTestSuite() { delete folder_; }
-
   void SetUp() override {
+    // A folder per test: CTest runs tests side by side.
+    folder_ = test::MakeProgramFolder(
+        std::string("road_") + testing::UnitTest::GetInstance()->current_test_info()->name());
     MessageBoxes::StartRecording();
     FileDialogs::StartScripting();
     SystemBrowser::StartRecording();
-    window_ = std::make_unique<MainWindow>(*folder_);
+    window_ = std::make_unique<MainWindow>(folder_);
     window_->show();
   }
   void TearDown() override {
@@ -83,7 +83,7 @@ class ViewerRoad : public testing::Test {
   bool WaitForNewPage(OverviewWindow* overview, int before) {
     return WaitFor([&] { return overview->pages_shown() > before && !overview->generating(); });
   }
-  std::string TempDat() const { return ReadWholeFile(*folder_ / "Data" / "Temp.dat").value_or(""); }
+  std::string TempDat() const { return ReadWholeFile(folder_ / "Data" / "Temp.dat").value_or(""); }
   static size_t Count(const std::string& text, const std::string& what) {
     size_t n = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -96,12 +96,10 @@ class ViewerRoad : public testing::Test {
     return !opened_.empty();
   }
 
-  static fs::path* folder_;
+  fs::path folder_;
   std::unique_ptr<MainWindow> window_;
   std::vector<QUrl> opened_;
 };
-
-fs::path* ViewerRoad::folder_ = nullptr;
 
 TEST_F(ViewerRoad, ValueOverParksReachesTheOverviewAndBack) {
   Screenshot(window_.get(), "road_tab1");
@@ -148,7 +146,7 @@ TEST_F(ViewerRoad, EveryContentAndSourceKindReachesItsPage) {
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(testing::Message() << "content " << k.content_kind << " source " << k.source_kind);
-    window_ = std::make_unique<MainWindow>(*folder_);
+    window_ = std::make_unique<MainWindow>(folder_);
     window_->show();
     ApplyStep1(k.content_kind);
     // "Unbenannt" is last for content kind Park; take the first real one.
@@ -259,7 +257,7 @@ TEST_F(ViewerRoad, SaveWritesTheExportPageAndOpenLinksReachTheBrowser) {
   Click(overview->main_view(), "a[href=\"window:save\"]");
   ASSERT_TRUE(WaitFor([] { return !FileDialogs::TakeAskedDefaults().isEmpty(); }));
 
-  const fs::path target = *folder_ / "export.htm";
+  const fs::path target = folder_ / "export.htm";
   fs::remove(target);
   FileDialogs::SetNextFileName(QString::fromStdString(target.string()));
   Click(overview->main_view(), "a[href=\"window:save\"]");
@@ -267,7 +265,7 @@ TEST_F(ViewerRoad, SaveWritesTheExportPageAndOpenLinksReachTheBrowser) {
   const QStringList asked = FileDialogs::TakeAskedDefaults();
   ASSERT_EQ(asked.size(), 1);
   EXPECT_EQ(asked[0].toStdString(), Cp1252ToUtf8(expected_name));
-  ServerConfig server = LoadServerConfig(*folder_);
+  ServerConfig server = LoadServerConfig(folder_);
   EXPECT_EQ(ReadWholeFile(target).value_or(""),
             BuildExportPage(RequestReportInput(state, server.game_address)));
 

@@ -25,15 +25,13 @@ namespace fs = std::filesystem;
 
 class Wizard : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    folder_ = new fs::path(test::MakeProgramFolder("wizard"));
-    // Only folders whose names read as a non-zero number are seasons.
-    for (const char* extra : {"3", "notes", "0"}) fs::create_directories(*folder_ / "Data" / extra);
-  }
-  static void TearDownTestSuite() { delete folder_; }
   void SetUp() override {
+    folder_ = test::MakeProgramFolder(
+        std::string("wizard_") + testing::UnitTest::GetInstance()->current_test_info()->name());
+    // Only folders whose names read as a non-zero number are seasons.
+    for (const char* extra : {"3", "notes", "0"}) fs::create_directories(folder_ / "Data" / extra);
     MessageBoxes::StartRecording();
-    window_ = std::make_unique<MainWindow>(*folder_);
+    window_ = std::make_unique<MainWindow>(folder_);
     window_->show();
   }
   void TearDown() override {
@@ -47,11 +45,9 @@ class Wizard : public testing::Test {
     c().apply1->click();
   }
 
-  static fs::path* folder_;
+  fs::path folder_;
   std::unique_ptr<MainWindow> window_;
 };
-
-fs::path* Wizard::folder_ = nullptr;
 
 TEST_F(Wizard, SeasonChooserAndTheFirstApply) {
   ASSERT_EQ(c().season->count(), 2);
@@ -137,7 +133,7 @@ TEST_F(Wizard, CountryFiltersFollowTheCountriesAndTheSourceKind) {
   c().calculation->setCurrentIndex(0);
   c().apply2->click();
   ValueList countries;
-  const int count = LoadCountries(*folder_ / "Data" / "7", 0, countries);
+  const int count = LoadCountries(folder_ / "Data" / "7", 0, countries);
   ASSERT_GT(count, 1);
   ASSERT_LE(count, kCountryFilterCount);
   for (int i = 0; i < kCountryFilterCount; ++i) {
