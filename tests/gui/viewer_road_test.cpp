@@ -282,6 +282,43 @@ TEST_F(ViewerRoad, SaveWritesTheExportPageAndOpenLinksReachTheBrowser) {
   EXPECT_EQ(overview->main_view()->url().fileName(), QStringLiteral("Temp.dat"));
 }
 
+TEST_F(ViewerRoad, ChangeFormShowsTheNamedEntityAndBothViewsFollowTheWindowSize) {
+  ApplyStep1(kContentPark);
+  ApplyStep2(c().calculation->itemText(0));
+  const SelectionModel& selection = window_->state().selection();
+  // Show the third park; the page then offers every other park.
+  emit c().available->itemDoubleClicked(c().available->item(2));
+  OverviewWindow* overview = ApplyStep3();
+  ASSERT_NE(overview, nullptr);
+
+  struct Case {
+    int option;  // as the page numbered it
+  };
+  for (const Case k : {Case{0}, Case{2}, Case{5}}) {
+    SCOPED_TRACE(k.option);
+    const std::vector<SelectionEntry> before_lists = selection.available();
+    const int32_t expected = before_lists[static_cast<size_t>(k.option)].id;
+    const int before = overview->pages_shown();
+    test::RunScript(overview->main_view(),
+                    QStringLiteral("document.querySelector('select[name=change]').value = '%1';"
+                                   "document.querySelector('form button').click();")
+                        .arg(k.option));
+    ASSERT_TRUE(WaitForNewPage(overview, before));
+    ASSERT_EQ(selection.chosen().size(), 1u);
+    EXPECT_EQ(selection.chosen()[0].id, expected);
+    EXPECT_EQ(window_->state().table.rows.front().id, expected);
+  }
+  EXPECT_EQ(overview->DefaultSaveName().toStdString(),
+            Cp1252ToUtf8("R7_" + window_->state().table.rows.front().name + "_Uebersicht.htm"));
+
+  overview->resize(800, 500);
+  test::Settle(std::chrono::milliseconds(100));
+  EXPECT_EQ(overview->main_view()->geometry(), QRect(0, 0, 800, 500));
+  EXPECT_EQ(overview->loading_view()->geometry(), QRect(0, 0, 800, 500));
+  EXPECT_TRUE(overview->loading_view()->isHidden());
+  EXPECT_FALSE(overview->main_view()->isHidden());
+}
+
 TEST_F(ViewerRoad, NavigationsNotMadeByTheUserRunNoCommand) {
   ApplyStep1(kContentValue);
   ApplyStep2(c().calculation->itemText(0));

@@ -517,7 +517,8 @@ void MainWindow::ComputationDone(bool done) {
   c_.apply3->show();
   c_.next3->show();
   setEnabled(true);
-  if (done) ShowResult();
+  // A computation stopped by closing the program opens nothing.
+  if (done && !cancel_) ShowResult();
 }
 
 void MainWindow::ShowResult() {
