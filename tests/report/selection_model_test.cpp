@@ -110,6 +110,11 @@ TEST(SelectionModel, CountryFiltersHideParksAndShiftVisibleIndexes) {
   EXPECT_EQ(VisibleIds(model), (std::vector<int32_t>{11, 13}));
   EXPECT_EQ(model.available().size(), 5u);
 
+  // The page's form counts hidden entries too.
+  ASSERT_TRUE(model.AddPosition(0));  // alpha, hidden
+  EXPECT_FALSE(model.AddPosition(5));
+  ASSERT_TRUE(model.Remove(0));
+
   // AddAll takes only what is shown.
   model.AddAll();
   EXPECT_EQ(Ids(model.chosen()), (std::vector<int32_t>{11, 14, 13}));
