@@ -61,7 +61,7 @@ class SeasonUpdate {
     if (data_wanted && !cancelled) cancelled = !LoadData(missing->data, data_done);
     if (images_wanted && !cancelled) cancelled = !LoadImages(missing->images, images_done);
     {
-      ScopedTimer timer(stats_ ? &stats_->fix_sizes_ns : nullptr);
+      ScopedTimer timer(Counter(&SeasonUpdateStats::fix_sizes_ns));
       FixPictureSizes(season_folder_);
     }
     if (cancelled) {
