@@ -83,6 +83,16 @@ TEST(LoadEntityBytes, UndeclaredFieldIsReportedOncePerLine) {
   EXPECT_EQ(parks.Number(0, 3), 2);
 }
 
+TEST(LoadEntityBytes, DamagedFileRaisesABoundedNumberOfMessages) {
+  std::string file = "[A]\n0 = 1\n";
+  for (int i = 0; i < 500; ++i) file += "77 = x\n";
+  file += "3 = 5\n";
+  RecordingMessageSink sink;
+  EntityTable parks = LoadEntityBytes(file, MakeSchema(ParkFields()), sink);
+  EXPECT_EQ(sink.messages.size(), kMaxMessagesPerFile);
+  EXPECT_EQ(parks.Number(0, 3), 5);  // the good lines still count
+}
+
 TEST(LoadEntityBytes, IdListsFromDetailGroups) {
   const struct {
     const char* what;

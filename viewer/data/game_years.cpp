@@ -89,7 +89,24 @@ void ReadDetailGroup(IniFile& ini, EntityTable& table, const PendingList& pendin
   table.SetIdList(pending.record, pending.field, ids);
 }
 
-EntityTable LoadFromIni(IniFile& ini, SharedSchema schema, MessageSink& sink) {
+// Passes on the first messages of one file and drops the rest: a damaged
+// file would otherwise raise a modal box per line, thousands of them.
+class LimitedSink : public MessageSink {
+ public:
+  LimitedSink(MessageSink& inner, size_t limit) : inner_(inner), left_(limit) {}
+  void ShowMessage(std::string_view title, std::string_view text) override {
+    if (left_ == 0) return;
+    --left_;
+    inner_.ShowMessage(title, text);
+  }
+
+ private:
+  MessageSink& inner_;
+  size_t left_;
+};
+
+EntityTable LoadFromIni(IniFile& ini, SharedSchema schema, MessageSink& outer_sink) {
+  LimitedSink sink(outer_sink, kMaxMessagesPerFile);
   EntityTable table(std::move(schema));
   std::vector<PendingList> pending = ReadMainGroups(ini, table, sink);
   std::vector<int32_t> ids;

@@ -58,6 +58,9 @@ std::vector<int32_t> ListGameYears(const std::filesystem::path& season_folder);
 // The folder a year's files are read from (the year in plain decimal).
 std::filesystem::path YearFolder(const std::filesystem::path& season_folder, int32_t year);
 
+// At most this many messages are raised for one data file.
+inline constexpr size_t kMaxMessagesPerFile = 100;
+
 // Reads one data file (Park.ini, Company.ini or Attraction.ini): one record
 // per group without "_" in file order; IDList fields take their IDs from the
 // group "<field 0>_<field name>". A missing file gives no records and no
