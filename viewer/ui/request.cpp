@@ -56,9 +56,8 @@ size_t FindCalculation(const CalculationList& list, int32_t number) {
 
 bool ApplyRequestSpan(RequestState& state, size_t calculation_index, int32_t start_year,
                       int32_t end_year, bool include_vanished, int source_kind) {
-  const CalculationListEntry* entry = nullptr;
   state.calculation_index = calculation_index;
-  entry = state.calculation_entry();
+  const CalculationListEntry* entry = state.calculation_entry();
   if (entry == nullptr) return false;
   ComputationSettings& settings = state.settings;
   settings.content_kind = state.content_kind;
