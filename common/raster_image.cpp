@@ -105,11 +105,23 @@ struct JpegError {
 // clutter the updater's protocol on standard error.
 void JpegSilence(j_common_ptr) {}
 
+// A progressive picture may announce any number of scans, each a pass over
+// the whole picture; real pictures have about ten.
+constexpr int kMaxJpegScans = 200;
+
+void JpegLimitScans(j_common_ptr cinfo) {
+  auto* decompress = reinterpret_cast<j_decompress_ptr>(cinfo);
+  if (cinfo->is_decompressor && decompress->input_scan_number > kMaxJpegScans) {
+    cinfo->err->error_exit(cinfo);
+  }
+}
+
 // Everything that has to survive a longjmp lives in this plain struct, so no
 // C++ object with a destructor is skipped by the jump.
 struct JpegDecodeState {
   jpeg_decompress_struct cinfo;
   JpegError error;
+  jpeg_progress_mgr progress;
 };
 
 bool DecodeJpegInto(JpegDecodeState& s, std::string_view bytes, RasterImage& image) {
@@ -117,6 +129,8 @@ bool DecodeJpegInto(JpegDecodeState& s, std::string_view bytes, RasterImage& ima
   s.error.mgr.error_exit = JpegErrorExit;
   s.error.mgr.output_message = JpegSilence;
   jpeg_create_decompress(&s.cinfo);
+  s.progress.progress_monitor = JpegLimitScans;
+  s.cinfo.progress = &s.progress;
   if (setjmp(s.error.jump)) {
     jpeg_destroy_decompress(&s.cinfo);
     return false;
