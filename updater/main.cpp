@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <exception>
 #include <filesystem>
 #include <system_error>
 
@@ -41,7 +42,14 @@ int main(int argc, char** argv) {
   environment.temp_folder = std::filesystem::temp_directory_path(ec);
   if (ec) environment.temp_folder = "/tmp";
   environment.cancel = &cancel.requested();
-  wunt::RunUpdaterCommand(command_line, environment, out);
+  try {
+    wunt::RunUpdaterCommand(command_line, environment, out);
+  } catch (const std::exception&) {
+    // Out of memory or the like: the Viewer still gets a final line to end
+    // its wait on, and the exit code stays 0.
+    out.WriteLine(wunt::kErrorUndefined);
+    out.WriteLine(wunt::kClosingLine);
+  }
   cancel.Stop();
   return 0;
 }
