@@ -128,8 +128,8 @@ class UpdaterEndToEnd : public ::testing::Test {
     ASSERT_TRUE(WriteFileAtomically(program_ / "Server.ini", text));
   }
 
-  // Runs the updater to its end; its input is closed at once unless
-  // `on_line` keeps it for a "Cancle".
+  // Runs the updater to its end with its input closed; with `cancel_after`
+  // it writes "Cancle" once that line has come.
   std::vector<std::string> RunUpdater(std::vector<std::string> args,
                                       const std::string& cancel_after = "") {
     args.insert(args.begin(), (program_ / "WUNT_Updater").string());
