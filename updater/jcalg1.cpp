@@ -156,7 +156,8 @@ class Output {
       // Start the pattern byte by byte; after that any multiple of the
       // offset of at least a word repeats it too.
       uint64_t head = std::min<uint64_t>(length, kWord);
-      for (uint64_t i = 0; i < head; ++i) dst[i] = dst[i - offset];
+      const char* pattern = dst - offset;
+      for (uint64_t i = 0; i < head; ++i) dst[i] = pattern[i];
       if (head == length) return true;
       dst += head;
       length -= head;
