@@ -320,11 +320,19 @@ TEST_F(ViewerRoad, ChangeFormShowsTheNamedEntityAndBothViewsFollowTheWindowSize)
 }
 
 TEST_F(ViewerRoad, NavigationsNotMadeByTheUserRunNoCommand) {
+  // A template whose script would click the close link at once.
+  ASSERT_TRUE(WriteFileAtomically(folder_ / "Data" / "7" / "Overview.htm",
+                                  "<html><body><a id=\"x\" href=\"window:close\">x</a>[CONTENT]"
+                                  "<script>document.getElementById('x').click();"
+                                  "location.href = 'open:park?id=1';</script></body></html>"));
   ApplyStep1(kContentValue);
   ApplyStep2(c().calculation->itemText(0));
   c().add_all->click();
   OverviewWindow* overview = ApplyStep3();
   ASSERT_NE(overview, nullptr);
+  test::Settle(std::chrono::milliseconds(500));
+  EXPECT_EQ(window_->overview(), overview);
+  EXPECT_TRUE(SystemBrowser::TakeOpened().empty());
   // As if a page script or the program navigated: cancelled, and ignored.
   EXPECT_FALSE(overview->HandleNavigation(QUrl("window:close"), false));
   EXPECT_FALSE(overview->HandleNavigation(QUrl("open:park?id=1"), false));
