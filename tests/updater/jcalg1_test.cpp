@@ -188,7 +188,22 @@ TEST(Jcalg1Decode, RejectsDamagedStreams) {
   std::string unterminated = no_end.Finish();
   unterminated.resize(4);  // the end token straddles into the word cut off
 
+  Jcalg1BitWriter wide_base;
+  wide_base.Put(0, 3);  // offset field of 40 bits
+  wide_base.Put(0, 7);
+  wide_base.Put(3, 2);
+  wide_base.Put(40, 6);
+  Jcalg1BitWriter zero_offset;
+  zero_offset.Put(0b1, 1);
+  zero_offset.Put('a', 8);
+  zero_offset.Put(0b01, 2);  // new offset (3 - 3) << 8 | 0 = 0
+  zero_offset.Gamma(3);
+  zero_offset.Put(0, 8);
+  zero_offset.Gamma(2);
+
   const std::pair<const char*, std::string> cases[] = {
+      {"offset field wider than any output", Jcalg1Header(1, 0) + wide_base.Finish()},
+      {"offset zero", Jcalg1Header(7, 0) + zero_offset.Finish()},
       {"truncated", good.substr(0, good.size() - 4)},
       {"declared size too small", with_size(3999)},
       {"declared size too large", with_size(4001)},
