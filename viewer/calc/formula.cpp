@@ -58,19 +58,12 @@ constexpr std::array<uint8_t, 256> kCharClasses = MakeCharClasses();
 
 inline uint8_t ClassOf(char c) { return kCharClasses[static_cast<unsigned char>(c)]; }
 
-// The formula text after blanks are removed and letters lowered. Assembled
-// texts usually have neither and are used as they stand; short ones that need
-// work are copied to a buffer on the stack.
+// The formula text after blanks are removed and letters lowered; short texts
+// are copied to a buffer on the stack.
 class PreparedText {
  public:
   PreparedText(std::string_view text, const FormulaOptions& options) {
     const bool replace = options.function_names || options.named_constants;
-    uint8_t classes = 0;
-    for (char c : text) classes |= ClassOf(c);
-    if (!replace && (classes & kNeedsPreparing) == 0) {
-      text_ = text;
-      return;
-    }
     char* out = text.size() <= sizeof(inline_) && !replace ? inline_ : nullptr;
     if (out == nullptr) {
       heap_.resize(text.size());
@@ -169,8 +162,9 @@ float ReadNumberToken(std::string_view token) {
 }
 
 // Reads the number token that starts at `pos` and sets `end` behind it. Plain
-// integers, what the value computation mostly pastes in, take a short cut.
-float ScanNumberToken(std::string_view text, size_t pos, size_t& end) {
+// numbers, what the value computation pastes in, take a short cut. The
+// classes of the characters the short cut does not look at go to `seen`.
+float ScanNumberToken(std::string_view text, size_t pos, size_t& end, uint8_t& seen) {
   const size_t size = text.size();
   size_t p = pos;
   const bool negative = p < size && text[p] == '-';
@@ -203,7 +197,7 @@ float ScanNumberToken(std::string_view text, size_t pos, size_t& end) {
     const auto narrowed = static_cast<float>(value);
     return negative ? -narrowed : narrowed;
   }
-  while (p < size && (ClassOf(text[p]) & kEndsNumber) == 0) ++p;
+  for (uint8_t c; p < size && ((c = ClassOf(text[p])) & kEndsNumber) == 0; ++p) seen |= c;
   end = p;
   return ReadNumberToken(text.substr(pos, p - pos));
 }
@@ -284,6 +278,8 @@ float ApplyFunction(float code_value, float x) {
 
 class FormulaTree {
  public:
+  // The result, unless the text holds blanks or capitals where it was read;
+  // then needs_preparing() is true and the result is meaningless.
   float Evaluate(std::string_view text) {
     int64_t depth = 0;
     while (!text.empty() && text.front() == '(') {
@@ -291,8 +287,11 @@ class FormulaTree {
       depth += kDepthStep;
     }
     while (!text.empty() && text.back() == ')') text.remove_suffix(1);
-    return Eval(Build(text, depth));
+    const int root = Build(text, depth);
+    return needs_preparing() ? 0.0f : Eval(root);
   }
+
+  bool needs_preparing() const { return (seen_ & kNeedsPreparing) != 0; }
 
  private:
   // Tokens alternate: numbers in the odd slots, operators in the even ones.
@@ -305,13 +304,15 @@ class FormulaTree {
       Node& number = pool_[token];
       number.op = kOpNumber;
       number.parent = last_operator;
-      number.value = ScanNumberToken(text, pos, pos);
+      number.value = ScanNumberToken(text, pos, pos, seen_);
       if (last_operator != 0) pool_[last_operator].right = token;
       if (pos == size || token == kMaxFormulaTokens) break;
       ++token;
 
       size_t end = pos;
-      while (end < size && (ClassOf(text[end]) & (kDigit | kDot)) == 0) ++end;
+      for (uint8_t c; end < size && ((c = ClassOf(text[end])) & (kDigit | kDot)) == 0; ++end) {
+        seen_ |= c;
+      }
       // "(-" hands its minus to the number that follows.
       if (end - pos >= 2 && text[end - 1] == '-' && text[end - 2] == '(') --end;
       Node& op = pool_[token];
@@ -388,6 +389,7 @@ class FormulaTree {
     }
   }
 
+  uint8_t seen_ = 0;  // classes of the characters read outside digit runs
   // Slots are initialised as tokens fill them; untouched slots are never read.
   Node pool_[kFormulaPoolSize];
 };
@@ -395,6 +397,13 @@ class FormulaTree {
 }  // namespace
 
 double EvaluateFormula(std::string_view text, const FormulaOptions& options) {
+  // Assembled texts have no blanks or capitals, so they are read as they
+  // stand; only a text that turns out to need it is prepared and read again.
+  if (!options.function_names && !options.named_constants) {
+    FormulaTree tree;
+    const float result = tree.Evaluate(text);
+    if (!tree.needs_preparing()) return static_cast<double>(result);
+  }
   PreparedText prepared(text, options);
   FormulaTree tree;
   return static_cast<double>(tree.Evaluate(prepared.text()));
