@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -14,6 +15,7 @@
 
 #include "common/text.h"
 #include "tests/gui/gui_support.h"
+#include "viewer/data/season_progress_window.h"
 #include "viewer/data/translation.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/ui/main_window.h"
@@ -198,6 +200,44 @@ TEST_F(Wizard, AddAndRemoveButtonsFollowTheLists) {
   EXPECT_EQ(c().chosen->count(), 0);
   EXPECT_FALSE(c().apply3->isEnabled());
   EXPECT_TRUE(c().add_all->isEnabled());
+}
+
+TEST_F(Wizard, FunctionsStillToComeShowANoteAndKeepTheWizard) {
+  MessageBoxes::TakeRecorded();
+  for (QPushButton* button : {c().updater, c().attractions}) {
+    button->click();
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_EQ(window_->step(), 0);
+  }
+  Apply1(c().kind_value);
+  c().edit->click();
+  const std::vector<ShownMessage> notes = MessageBoxes::TakeRecorded();
+  ASSERT_EQ(notes.size(), 3u);
+  for (const ShownMessage& note : notes) {
+    EXPECT_EQ(note.title, QStringLiteral("WUNT2.1 Viewer (V0.05 Alpa 3)"));
+  }
+  EXPECT_TRUE(window_->isEnabled());
+  EXPECT_EQ(window_->step(), 1);
+}
+
+TEST(SeasonProgressWindow, FiveYearLabelsAndTheCalendarSpan) {
+  SeasonProgressWindow window;
+  window.show();
+  YearProgress progress;
+  progress.year = 2001;
+  progress.step = 1;
+  progress.maximum = 5;  // 2001 and 2005 span five calendar years
+  progress.labels = {"", "", "2001", "2005", ""};
+  window.ShowYear(progress);
+  const char* expected[] = {"", "", "2001", "2005", ""};
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(window.year_labels()[i]->text().toStdString(), expected[i]) << i;
+  }
+  EXPECT_EQ(window.bar()->maximum(), 5);
+  EXPECT_EQ(window.bar()->value(), 1);
+  EXPECT_EQ(window.year_labels()[2]->geometry(), QRect(105, 39, 90, 35));
+  EXPECT_EQ(window.size(), QSize(300, 110));
+  test::Screenshot(&window, "season_progress");
 }
 
 }  // namespace
