@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QScreen>
 #include <QTimer>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineView>
 
 #include "common/file_util.h"
@@ -78,10 +79,17 @@ OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path progra
       PageUrl(QString::fromStdString((state_.season_folder() / "Load.htm").string())));
   main_view_ = MakeView(this, handler);
   main_view_->hide();
-  connect(main_view_, &QWebEngineView::loadFinished, this, [this](bool ok) {
-    // A cancelled navigation (a command link) also ends a load, unsuccessfully.
-    if (ok) ++pages_shown_;
-  });
+  // The loading page stays up until the new page has loaded, also when
+  // loading fails: the window never waits for ever. A cancelled navigation
+  // (a command link) ends with another address and does not count.
+  connect(main_view_->page(), &QWebEnginePage::loadingChanged, this,
+          [this](const QWebEngineLoadingInfo& info) {
+            if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) return;
+            if (info.url() != requested_page_) return;
+            if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus) ++pages_shown_;
+            requested_page_.clear();
+            ShowLoading(false);
+          });
   Generate();
 }
 
@@ -211,11 +219,14 @@ void OverviewWindow::Generate() {
 }
 
 void OverviewWindow::PageWritten(const std::optional<std::filesystem::path>& page) {
-  if (page) {
-    // The same address again must still load the new page.
-    main_view_->load(PageUrl(QString::fromStdString(page->string())));
+  if (!page) {
+    // Nothing new to show: the previous page comes back.
+    ShowLoading(false);
+    return;
   }
-  ShowLoading(false);
+  // The same address again must still load the new page.
+  requested_page_ = PageUrl(QString::fromStdString(page->string()));
+  main_view_->load(requested_page_);
 }
 
 void OverviewWindow::ShowLoading(bool loading) {

@@ -3,6 +3,7 @@
 // page's links and form turned into commands (sort, add, remove, change,
 // save, open in the system browser, close).
 
+#include <QUrl>
 #include <QWidget>
 #include <filesystem>
 #include <functional>
@@ -40,7 +41,7 @@ class OverviewWindow : public QWidget {
   QWebEngineView* loading_view() const { return loading_view_; }
   // Counts the pages the main view finished showing; for waiting on them.
   int pages_shown() const { return pages_shown_; }
-  bool generating() const { return generator_.busy(); }
+  bool generating() const { return generator_.busy() || !requested_page_.isEmpty(); }
 
   // The save dialog's proposal for the current request.
   QString DefaultSaveName() const;
@@ -64,6 +65,7 @@ class OverviewWindow : public QWidget {
   QWebEngineView* loading_view_ = nullptr;
   QWebEngineView* main_view_ = nullptr;
   int pages_shown_ = 0;
+  QUrl requested_page_;  // the page the main view is loading, if any
   PageGenerator generator_;
 };
 
