@@ -369,9 +369,16 @@ class FormulaTree {
     if (index == 0) return 0.0f;
     const Node& node = pool_[index];
     if (node.op == kOpNumber) return node.value;
-    const float left = Eval(node.left);
-    const float right = Eval(node.right);
-    switch (node.op) {
+    return Apply(node.op, Operand(node.left), Operand(node.right));
+  }
+
+  // Leaves, half of every tree, without a call.
+  float Operand(int index) const {
+    return index != 0 && pool_[index].op == kOpNumber ? pool_[index].value : Eval(index);
+  }
+
+  static float Apply(int32_t op, float left, float right) {
+    switch (op) {
       case kOpAdd:
         return left + right;
       case kOpSubtract:
