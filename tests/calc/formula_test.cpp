@@ -36,8 +36,10 @@ INSTANTIATE_TEST_SUITE_P(
         FormulaCase{"((2+3)*(4+1))", 25}, FormulaCase{"2*((1+2)*(3+1))", 24},
         // Grouping of equal priorities is from the left, "^" included.
         FormulaCase{"10-4-3", 3}, FormulaCase{"8/4*2", 4}, FormulaCase{"2^3^2", 64},
-        FormulaCase{"1+2*3", 7}, FormulaCase{"2*3+1", 7}, FormulaCase{"1+2*3^2", 19},
-        FormulaCase{"2^3*2+1", 17}, FormulaCase{"1-2*3+4", -1}, FormulaCase{"100/10/5-1", 1},
+        FormulaCase{"2*(-3)^2", 18}, FormulaCase{"1.1^2", 1.21f}, FormulaCase{"3^0.5", 1.7320508f},
+        FormulaCase{"4^-1", 0}, FormulaCase{"1+2*3", 7}, FormulaCase{"2*3+1", 7},
+        FormulaCase{"1+2*3^2", 19}, FormulaCase{"2^3*2+1", 17}, FormulaCase{"1-2*3+4", -1},
+        FormulaCase{"100/10/5-1", 1},
         // Missing operands and operators the language does not know.
         FormulaCase{"5+", 5}, FormulaCase{"3*-2", 0}, FormulaCase{"8~-2.5", 0},
         FormulaCase{"3x4", 0}, FormulaCase{"2+3x4", 0}, FormulaCase{"+5", 5}, FormulaCase{"*5", 0},

@@ -240,6 +240,15 @@ void ClassifyOperator(std::string_view token, int64_t& depth, Node& node) {
   depth += pending;
 }
 
+float Power(float base, float exponent) {
+  // A square of a float is exact in double, so it equals what pow gives.
+  if (exponent == 2.0f) {
+    const double b = base;
+    return Narrow(b * b);
+  }
+  return Narrow(std::pow(static_cast<double>(base), static_cast<double>(exponent)));
+}
+
 float ApplyFunction(float code_value, float x) {
   // Ties go to the even neighbour: 1.5 is code 2, 0.5 is no code.
   if (!(code_value > 0.5f && code_value < 11.5f)) return 0.0f;
@@ -388,7 +397,7 @@ class FormulaTree {
       case kOpDivide:
         return left / right;
       case kOpPower:
-        return Narrow(std::pow(static_cast<double>(left), static_cast<double>(right)));
+        return Power(left, right);
       case kOpFunction:
         return ApplyFunction(left, right);
       default:
