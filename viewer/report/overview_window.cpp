@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
+constexpr int kLoadAttempts = 3;
 
 // What one generation reads, copied on the GUI thread so that commands can
 // change the table and lists while the page is written. The rows still
@@ -86,7 +87,15 @@ OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path progra
           [this](const QWebEngineLoadingInfo& info) {
             if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) return;
             if (info.url() != requested_page_) return;
-            if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus) ++pages_shown_;
+            const bool ok = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
+            // A navigation the view cancelled for a command can interrupt
+            // the page's load; load it again, a few times at most.
+            if (!ok && load_attempts_ < kLoadAttempts) {
+              ++load_attempts_;
+              main_view_->load(requested_page_);
+              return;
+            }
+            if (ok) ++pages_shown_;
             requested_page_.clear();
             ShowLoading(false);
           });
@@ -226,6 +235,7 @@ void OverviewWindow::PageWritten(const std::optional<std::filesystem::path>& pag
   }
   // The same address again must still load the new page.
   requested_page_ = PageUrl(QString::fromStdString(page->string()));
+  load_attempts_ = 1;
   main_view_->load(requested_page_);
 }
 

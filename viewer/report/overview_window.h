@@ -66,6 +66,7 @@ class OverviewWindow : public QWidget {
   QWebEngineView* main_view_ = nullptr;
   int pages_shown_ = 0;
   QUrl requested_page_;  // the page the main view is loading, if any
+  int load_attempts_ = 0;
   PageGenerator generator_;
 };
 
