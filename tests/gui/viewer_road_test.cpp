@@ -109,7 +109,19 @@ TEST_F(ViewerRoad, ValueOverParksReachesTheOverviewAndBack) {
   c().add_all->click();
   const size_t chosen = window_->state().selection().chosen().size();
   ASSERT_GT(chosen, 0u);
-  OverviewWindow* overview = ApplyStep3();
+  // While the worker computes, the wizard is disabled and shows its bar
+  // in place of the three buttons.
+  c().apply3->click();
+  ASSERT_TRUE(window_->computing());
+  EXPECT_FALSE(window_->isEnabled());
+  EXPECT_FALSE(c().progress->isHidden());
+  EXPECT_TRUE(c().apply3->isHidden());
+  ASSERT_TRUE(WaitFor([&] { return window_->overview() != nullptr; }));
+  EXPECT_TRUE(window_->isEnabled());
+  EXPECT_TRUE(c().progress->isHidden());
+  EXPECT_FALSE(c().apply3->isHidden());
+  OverviewWindow* overview = window_->overview();
+  ASSERT_TRUE(WaitFor([&] { return overview->pages_shown() > 0 && !overview->generating(); }));
   ASSERT_NE(overview, nullptr);
   EXPECT_FALSE(window_->isVisible());
   Screenshot(overview, "road_overview_parks");
