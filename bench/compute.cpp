@@ -121,6 +121,14 @@ void BM_ComputeCompanies(benchmark::State& state) {
     wunt::ComputeCompanyValues(season->data, season->settings, season->calculation, season->lists);
   }
   state.counters["companies"] = static_cast<double>(season->lists.companies.size());
+  // The work: park entries of the company lists over the span.
+  int64_t owned = 0;
+  for (const wunt::GameYear& year : season->data.years) {
+    for (size_t r = 0; r < year.companies.size(); ++r) {
+      if (auto ids = year.companies.IdList(r, wunt::kCompanyFieldParks)) owned += ids->size();
+    }
+  }
+  state.counters["owned"] = static_cast<double>(owned);
 }
 
 BENCHMARK(BM_ComputeParks)->Arg(2500)->Arg(5000)->Unit(benchmark::kMillisecond);

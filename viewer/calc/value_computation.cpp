@@ -266,15 +266,22 @@ bool ComputeCompanyValues(const SeasonData& season, const ComputationSettings& s
   if (state.companies_computed) return true;
   FormulaAssembler assembler(calculation);
   const std::vector<const GameYear*> years = SpanYears(season, settings);
-  const auto count = static_cast<int64_t>(state.companies.size());
-  for (int64_t i = 0; i < count; ++i) {
-    if (Cancelled(control)) return false;
-    Report(control, i, count);
-    ValueRecord& record = state.companies[static_cast<size_t>(i)];
-    ResetValues(record, years.size());
-    for (size_t k = 0; k < years.size(); ++k) {
-      if (years[k] == nullptr) continue;
+  ValueList& companies = state.companies;
+  for (ValueRecord& record : companies) ResetValues(record, years.size());
+  // Year by year: a company's parks lie anywhere in the year's records, and
+  // one year's records stay in cache while every company reads them.
+  const auto count = static_cast<int64_t>(companies.size());
+  const int64_t steps = count * static_cast<int64_t>(years.size());
+  constexpr int64_t kReportEvery = 64;
+  for (size_t k = 0; k < years.size(); ++k) {
+    for (int64_t i = 0; i < count; ++i) {
+      if (i % kReportEvery == 0) {
+        if (Cancelled(control)) return false;
+        Report(control, static_cast<int64_t>(k) * count + i, steps);
+      }
+      if (years[k] == nullptr) break;
       const GameYear& year = *years[k];
+      ValueRecord& record = companies[static_cast<size_t>(i)];
       const size_t company = year.companies.FindById(record.id);
       if (company == EntityTable::kNoRecord) continue;
       const auto park_ids = year.companies.IdList(company, kCompanyFieldParks);
@@ -287,6 +294,8 @@ bool ComputeCompanyValues(const SeasonData& season, const ComputationSettings& s
       // Parks missing from the year's records still count.
       record.year_values[k] = assembler.Evaluate(static_cast<int64_t>(park_ids->size()));
     }
+  }
+  for (ValueRecord& record : companies) {
     const std::vector<int64_t>* end_values =
         record.year_values.empty() || record.year_values.back().empty()
             ? nullptr
@@ -300,7 +309,7 @@ bool ComputeCompanyValues(const SeasonData& season, const ComputationSettings& s
       record.result = record.sum;
     }
   }
-  SortByResult(state.companies);
+  SortByResult(companies);
   state.companies_computed = true;
   return true;
 }
