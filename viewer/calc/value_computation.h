@@ -54,10 +54,12 @@ struct ValueListState {
 };
 
 struct ComputeControl {
-  // Called once per step with the steps done so far and their number.
+  // Called every few entities with the steps done so far and their number
+  // (parks: parks; companies: companies x years; countries: countries x
+  // years).
   std::function<void(int64_t position, int64_t maximum)> progress;
-  // Checked once per entity; when set the computation stops, leaving its
-  // computed flag clear.
+  // Checked as often as progress is reported; when set the computation
+  // stops, leaving its computed flag clear.
   const std::atomic<bool>* cancel = nullptr;
 };
 
