@@ -101,11 +101,11 @@ std::string FormatValue(int64_t value, std::string_view display_format, std::str
   std::string digits = std::to_string(Magnitude(value));
   std::string fraction;
   size_t zeros = 0;
-  std::string_view spec = display_format;
-  while (!spec.empty()) {
-    const char op = spec.front();
-    const size_t k = NumberTextLength(spec.substr(1));
-    spec.remove_prefix(std::min(spec.size(), 1 + k));
+  std::string_view operations = display_format;
+  while (!operations.empty()) {
+    const char op = operations.front();
+    const size_t k = NumberTextLength(operations.substr(1));
+    operations.remove_prefix(std::min(operations.size(), 1 + k));
     switch (op) {
       case '/':
         ShiftPointLeft(digits, fraction, k - 1);
