@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/best_times.h"
 #include "common/message_sink.h"
 #include "tools/support/demo_season.h"
 #include "viewer/calc/value_computation.h"
@@ -134,50 +135,25 @@ void BM_ComputeCompanies(benchmark::State& state) {
 BENCHMARK(BM_ComputeParks)->Arg(2500)->Arg(5000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComputeCompanies)->Arg(2500)->Arg(5000)->Unit(benchmark::kMillisecond);
 
-// Prints the usual table, then the full season's time over the half one's.
-class ScalingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    // With --benchmark_repetitions the fastest repetition counts: other
-    // processes only ever add time.
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Aggregate) continue;
-      auto [it, fresh] = times_.try_emplace(run.run_name.function_name + "/" + run.run_name.args,
-                                            run.GetAdjustedRealTime(), run.GetAdjustedCPUTime());
-      if (!fresh) {
-        it->second.first = std::min(it->second.first, run.GetAdjustedRealTime());
-        it->second.second = std::min(it->second.second, run.GetAdjustedCPUTime());
-      }
-    }
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    // CPU time as well: on a shared machine the wall clock also counts the
-    // time other processes held the core.
-    for (const char* name : {"BM_ComputeParks", "BM_ComputeCompanies"}) {
-      const auto half = times_[std::string(name) + "/2500"];
-      const auto full = times_[std::string(name) + "/5000"];
-      if (half.first > 0 && full.first > 0) {
-        std::printf(
-            "scaling %-20s real: half %7.1f ms full %7.1f ms = %.2fx  cpu: half %7.1f ms "
-            "full %7.1f ms = %.2fx  (limit 2.2x)\n",
-            name, half.first, full.first, full.first / half.first, half.second, full.second,
-            full.second / half.second);
-      }
-    }
-  }
-
- private:
-  std::map<std::string, std::pair<double, double>> times_;  // real, cpu
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  ScalingReporter reporter;
+  wunt::bench::BestTimesReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
+  // CPU time as well: on a shared machine the wall clock also counts the
+  // time other processes held the core.
+  for (std::string name : {"BM_ComputeParks", "BM_ComputeCompanies"}) {
+    const wunt::bench::BestTimes half = reporter.Best(name + "/2500");
+    const wunt::bench::BestTimes full = reporter.Best(name + "/5000");
+    if (half.real > 0 && full.real > 0) {
+      std::printf(
+          "scaling %-20s real: half %7.1f ms full %7.1f ms = %.2fx  cpu: half %7.1f ms "
+          "full %7.1f ms = %.2fx  (limit 2.2x)\n",
+          name.c_str(), half.real, full.real, full.real / half.real, half.cpu, full.cpu,
+          full.cpu / half.cpu);
+    }
+  }
   benchmark::Shutdown();
   return 0;
 }

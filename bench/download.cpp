@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/best_times.h"
 #include "updater/http_client.h"
 
 namespace {
@@ -133,29 +134,13 @@ BENCHMARK(BM_Curl)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3)-
 
 }  // namespace
 
-// Prints the ratio of the two download rates after the usual table.
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  struct Ratio : benchmark::ConsoleReporter {
-    double ours = 0, curl = 0;
-    void ReportRuns(const std::vector<Run>& runs) override {
-      ConsoleReporter::ReportRuns(runs);
-      for (const Run& run : runs) {
-        if (run.run_type != Run::RT_Iteration) continue;
-        double rate = run.counters.count("bytes_per_second")
-                          ? static_cast<double>(run.counters.at("bytes_per_second"))
-                          : 0;
-        if (run.benchmark_name().find("OurClient") != std::string::npos) {
-          ours = std::max(ours, rate);
-        }
-        if (run.benchmark_name().find("Curl") != std::string::npos) curl = std::max(curl, rate);
-      }
-    }
-  } reporter;
+  wunt::bench::BestTimesReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  if (reporter.curl > 0) {
-    std::printf("download rate ours (1 KB buffer) / curl: %.2f\n", reporter.ours / reporter.curl);
-  }
+  const double ours = reporter.Best("BM_OurClient").bytes_per_second;
+  const double curl = reporter.Best("BM_Curl").bytes_per_second;
+  if (curl > 0) std::printf("download rate ours (1 KB buffer) / curl: %.2f\n", ours / curl);
   benchmark::Shutdown();
   return 0;
 }

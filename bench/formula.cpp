@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/best_times.h"
+
 namespace {
 
 struct Sample {
@@ -57,35 +59,6 @@ void BM_Muparser(benchmark::State& state) {
 BENCHMARK(BM_Ours)->DenseRange(0, 2);
 BENCHMARK(BM_Muparser)->DenseRange(0, 2);
 
-// Prints the usual table, then muparser's time divided by ours per sample.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    // With --benchmark_repetitions the fastest repetition counts: other
-    // processes only ever add time.
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Aggregate) continue;
-      auto& entry = times_[run.report_label];
-      double& slot = run.run_name.function_name == "BM_Ours" ? entry.first : entry.second;
-      const double time = run.GetAdjustedRealTime();
-      slot = slot > 0 ? std::min(slot, time) : time;
-    }
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    for (const auto& [label, times] : times_) {
-      if (times.first > 0 && times.second > 0) {
-        std::printf("ratio %-9s ours %8.1f ns  muparser %9.1f ns  muparser/ours %6.1fx\n",
-                    label.c_str(), times.first, times.second, times.second / times.first);
-      }
-    }
-  }
-
- private:
-  std::map<std::string, std::pair<double, double>> times_;
-};
-
 // Both engines must agree before their speed is worth comparing.
 bool SamplesAgree() {
   bool ok = true;
@@ -107,8 +80,16 @@ bool SamplesAgree() {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (!SamplesAgree()) return 1;
-  RatioReporter reporter;
+  wunt::bench::BestTimesReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
+  for (size_t i = 0; i < Samples().size(); ++i) {
+    const double ours = reporter.Best("BM_Ours/" + std::to_string(i)).real;
+    const double theirs = reporter.Best("BM_Muparser/" + std::to_string(i)).real;
+    if (ours > 0 && theirs > 0) {
+      std::printf("ratio %-9s ours %8.1f ns  muparser %9.1f ns  muparser/ours %6.1fx\n",
+                  Samples()[i].label, ours, theirs, theirs / ours);
+    }
+  }
   benchmark::Shutdown();
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/best_times.h"
 #include "viewer/report/html_writer.h"
 
 namespace {
@@ -95,31 +96,18 @@ BENCHMARK(BM_ExportPageAndWrite)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  struct Ratio : benchmark::ConsoleReporter {
-    double plain = 0, page = 0, plain_cpu = 0, page_cpu = 0;
-    void ReportRuns(const std::vector<Run>& runs) override {
-      ConsoleReporter::ReportRuns(runs);
-      for (const Run& run : runs) {
-        if (run.benchmark_name().find("PlainWrite") != std::string::npos) {
-          plain = run.GetAdjustedRealTime();
-          plain_cpu = run.GetAdjustedCPUTime();
-        }
-        if (run.benchmark_name().find("ExportPage") != std::string::npos) {
-          page = run.GetAdjustedRealTime();
-          page_cpu = run.GetAdjustedCPUTime();
-        }
-      }
-    }
-  } reporter;
+  wunt::bench::BestTimesReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  if (reporter.plain > 0 && reporter.page > 0) {
+  const wunt::bench::BestTimes plain = reporter.Best("BM_PlainWrite");
+  const wunt::bench::BestTimes page = reporter.Best("BM_ExportPageAndWrite");
+  if (plain.real > 0 && page.real > 0) {
     // Wall time is what the user waits for; CPU time shows what our code
     // adds when other work keeps the machine busy.
     std::printf(
         "export page %d rows x %d years (%.1f MB): %.2f ms (CPU %.2f), plain write %.2f ms "
         "(CPU %.2f), ratio %.2f\n",
-        kRows, kYears, static_cast<double>(Data().page.size()) / 1e6, reporter.page,
-        reporter.page_cpu, reporter.plain, reporter.plain_cpu, reporter.page / reporter.plain);
+        kRows, kYears, static_cast<double>(Data().page.size()) / 1e6, page.real, page.cpu,
+        plain.real, plain.cpu, page.real / plain.real);
   }
   std::filesystem::remove(OutPath());
   benchmark::Shutdown();

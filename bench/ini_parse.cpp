@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "bench/best_times.h"
 #include "common/ini_file.h"
 
 namespace {
@@ -62,26 +63,15 @@ BENCHMARK(BM_IniParse)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 }  // namespace
 
-// Prints the ratio of the two rates after the usual table.
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  struct Ratio : benchmark::ConsoleReporter {
-    double scan = 0, parse = 0;
-    void ReportRuns(const std::vector<Run>& runs) override {
-      ConsoleReporter::ReportRuns(runs);
-      for (const Run& run : runs) {
-        double rate = run.counters.count("bytes_per_second")
-                          ? static_cast<double>(run.counters.at("bytes_per_second"))
-                          : 0;
-        if (run.benchmark_name().find("Memchr") != std::string::npos) scan = rate;
-        if (run.benchmark_name().find("IniParse") != std::string::npos) parse = rate;
-      }
-    }
-  } reporter;
+  wunt::bench::BestTimesReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  if (reporter.scan > 0 && reporter.parse > 0) {
-    std::printf("INI parse: %.0f MB/s, memchr line scan: %.0f MB/s, ratio %.3f\n",
-                reporter.parse / 1e6, reporter.scan / 1e6, reporter.parse / reporter.scan);
+  const double scan = reporter.Best("BM_MemchrLineScan").bytes_per_second;
+  const double parse = reporter.Best("BM_IniParse").bytes_per_second;
+  if (scan > 0 && parse > 0) {
+    std::printf("INI parse: %.0f MB/s, memchr line scan: %.0f MB/s, ratio %.3f\n", parse / 1e6,
+                scan / 1e6, parse / scan);
   }
   benchmark::Shutdown();
   return 0;
