@@ -340,13 +340,13 @@ TEST(CsvTable, CellsAsShownAndFieldsQuotedWhenNeeded) {
   f.table.rows[1].name = "Zoo; \"Nord\"";
   EXPECT_EQ(BuildCsvTable(f.Input()),
             "Nr.;Name;2001;2002;Durchschnitt\r\n"
-            "1;A & <B>;1.234 ;;617 \r\n"
-            "2;\"Zoo; \"\"Nord\"\"\";;-7 ;0 \r\n");
+            "1;A & <B>;1.234;;617\r\n"
+            "2;\"Zoo; \"\"Nord\"\"\";;-7;0\r\n");
   f.view.content_kind = 1;
   f.view.merge = false;
   EXPECT_EQ(BuildCsvTable(f.Input()),
             "Nr.;Wert;2001;2002\r\n"
-            "1;G\xe4ste;1.234 ;\r\n"
+            "1;G\xe4ste;1.234;\r\n"
             "2;Preis;0,05 EUR;\r\n");
 }
 

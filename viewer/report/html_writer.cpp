@@ -468,7 +468,10 @@ std::optional<std::filesystem::path> WriteAppPage(const std::filesystem::path& p
 
 namespace {
 
+// Blanks around a cell (the page's value and unit spacing) would make
+// spreadsheets read the number as text, so they are dropped.
 void AppendCsvField(std::string& out, std::string_view text) {
+  text = TrimBlanks(text);
   if (text.find_first_of(";\"\r\n") == std::string_view::npos) {
     out += text;
     return;
