@@ -71,7 +71,7 @@ std::unique_ptr<Season> MakeSeason(int32_t parks) {
   wunt::DataFieldList park_fields, company_fields;
   wunt::LoadDatafields(folder, wunt::EntityKind::kPark, park_fields, sink);
   wunt::LoadDatafields(folder, wunt::EntityKind::kCompany, company_fields, sink);
-  season->settings.content_kind = wunt::kContentPark;
+  season->settings.content_kind = wunt::ContentKind::kPark;
   season->settings.start_year = kFirstYear;
   season->settings.end_year = kFirstYear + kYears - 1;
   const int countries =

@@ -22,8 +22,8 @@ struct Workload {
   std::vector<wunt::SelectionEntry> chosen;
   std::vector<wunt::ValueDefinition> values = {{"Jahresumsatz", "", "-1000", "TEUR"}};
   wunt::ResultTable table;
-  wunt::TableView view{.content_kind = 0,
-                       .source_kind = wunt::kSourceParks,
+  wunt::TableView view{.content_kind = wunt::ContentKind::kValue,
+                       .source_kind = wunt::SourceKind::kParks,
                        .start_year = kStart,
                        .end_year = kStart + kYears - 1,
                        .merge = true};

@@ -4,7 +4,7 @@
 #include "viewer/platform/app_info.h"
 #include "viewer/platform/fault_handler.h"
 #include "viewer/platform/web_page.h"
-#include "viewer/ui/main_window.h"
+#include "viewer/ui/gui/main_window.h"
 
 int main(int argc, char** argv) {
   if (wunt::ShowPendingFatalReport(argc, argv)) return 0;

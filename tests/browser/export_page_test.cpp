@@ -57,9 +57,9 @@ TEST(ExportPageInBrowser, RendersTheWholeTable) {
   RequestState state;
   state.data_dir = dir / "Data";
   SilentMessageSink sink;
-  ASSERT_TRUE(LoadRequestSeason(state, options.season, kContentValue, sink));
+  ASSERT_TRUE(LoadRequestSeason(state, options.season, ContentKind::kValue, sink));
   ASSERT_TRUE(ApplyRequestSpan(state, 0, options.first_year, options.first_year + options.years - 1,
-                               false, kSourceParks));
+                               false, SourceKind::kParks));
   state.selection().AddAll();
   ASSERT_TRUE(ApplyRequestSelection(state, 0));
   const size_t rows = state.table.rows.size();

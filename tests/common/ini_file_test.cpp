@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "common/file_util.h"
+#include "tests/support/scratch_folder.h"
 
 namespace wunt {
 namespace {
@@ -15,15 +16,6 @@ using namespace std::string_literals;
 
 class IniFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("ini_test_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   fs::path Write(const std::string& name, const std::string& bytes) {
     fs::path path = dir_ / name;
     EXPECT_TRUE(WriteFileAtomically(path, bytes));
@@ -31,7 +23,8 @@ class IniFileTest : public ::testing::Test {
   }
   std::string Read(const fs::path& path) { return ReadWholeFile(path).value_or("<missing>"); }
 
-  fs::path dir_;
+  test::ScratchFolder scratch_;
+  const fs::path& dir_ = scratch_.path();
 };
 
 // Everything a reader sees, in one line per entry, so a table of inputs can

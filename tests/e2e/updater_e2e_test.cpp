@@ -14,7 +14,7 @@
 #include "common/ini_file.h"
 #include "common/raster_image.h"
 #include "common/text.h"
-#include "tests/e2e/child_process.h"
+#include "tests/support/child_process.h"
 #include "updater/image_store.h"
 #include "updater/protocol.h"
 

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "common/file_util.h"
-#include "tests/updater/test_server.h"
+#include "tests/support/test_server.h"
 
 namespace wunt {
 namespace {

@@ -7,7 +7,7 @@
 #include "common/file_util.h"
 #include "common/ini_file.h"
 #include "common/raster_image.h"
-#include "tests/updater/test_server.h"
+#include "tests/support/test_server.h"
 
 namespace wunt {
 namespace {

@@ -62,11 +62,11 @@ constexpr char kHelp[] =
 struct Options {
   std::filesystem::path data;
   std::optional<int64_t> season;
-  int content_kind = -1;
+  std::optional<wunt::ContentKind> content_kind;
   std::optional<int64_t> calc;
   std::optional<int64_t> from;
   std::optional<int64_t> to;
-  int source_kind = -1;
+  std::optional<wunt::SourceKind> source_kind;
   std::vector<int32_t> ids;
   bool ids_given = false;
   int first = 0;
@@ -163,7 +163,8 @@ Options ParseArguments(int argc, char** argv) {
     } else if (arg == "--season") {
       options.season = IntArgument(arg, value, 1, INT32_MAX);
     } else if (arg == "--content") {
-      options.content_kind = Choice(arg, value, {"wert", "park", "jahr"});
+      options.content_kind =
+          static_cast<wunt::ContentKind>(Choice(arg, value, {"wert", "park", "jahr"}));
     } else if (arg == "--calc") {
       options.calc = IntArgument(arg, value, 1, INT32_MAX);
     } else if (arg == "--from") {
@@ -171,7 +172,8 @@ Options ParseArguments(int argc, char** argv) {
     } else if (arg == "--to") {
       options.to = IntArgument(arg, value, INT32_MIN, INT32_MAX);
     } else if (arg == "--source") {
-      options.source_kind = Choice(arg, value, {"parks", "companies", "countries"});
+      options.source_kind =
+          static_cast<wunt::SourceKind>(Choice(arg, value, {"parks", "companies", "countries"}));
     } else if (arg == "--ids") {
       options.ids = IdList(value);
       options.ids_given = true;
@@ -189,25 +191,26 @@ Options ParseArguments(int argc, char** argv) {
   }
   if (options.data.empty()) Fail("--data is missing");
   if (!options.season) Fail("--season is missing");
-  if (options.content_kind < 0) Fail("--content is missing");
+  if (!options.content_kind) Fail("--content is missing");
   if (!options.calc) Fail("--calc is missing");
   if (!options.to) Fail("--to is missing");
-  if (options.content_kind != wunt::kContentYear) {
+  if (*options.content_kind != wunt::ContentKind::kYear) {
     if (!options.from) Fail("--from is missing");
     if (*options.from > *options.to) Fail("--from lies after --to");
   }
-  if (options.source_kind < 0) Fail("--source is missing");
+  if (!options.source_kind) Fail("--source is missing");
   if (options.out.empty()) Fail("--out is missing");
   const int ways = options.ids_given + (options.first > 0) + (options.last > 0) + options.all;
   if (ways != 1) Fail("give exactly one of --ids, --first, --last and --all");
-  if ((options.first > 0 || options.last > 0) && (options.source_kind == wunt::kSourceCountries ||
-                                                  options.content_kind == wunt::kContentPark)) {
+  if ((options.first > 0 || options.last > 0) &&
+      (*options.source_kind == wunt::SourceKind::kCountries ||
+       *options.content_kind == wunt::ContentKind::kPark)) {
     Fail("--first and --last choose parks or companies for wert and jahr only");
   }
-  if (options.content_kind == wunt::kContentPark && options.ids.size() != 1) {
+  if (*options.content_kind == wunt::ContentKind::kPark && options.ids.size() != 1) {
     Fail("--content park shows one entity: give it with --ids ID");
   }
-  if (options.vanished && options.content_kind != wunt::kContentValue) {
+  if (options.vanished && *options.content_kind != wunt::ContentKind::kValue) {
     Fail("--vanished is for --content wert only");
   }
   return options;
@@ -243,7 +246,7 @@ int main(int argc, char** argv) {
     Fail("no season " + std::to_string(season) + " in " + options.data.string());
   }
   StderrSink sink;
-  if (!wunt::LoadRequestSeason(state, season, options.content_kind, sink)) {
+  if (!wunt::LoadRequestSeason(state, season, *options.content_kind, sink)) {
     Fail("season " + std::to_string(season) + " has no schema or no game year");
   }
   const auto from = static_cast<int32_t>(options.from.value_or(*options.to));
@@ -260,7 +263,7 @@ int main(int argc, char** argv) {
     Fail("calculation " + std::to_string(*options.calc) + " does not exist or is not offered for " +
          "this content kind");
   }
-  wunt::ApplyRequestSpan(state, calculation, from, to, options.vanished, options.source_kind);
+  wunt::ApplyRequestSpan(state, calculation, from, to, options.vanished, *options.source_kind);
   ChooseEntities(options, state);
   state.table.sort_index = options.sort;
   const int auto_choice = options.first > 0  ? wunt::AutoSelectFirst(options.first)

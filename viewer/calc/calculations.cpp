@@ -90,7 +90,7 @@ std::filesystem::path SaveDataPath(const std::filesystem::path& season_folder) {
   return season_folder / "SaveData.ini";
 }
 
-size_t LoadCalculationList(const std::filesystem::path& season_folder, int content_kind,
+size_t LoadCalculationList(const std::filesystem::path& season_folder, ContentKind content_kind,
                            CalculationList& list) {
   list.entries.clear();
   IniFile ini;
@@ -110,7 +110,7 @@ size_t LoadCalculationList(const std::filesystem::path& season_folder, int conte
         } else if (key == "Description") {
           entry.description = ReplaceAll(value, "||", "\r\n");
         } else if (key == "Diagram") {
-          offered = LeadingNumber(value) == content_kind;
+          offered = LeadingNumber(value) == static_cast<int64_t>(content_kind);
         } else {
           entry.values_text.append(key).append(" = ").append(value).append("\r\n");
         }
@@ -188,7 +188,7 @@ int LoadCalculation(const std::filesystem::path& season_folder, int32_t number,
   return calculation.value_count();
 }
 
-bool SaveCalculation(const std::filesystem::path& season_folder, int content_kind,
+bool SaveCalculation(const std::filesystem::path& season_folder, ContentKind content_kind,
                      std::string_view name, std::string_view description,
                      std::string_view values_text, CalculationList& list) {
   if (list.current >= list.entries.size()) return false;
@@ -209,7 +209,7 @@ bool SaveCalculation(const std::filesystem::path& season_folder, int content_kin
   while (ini.RemoveGroup(group)) {
   }
   ini.SelectGroup(group);
-  ini.WriteLong("Diagram", content_kind);
+  ini.WriteLong("Diagram", static_cast<int64_t>(content_kind));
   ini.WriteString("Name", OneLine(name, " "));
   ini.WriteString("Description", OneLine(description, "||"));
   for (const auto& [key, label] : ValueLines(internal)) ini.WriteString(key, label);

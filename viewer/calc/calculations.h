@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "viewer/data/datafields.h"
+#include "viewer/data/kinds.h"
 
 namespace wunt {
 
@@ -70,7 +71,7 @@ std::filesystem::path SaveDataPath(const std::filesystem::path& season_folder);
 // without "Diagram" are offered for every kind) in file order, translated
 // through the season's name table, plus the closing entry. Returns the number
 // of entries including the closing one; `current` points at the closing entry.
-size_t LoadCalculationList(const std::filesystem::path& season_folder, int content_kind,
+size_t LoadCalculationList(const std::filesystem::path& season_folder, ContentKind content_kind,
                            CalculationList& list);
 
 // Fills `calculation` from group "<number>_Calculation". A missing file or
@@ -90,7 +91,7 @@ void ResolveFieldNames(LoadedCalculation& calculation, const DataFieldList& park
 // entry creates a calculation with the lowest free number just before it.
 // Returns false, storing nothing, while SaveData.ini does not exist or when
 // it cannot be written.
-bool SaveCalculation(const std::filesystem::path& season_folder, int content_kind,
+bool SaveCalculation(const std::filesystem::path& season_folder, ContentKind content_kind,
                      std::string_view name, std::string_view description,
                      std::string_view values_text, CalculationList& list);
 

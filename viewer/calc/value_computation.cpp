@@ -177,7 +177,8 @@ size_t BuildValueList(const SeasonData& season, const ComputationSettings& setti
   list.clear();
   std::unordered_map<int32_t, size_t> index;
   SilentMessageSink silent;
-  const bool end_year_only = settings.content_kind == kContentValue && !settings.include_vanished;
+  const bool end_year_only =
+      settings.content_kind == ContentKind::kValue && !settings.include_vanished;
   for (int64_t y = settings.end_year; y >= settings.start_year; --y) {
     const GameYear* year = season.FindYear(static_cast<int32_t>(y));
     if (year == nullptr) continue;
@@ -245,12 +246,12 @@ bool ComputeParkValues(const SeasonData& season, const ComputationSettings& sett
     }
     for (size_t i = first; i < last; ++i) {
       ValueRecord& record = parks[i];
-      if (settings.content_kind == kContentValue) {
+      if (settings.content_kind == ContentKind::kValue) {
         for (const auto& values : record.year_values) {
           if (!values.empty()) record.sum = SaturatingAdd(record.sum, values.front());
         }
         record.sum /= YearsOfExistence(record);
-      } else if (settings.content_kind == kContentYear && !record.year_values.empty()) {
+      } else if (settings.content_kind == ContentKind::kYear && !record.year_values.empty()) {
         record.sum = SumOfValues(record.year_values.back());
         record.result = record.sum;
       }
@@ -301,7 +302,7 @@ bool ComputeCompanyValues(const SeasonData& season, const ComputationSettings& s
             ? nullptr
             : &record.year_values.back();
     if (end_values != nullptr) record.sum = SumOfValues(*end_values);
-    if (settings.content_kind == kContentValue) {
+    if (settings.content_kind == ContentKind::kValue) {
       record.sum /= YearsOfExistence(record);
       record.result = record.sum;
       if (!calculation.merge && end_values != nullptr) record.result = end_values->front();

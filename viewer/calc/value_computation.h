@@ -24,14 +24,9 @@
 
 namespace wunt {
 
-// Content kinds of the wizard's first step.
-inline constexpr int kContentValue = 0;  // "Wert": one value over entities and years
-inline constexpr int kContentPark = 1;   // "Park": one entity over values and years
-inline constexpr int kContentYear = 2;   // "Jahr": one year over entities and values
-
 // The wizard's choices that the value lists depend on.
 struct ComputationSettings {
-  int content_kind = kContentValue;
+  ContentKind content_kind = ContentKind::kValue;
   int32_t start_year = 0;
   int32_t end_year = 0;
   // Content kind "Wert" only: also list parks (and companies) that exist in

@@ -146,6 +146,23 @@ const GameYear* SeasonData::FindYear(int32_t year) const {
   return it != years.end() && it->year == year ? &*it : nullptr;
 }
 
+std::vector<std::string> ListSeasonFolders(const std::filesystem::path& data_dir) {
+  std::vector<std::pair<int64_t, std::string>> seasons;
+  std::error_code error;
+  for (auto it = std::filesystem::directory_iterator(data_dir, error);
+       !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    if (!it->is_directory(error)) continue;
+    std::string name = it->path().filename().string();
+    const int64_t number = LeadingNumber(name);
+    if (number != 0) seasons.emplace_back(number, std::move(name));
+  }
+  std::sort(seasons.begin(), seasons.end());
+  std::vector<std::string> names;
+  names.reserve(seasons.size());
+  for (auto& season : seasons) names.push_back(std::move(season.second));
+  return names;
+}
+
 std::vector<int32_t> ListGameYears(const std::filesystem::path& season_folder) {
   std::vector<int32_t> years;
   std::error_code ec;

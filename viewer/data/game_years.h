@@ -51,6 +51,11 @@ struct SeasonData {
   const GameYear* FindYear(int32_t year) const;
 };
 
+// The season folders of a data folder, as their names stand: every
+// sub-folder whose name reads as a non-zero number, in ascending order of
+// that number, so the newest season comes last.
+std::vector<std::string> ListSeasonFolders(const std::filesystem::path& data_dir);
+
 // The game years of a season folder: every sub-folder whose name reads as a
 // non-zero number, ascending, each year once.
 std::vector<int32_t> ListGameYears(const std::filesystem::path& season_folder);

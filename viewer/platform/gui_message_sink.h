@@ -5,10 +5,7 @@
 // season whose files declare thousands of unknown fields would otherwise
 // bury the user under thousands of boxes.
 
-#include <QString>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "common/message_sink.h"
 
@@ -27,18 +24,10 @@ class GuiMessageSink : public MessageSink {
   void BeginBatch();
   void EndBatch();
 
-  // The text a gathered message is shown with.
-  static QString CountedText(const QString& text, int count);
-
  private:
-  struct Gathered {
-    std::string title;
-    std::string text;
-    int count = 0;
-  };
   QWidget* parent_ = nullptr;
   int depth_ = 0;
-  std::vector<Gathered> gathered_;
+  MessageGatherer gathered_;
 };
 
 class MessageBatch {

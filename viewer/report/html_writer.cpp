@@ -78,9 +78,7 @@ void AppendLinkOpening(std::string& out, const ReportInput& input, int32_t id, b
   static constexpr std::string_view kAppKinds[] = {"park", "company", "country"};
   static constexpr std::string_view kServerPaths[] = {
       "/parkprofil.php?parkid=", "/company.php?userid=", "/teilnehmerliste.php?landid="};
-  const int kind = input.view.source_kind >= 0 && input.view.source_kind <= 2
-                       ? input.view.source_kind
-                       : kSourceParks;
+  const auto kind = static_cast<size_t>(input.view.source_kind);
   out += "<a href=\"";
   if (app_links) {
     out += "open:";
@@ -106,8 +104,8 @@ void AppendSortHeading(std::string& out, const ReportInput& input) {
   if (index == kSortByName) {
     out += "Namen";
   } else if (index == kSortByTotal) {
-    out += input.view.content_kind == 2 ? "der Gesamtsumme" : "dem Durchschnitt";
-  } else if (input.view.content_kind == 2) {
+    out += input.view.content_kind == ContentKind::kYear ? "der Gesamtsumme" : "dem Durchschnitt";
+  } else if (input.view.content_kind == ContentKind::kYear) {
     out += "dem Wert \"";
     if (index >= 0 && static_cast<size_t>(index) < input.values.size()) {
       out += input.values[static_cast<size_t>(index)].label;
@@ -127,10 +125,10 @@ void AppendSingleEntityHeading(std::string& out, const ReportInput& input, bool 
       "ber ";
   const ResultRow* row = SingleRow(input);
   if (row != nullptr) {
-    if (input.view.source_kind == kSourceCountries) {
+    if (input.view.source_kind == SourceKind::kCountries) {
       AppendLink(out, input, *row, app_links);
     } else {
-      out += input.view.source_kind == kSourceCompanies ? "die Firma " : "den Park ";
+      out += input.view.source_kind == SourceKind::kCompanies ? "die Firma " : "den Park ";
       AppendLink(out, input, *row, app_links);
       out += " (";
       AppendNumber(out, row->first_year);
@@ -149,9 +147,8 @@ void AppendSingleEntityHeading(std::string& out, const ReportInput& input, bool 
 void AppendHeaderRow(std::string& out, const ReportInput& input, bool app_links) {
   out += "<tr style=\"background-color:#EEEEEE; color:#0A468C;\">";
   out += kHeadNumber;
-  const int kind = input.view.content_kind;
   out += kHeadLeft;
-  if (kind == 1) {
+  if (input.view.content_kind == ContentKind::kPark) {
     out += "Wert";
   } else if (app_links) {
     out += "<a href=\"window:refresh?sort=-2\">Name</a>";
@@ -161,7 +158,7 @@ void AppendHeaderRow(std::string& out, const ReportInput& input, bool app_links)
   out += "</td>";
   for (const ReportColumn& column : ReportColumns(input)) {
     out += kHeadRight;
-    if (app_links && kind != 1) {
+    if (app_links && input.view.content_kind != ContentKind::kPark) {
       out += "<a href=\"window:refresh?sort=";
       AppendNumber(out, column.sort_index);
       out += "\">";
@@ -206,7 +203,7 @@ void AppendTable(std::string& out, const ReportInput& input, bool app_links) {
     out += "<td>";
     AppendNumber(out, static_cast<int64_t>(number));
     out += ".</td><td style=\"white-space:nowrap;\">";
-    if (input.view.content_kind == 1) {
+    if (input.view.content_kind == ContentKind::kPark) {
       out += input.values[row].label;
     } else {
       AppendLink(out, input, input.table.rows[row], app_links);
@@ -324,7 +321,7 @@ void AppendHtmlEscaped(std::string& out, std::string_view text) {
 std::string BuildHeadings(const ReportInput& input, bool app_links) {
   std::string out;
   switch (input.view.content_kind) {
-    case 0:
+    case ContentKind::kValue:
       out +=
           "<h1>\xdc"
           "bersicht \xfc"
@@ -333,7 +330,7 @@ std::string BuildHeadings(const ReportInput& input, bool app_links) {
       out += "\"</h1>";
       AppendSortHeading(out, input);
       break;
-    case 1:
+    case ContentKind::kPark:
       AppendSingleEntityHeading(out, input, app_links);
       break;
     default:
@@ -388,12 +385,13 @@ std::string BuildExportPage(const ReportInput& input) {
   return out;
 }
 
-std::string BuildSelectionForm(int content_kind, const std::vector<SelectionEntry>& available,
+std::string BuildSelectionForm(ContentKind content_kind,
+                               const std::vector<SelectionEntry>& available,
                                const std::vector<SelectionEntry>& chosen) {
   std::string out =
       "<FORM name=\"auswahl\" method=\"get\" action=\"window:refresh\"><table cellpadding=0 "
       "cellspacing=0 style=\"margin-bottom:10px;\"><tr>";
-  if (content_kind == 1) {
+  if (content_kind == ContentKind::kPark) {
     out += "<td>\xc4ndern: </td>";
     AppendSelectCell(out, "change", available);
     out += kSubmitButton;
@@ -490,7 +488,7 @@ std::string BuildCsvTable(const ReportInput& input) {
   const std::vector<ReportColumn> columns = ReportColumns(input);
   const bool total = HasTotalColumn(input);
   std::string out = "Nr.;";
-  out += input.view.content_kind == 1 ? "Wert" : "Name";
+  out += input.view.content_kind == ContentKind::kPark ? "Wert" : "Name";
   for (const ReportColumn& column : columns) {
     out += ';';
     AppendCsvField(out, column.heading);
@@ -504,7 +502,7 @@ std::string BuildCsvTable(const ReportInput& input) {
   for (size_t row = 0; row < row_count; ++row) {
     AppendNumber(out, static_cast<int64_t>(row + 1));
     out += ';';
-    AppendCsvField(out, input.view.content_kind == 1
+    AppendCsvField(out, input.view.content_kind == ContentKind::kPark
                             ? std::string_view(input.values[row].label)
                             : std::string_view(input.table.rows[row].name));
     for (size_t column = 0; column < columns.size(); ++column) {

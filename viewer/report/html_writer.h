@@ -17,8 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "viewer/data/kinds.h"
 #include "viewer/report/table_cells.h"
-#include "viewer/ui/selection_model.h"
 
 namespace wunt {
 
@@ -49,7 +49,8 @@ std::string BuildExportPage(const ReportInput& input);
 
 // The add / remove / change form of the in-app page. Option values are the
 // positions in the full lists, whatever the country filters hide.
-std::string BuildSelectionForm(int content_kind, const std::vector<SelectionEntry>& available,
+std::string BuildSelectionForm(ContentKind content_kind,
+                               const std::vector<SelectionEntry>& available,
                                const std::vector<SelectionEntry>& chosen);
 
 // Headings, hint, form and table: what replaces [CONTENT].

@@ -15,12 +15,12 @@ bool NameLess(const ResultRow& a, const ResultRow& b) {
 }
 
 int64_t ColumnKey(const ResultRow& row, int32_t column, const TableView& view) {
-  if (view.content_kind == 0) return row.Value(column, 0);
+  if (view.content_kind == ContentKind::kValue) return row.Value(column, 0);
   return row.Value(0, column);
 }
 
 int Sort(int32_t sort_index, const TableView& view, ResultTable& table, bool always) {
-  if (view.content_kind == 1) return 0;
+  if (view.content_kind == ContentKind::kPark) return 0;
   if (sort_index == kSortByTotal && !view.merge) sort_index = kSortByName;
   if (!always && sort_index == table.sort_index) return 0;
   table.sort_index = sort_index;
@@ -69,7 +69,7 @@ void BuildResultTable(const std::vector<SelectionEntry>& chosen, const ValueList
     row.name = record.name;
     row.first_year = record.first_year;
     row.last_year = record.last_year;
-    if (view.source_kind == kSourceCountries) {
+    if (view.source_kind == SourceKind::kCountries) {
       row.first_year = view.start_year;
       row.last_year = view.end_year;
     }

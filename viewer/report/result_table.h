@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "viewer/data/kinds.h"
 #include "viewer/data/value_record.h"
-#include "viewer/ui/selection_model.h"
 
 namespace wunt {
 
@@ -19,8 +19,8 @@ inline constexpr int32_t kSortByTotal = -1;
 // What the table is read through: the wizard's choices and the merge flag
 // of the loaded calculation.
 struct TableView {
-  int content_kind = 0;
-  int source_kind = kSourceParks;
+  ContentKind content_kind = ContentKind::kValue;
+  SourceKind source_kind = SourceKind::kParks;
   int32_t start_year = 0;
   int32_t end_year = 0;
   bool merge = true;

@@ -34,7 +34,7 @@ int32_t SingleRowLastYear(const ReportInput& input) {
 std::vector<ReportColumn> ReportColumns(const ReportInput& input) {
   std::vector<ReportColumn> columns;
   const TableView& view = input.view;
-  if (view.content_kind == 2) {
+  if (view.content_kind == ContentKind::kYear) {
     for (size_t j = 0; j < input.values.size(); ++j) {
       columns.push_back({input.values[j].label, static_cast<int32_t>(j)});
     }
@@ -42,7 +42,7 @@ std::vector<ReportColumn> ReportColumns(const ReportInput& input) {
   }
   int32_t first = view.start_year;
   int32_t last = view.end_year;
-  if (view.content_kind == 1) {
+  if (view.content_kind == ContentKind::kPark) {
     first = SingleRowFirstYear(input);
     last = SingleRowLastYear(input);
   }
@@ -53,14 +53,15 @@ std::vector<ReportColumn> ReportColumns(const ReportInput& input) {
 }
 
 size_t ReportRowCount(const ReportInput& input) {
-  return input.view.content_kind == 1 ? input.values.size() : input.table.rows.size();
+  return input.view.content_kind == ContentKind::kPark ? input.values.size()
+                                                       : input.table.rows.size();
 }
 
 int64_t ReportCellValue(const ReportInput& input, size_t row, size_t column) {
   switch (input.view.content_kind) {
-    case 0:
+    case ContentKind::kValue:
       return input.table.rows[row].Value(static_cast<int64_t>(column), 0);
-    case 1: {
+    case ContentKind::kPark: {
       const ResultRow* single = SingleRow(input);
       if (single == nullptr) return 0;
       const int64_t year = int64_t{SingleRowFirstYear(input)} + static_cast<int64_t>(column);
@@ -73,9 +74,9 @@ int64_t ReportCellValue(const ReportInput& input, size_t row, size_t column) {
 
 const ValueDefinition& ReportCellDefinition(const ReportInput& input, size_t row, size_t column) {
   switch (input.view.content_kind) {
-    case 0:
+    case ContentKind::kValue:
       return DefinitionAt(input, 0);
-    case 1:
+    case ContentKind::kPark:
       return DefinitionAt(input, row);
     default:
       return DefinitionAt(input, column);
@@ -83,16 +84,17 @@ const ValueDefinition& ReportCellDefinition(const ReportInput& input, size_t row
 }
 
 bool HasTotalColumn(const ReportInput& input) {
-  return input.view.merge && input.view.content_kind != 1;
+  return input.view.merge && input.view.content_kind != ContentKind::kPark;
 }
 
 std::string_view TotalHeading(const ReportInput& input) {
-  return input.view.content_kind == 2 ? "Gesamt" : "Durchschnitt";
+  return input.view.content_kind == ContentKind::kYear ? "Gesamt" : "Durchschnitt";
 }
 
 std::string TotalText(const ReportInput& input, size_t row) {
-  const size_t definition =
-      input.view.content_kind == 2 && !input.values.empty() ? input.values.size() - 1 : 0;
+  const size_t definition = input.view.content_kind == ContentKind::kYear && !input.values.empty()
+                                ? input.values.size() - 1
+                                : 0;
   return FormatValue(input.table.rows[row].total, DefinitionAt(input, definition));
 }
 

@@ -13,17 +13,17 @@ const CalculationListEntry* RequestState::calculation_entry() const {
 
 const ValueList& RequestState::source_list() const {
   switch (source_kind) {
-    case kSourceCompanies:
+    case SourceKind::kCompanies:
       return lists.companies;
-    case kSourceCountries:
+    case SourceKind::kCountries:
       return lists.countries;
     default:
       return lists.parks;
   }
 }
 
-bool LoadRequestSeason(RequestState& state, int32_t season, int content_kind, MessageSink& sink,
-                       const LoadSeasonOptions& options) {
+bool LoadRequestSeason(RequestState& state, int32_t season, ContentKind content_kind,
+                       MessageSink& sink, const LoadSeasonOptions& options) {
   state.content_kind = content_kind;
   if (season != state.season) {
     state.season = season;
@@ -55,15 +55,15 @@ size_t FindCalculation(const CalculationList& list, int32_t number) {
 }
 
 bool ApplyRequestSpan(RequestState& state, size_t calculation_index, int32_t start_year,
-                      int32_t end_year, bool include_vanished, int source_kind) {
+                      int32_t end_year, bool include_vanished, SourceKind source_kind) {
   state.calculation_index = calculation_index;
   const CalculationListEntry* entry = state.calculation_entry();
   if (entry == nullptr) return false;
   ComputationSettings& settings = state.settings;
   settings.content_kind = state.content_kind;
   settings.end_year = end_year;
-  settings.start_year = state.content_kind == kContentYear ? end_year : start_year;
-  settings.include_vanished = state.content_kind == kContentValue && include_vanished;
+  settings.start_year = state.content_kind == ContentKind::kYear ? end_year : start_year;
+  settings.include_vanished = state.content_kind == ContentKind::kValue && include_vanished;
 
   const std::filesystem::path folder = state.season_folder();
   state.calculation = {};
@@ -76,7 +76,7 @@ bool ApplyRequestSpan(RequestState& state, size_t calculation_index, int32_t sta
   return true;
 }
 
-void ChangeRequestSource(RequestState& state, int source_kind) {
+void ChangeRequestSource(RequestState& state, SourceKind source_kind) {
   state.source_kind = source_kind;
   state.selection().Fill(state.source_list(), source_kind, state.content_kind,
                          state.settings.end_year);
@@ -87,11 +87,11 @@ bool ApplyRequestSelection(RequestState& state, int auto_choice, const ComputeCo
   state.selection().ApplyAutoSelection(auto_choice, state.source_list());
   bool done = true;
   switch (state.source_kind) {
-    case kSourceCompanies:
+    case SourceKind::kCompanies:
       done = ComputeCompanyValues(state.season_data, state.settings, state.calculation, state.lists,
                                   control);
       break;
-    case kSourceCountries:
+    case SourceKind::kCountries:
       done = ComputeCountryValues(state.season_data, state.settings, state.calculation, state.lists,
                                   control);
       break;

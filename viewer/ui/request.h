@@ -26,7 +26,7 @@ namespace wunt {
 struct RequestState {
   std::filesystem::path data_dir;  // Data/ with one folder per season
   int32_t season = 0;              // 0: nothing loaded yet
-  int content_kind = kContentValue;
+  ContentKind content_kind = ContentKind::kValue;
   DataFieldList park_fields;
   DataFieldList company_fields;
   SeasonData season_data;
@@ -36,7 +36,7 @@ struct RequestState {
   LoadedCalculation calculation;
   ComputationSettings settings;
   ValueListState lists;
-  int source_kind = kSourceParks;
+  SourceKind source_kind = SourceKind::kParks;
   SelectionTab tab;  // the lists and the third tab's buttons
   ResultTable table;
 
@@ -53,8 +53,8 @@ struct RequestState {
 // offered for `content_kind`. False, with the loaded season forgotten, when
 // the season has no schema or no game year. `options` reach the game-year
 // load (the Viewer's progress window).
-bool LoadRequestSeason(RequestState& state, int32_t season, int content_kind, MessageSink& sink,
-                       const LoadSeasonOptions& options = {});
+bool LoadRequestSeason(RequestState& state, int32_t season, ContentKind content_kind,
+                       MessageSink& sink, const LoadSeasonOptions& options = {});
 
 // Position in the calculation list of the calculation numbered `number`, or
 // the list's size when there is none.
@@ -64,10 +64,10 @@ size_t FindCalculation(const CalculationList& list, int32_t number);
 // calculation at `calculation_index`, fresh value lists (nothing computed)
 // and the selection lists filled for `source_kind`.
 bool ApplyRequestSpan(RequestState& state, size_t calculation_index, int32_t start_year,
-                      int32_t end_year, bool include_vanished, int source_kind);
+                      int32_t end_year, bool include_vanished, SourceKind source_kind);
 
 // A different source kind chosen on tab 3: the lists are filled anew.
-void ChangeRequestSource(RequestState& state, int source_kind);
+void ChangeRequestSource(RequestState& state, SourceKind source_kind);
 
 // Step 3: the automatic selection (`auto_choice`, 0 for none), the values of
 // the source kind unless already computed, and the result table. False when

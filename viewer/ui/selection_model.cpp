@@ -29,9 +29,10 @@ bool LabelLess(std::string_view a, std::string_view b) {
   return a.size() < b.size();
 }
 
-std::string SelectionLabel(const ValueRecord& record, int source_kind, int content_kind,
-                           int32_t end_year) {
-  if (source_kind == kSourceCountries || content_kind == 2) return record.name;
+std::string SelectionLabel(const ValueRecord& record, SourceKind source_kind,
+                           ContentKind content_kind, int32_t end_year) {
+  if (source_kind == SourceKind::kCountries || content_kind == ContentKind::kYear)
+    return record.name;
   std::string label = record.name;
   label += " (";
   label += std::to_string(record.first_year);
@@ -41,10 +42,10 @@ std::string SelectionLabel(const ValueRecord& record, int source_kind, int conte
   return label;
 }
 
-AutoSelectionChooser AutoSelectionChoices(int source_kind, int content_kind) {
+AutoSelectionChooser AutoSelectionChoices(SourceKind source_kind, ContentKind content_kind) {
   AutoSelectionChooser chooser;
-  if (content_kind == 1) return chooser;
-  if (source_kind == kSourceCountries) {
+  if (content_kind == ContentKind::kPark) return chooser;
+  if (source_kind == SourceKind::kCountries) {
     chooser.entries.push_back("auto. Auswahl f\xfcr L\xe4nder nicht m\xf6glich");
     return chooser;
   }
@@ -61,20 +62,20 @@ AutoSelectionChooser AutoSelectionChoices(int source_kind, int content_kind) {
 int AutoSelectFirst(int n) { return n; }
 int AutoSelectLast(int n) { return kAutoSelectionEntries - n; }
 
-std::vector<std::string> CalculationChooserEntries(const CalculationList& list, int content_kind) {
-  std::vector<std::string> names;
-  for (const CalculationListEntry& entry : list.entries) {
-    if (entry.number >= 1) {
-      names.push_back(entry.name);
-    } else if (entry.number == kClosingEntryNumber && content_kind == 1) {
-      names.emplace_back(kClosingEntryName);
+std::vector<size_t> CalculationChooserPositions(const CalculationList& list,
+                                                ContentKind content_kind) {
+  std::vector<size_t> positions;
+  for (size_t i = 0; i < list.entries.size(); ++i) {
+    const int32_t number = list.entries[i].number;
+    if (number >= 1 || (number == kClosingEntryNumber && content_kind == ContentKind::kPark)) {
+      positions.push_back(i);
     }
   }
-  return names;
+  return positions;
 }
 
-void SelectionModel::Fill(const ValueList& entities, int source_kind, int content_kind,
-                          int32_t end_year) {
+void SelectionModel::Fill(const ValueList& entities, SourceKind source_kind,
+                          ContentKind content_kind, int32_t end_year) {
   source_kind_ = source_kind;
   available_.clear();
   chosen_.clear();
@@ -83,7 +84,7 @@ void SelectionModel::Fill(const ValueList& entities, int source_kind, int conten
     SelectionEntry entry;
     entry.id = record.id;
     entry.label = SelectionLabel(record, source_kind, content_kind, end_year);
-    entry.filter = source_kind == kSourceParks ? FilterOfCountry(record.country) : kNoFilter;
+    entry.filter = source_kind == SourceKind::kParks ? FilterOfCountry(record.country) : kNoFilter;
     available_.push_back(std::move(entry));
   }
   std::stable_sort(
@@ -208,7 +209,7 @@ bool SelectionModel::AddPosition(size_t position) {
 
 size_t SelectionModel::ApplyAutoSelection(int choice, const ValueList& entities) {
   if (choice <= 0 || choice >= kAutoSelectionEntries) return 0;
-  if (source_kind_ == kSourceCountries) return 0;
+  if (source_kind_ == SourceKind::kCountries) return 0;
   const bool from_front = choice <= 20;
   const size_t wanted = static_cast<size_t>(from_front ? choice : kAutoSelectionEntries - choice);
   size_t added = 0;
@@ -217,17 +218,18 @@ size_t SelectionModel::ApplyAutoSelection(int choice, const ValueList& entities)
     const ValueRecord& record = entities[from_front ? step : entities.size() - 1 - step];
     // Parks behind an unchecked country box neither count nor get added;
     // chosen parks count without being added again.
-    if (source_kind_ == kSourceParks && !FilterOpen(FilterOfCountry(record.country))) continue;
+    if (source_kind_ == SourceKind::kParks && !FilterOpen(FilterOfCountry(record.country)))
+      continue;
     ++counted;
     if (AddId(record.id)) ++added;
   }
   return added;
 }
 
-bool SelectionTab::SourceChosen(int source_kind) {
+bool SelectionTab::SourceChosen(SourceKind source_kind) {
   if (source_kind == last_source_) return false;
   last_source_ = source_kind;
-  buttons_.filters_enabled = source_kind == kSourceParks;
+  buttons_.filters_enabled = source_kind == SourceKind::kParks;
   return true;
 }
 

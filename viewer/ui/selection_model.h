@@ -14,26 +14,12 @@
 #include <vector>
 
 #include "viewer/calc/calculations.h"
+#include "viewer/data/kinds.h"
 #include "viewer/data/value_record.h"
 
 namespace wunt {
 
-// Source kinds of the third tab's chooser: which entities become rows.
-inline constexpr int kSourceParks = 0;
-inline constexpr int kSourceCompanies = 1;
-inline constexpr int kSourceCountries = 2;
-
 inline constexpr int kCountryFilterCount = 16;
-inline constexpr int kNoFilter = -1;
-
-struct SelectionEntry {
-  int32_t id = 0;
-  std::string label;
-  // 0..15: the country filter box that governs the entry (parks: country
-  // number - 1); kNoFilter for companies, countries and parks whose country
-  // number has no box.
-  int32_t filter = kNoFilter;
-};
 
 // Case-insensitive label order of both lists: A-Z and the accented capitals
 // of Windows-1252 fold to lower case, then bytes compare unsigned.
@@ -41,8 +27,8 @@ bool LabelLess(std::string_view a, std::string_view b);
 
 // "Name (1990 - 1995)", or "Name (1990 -     )" while the entity still exists
 // in the end year; the bare name for countries and for content kind "Jahr".
-std::string SelectionLabel(const ValueRecord& record, int source_kind, int content_kind,
-                           int32_t end_year);
+std::string SelectionLabel(const ValueRecord& record, SourceKind source_kind,
+                           ContentKind content_kind, int32_t end_year);
 
 // The automatic-selection chooser: its entries and whether it is enabled.
 struct AutoSelectionChooser {
@@ -50,26 +36,28 @@ struct AutoSelectionChooser {
   bool enabled = false;
 };
 inline constexpr int kAutoSelectionEntries = 41;
-AutoSelectionChooser AutoSelectionChoices(int source_kind, int content_kind);
+AutoSelectionChooser AutoSelectionChoices(SourceKind source_kind, ContentKind content_kind);
 
 // Chooser entry for "the first n" (n = 1..20) and "the last n".
 int AutoSelectFirst(int n);
 int AutoSelectLast(int n);
 
-// Names the calculation chooser shows, in calculation-list order: every
-// calculation numbered 1 or more, plus "Unbenannt" for content kind "Park".
-// A chooser index is a position in the calculation list.
-std::vector<std::string> CalculationChooserEntries(const CalculationList& list, int content_kind);
+// The calculations the calculation chooser shows, as positions in the
+// calculation list, in list order: every calculation numbered 1 or more,
+// plus "Unbenannt" for content kind "Park".
+std::vector<size_t> CalculationChooserPositions(const CalculationList& list,
+                                                ContentKind content_kind);
 
 class SelectionModel {
  public:
   // Rebuilds both lists: every entity of the source kind becomes available,
   // nothing is chosen. Filter boxes keep their state.
-  void Fill(const ValueList& entities, int source_kind, int content_kind, int32_t end_year);
+  void Fill(const ValueList& entities, SourceKind source_kind, ContentKind content_kind,
+            int32_t end_year);
 
   const std::vector<SelectionEntry>& available() const { return available_; }
   const std::vector<SelectionEntry>& chosen() const { return chosen_; }
-  int source_kind() const { return source_kind_; }
+  SourceKind source_kind() const { return source_kind_; }
 
   // The visible available list: positions in available() of the entries
   // whose filter box is checked (or that have none), in list order. The
@@ -79,7 +67,7 @@ class SelectionModel {
   bool IsShown(const SelectionEntry& entry) const;
 
   // Filters apply to parks only, and only while "Alle" is unchecked.
-  bool filtering_active() const { return source_kind_ == kSourceParks && !all_checked_; }
+  bool filtering_active() const { return source_kind_ == SourceKind::kParks && !all_checked_; }
   bool filter_checked(int index) const;
   bool all_checked() const { return all_checked_; }
   // A box toggled: "Alle" follows whether all 16 are checked.
@@ -111,7 +99,7 @@ class SelectionModel {
 
   std::vector<SelectionEntry> available_;
   std::vector<SelectionEntry> chosen_;
-  int source_kind_ = kSourceParks;
+  SourceKind source_kind_ = SourceKind::kParks;
   std::array<bool, kCountryFilterCount> filters_{true, true, true, true, true, true, true, true,
                                                  true, true, true, true, true, true, true, true};
   bool all_checked_ = true;
@@ -140,7 +128,7 @@ class SelectionTab {
   void Filled() { buttons_.apply = false; }
   // The source chooser shows `source_kind`. True when it differs from the
   // last kind seen (the first seen is parks): the caller then fills anew.
-  bool SourceChosen(int source_kind);
+  bool SourceChosen(SourceKind source_kind);
   void AddAllClicked();
   void AddClicked(std::optional<size_t> selected);
   void AvailableListEvent(bool double_click, std::optional<size_t> selected);
@@ -157,7 +145,7 @@ class SelectionTab {
 
   SelectionModel model_;
   SelectionButtons buttons_;
-  int last_source_ = kSourceParks;
+  SourceKind last_source_ = SourceKind::kParks;
 };
 
 }  // namespace wunt

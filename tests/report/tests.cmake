@@ -1,2 +1,0 @@
-# The end-to-end tests run the built wunt-export.
-add_dependencies(test_${name} wunt-export)

@@ -1,0 +1,106 @@
+// The platform layer's own rules: gathered messages, the
+// fatal-error report and the page generations' newest-wins order.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include "tests/support/gui_support.h"
+#include "viewer/platform/dialogs.h"
+#include "viewer/platform/fault_handler.h"
+#include "viewer/platform/gui_message_sink.h"
+#include "viewer/platform/page_generator.h"
+
+namespace wunt {
+namespace {
+
+TEST(GuiMessageSink, GathersEqualMessagesOfOneOperation) {
+  MessageBoxes::StartRecording();
+  GuiMessageSink sink;
+  sink.ShowMessage("Variable Error", "Variable unbekannt!");
+  {
+    MessageBatch batch(sink);
+    for (int i = 0; i < 2500; ++i) sink.ShowMessage("Variable Error", "Variable unbekannt!");
+    {
+      MessageBatch inner(sink);
+      sink.ShowMessage("Dateifehler", "Fehler beim laden einer IDListe");
+    }
+    EXPECT_EQ(MessageBoxes::TakeRecorded().size(), 1u);  // only the one before the batch
+  }
+  const std::vector<ShownMessage> shown = MessageBoxes::TakeRecorded();
+  MessageBoxes::StopRecording();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].title, QStringLiteral("Variable Error"));
+  EXPECT_EQ(shown[0].text,
+            QStringLiteral("Variable unbekannt!\n\n(Diese Meldung trat 2500-mal auf.)"));
+  EXPECT_EQ(shown[1].text, QStringLiteral("Fehler beim laden einer IDListe"));
+}
+
+TEST(FatalReport, SixLinesSeparatedByCarriageReturns) {
+  EXPECT_EQ(ComposeFatalReport("main_window.cpp", 123, "Viewer", "Access violation (SIGSEGV)"),
+            "Modul: 'main_window.cpp'\rDLL: 'Viewer'\rZeile: 123\rFehlerbeschreibung:\r"
+            "Access violation (SIGSEGV)\rProgrammausf\xfchrung abgebrochen!");
+  EXPECT_EQ(ComposeFatalReport("", 77, "Viewer", "x"),
+            "Modul: 'OnError line support disabled'\rDLL: 'Viewer'\rZeile: -1\r"
+            "Fehlerbeschreibung:\rx\rProgrammausf\xfchrung abgebrochen!");
+}
+
+TEST(FatalReportDeathTest, AFaultEndsTheProgramWithCodeZero) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        InstallFaultHandler(false);
+        RaiseTestFault("overview_window.cpp", 123);
+      },
+      testing::ExitedWithCode(0), "Modul: 'overview_window.cpp'\nDLL: 'test_gui'\nZeile: 123\n");
+  EXPECT_EXIT(
+      {
+        InstallFaultHandler(false);
+        RaiseTestFault(nullptr, 0);
+      },
+      testing::ExitedWithCode(0), "OnError line support disabled'\nDLL: 'test_gui'\nZeile: -1\n");
+}
+
+TEST(PageGenerator, TheNewestRequestWins) {
+  QObject context;
+  std::vector<std::string> shown;
+  std::mutex lock;
+  std::condition_variable wake;
+  bool release = false;
+  std::atomic<int> ran{0};
+  {
+    PageGenerator generator(&context, [&](const std::optional<std::filesystem::path>& page) {
+      shown.push_back(page ? page->string() : "none");
+    });
+    // The first generation holds the thread while three more arrive.
+    generator.Request([&]() -> std::optional<std::filesystem::path> {
+      std::unique_lock guard(lock);
+      wake.wait(guard, [&] { return release; });
+      ++ran;
+      return "first";
+    });
+    test::Settle(std::chrono::milliseconds(50));
+    for (const char* name : {"second", "third", "fourth"}) {
+      generator.Request([&, name]() -> std::optional<std::filesystem::path> {
+        ++ran;
+        return std::string(name);
+      });
+    }
+    EXPECT_TRUE(generator.busy());
+    {
+      std::lock_guard guard(lock);
+      release = true;
+    }
+    wake.notify_all();
+    ASSERT_TRUE(test::WaitFor([&] { return !generator.busy(); }));
+    test::Settle(std::chrono::milliseconds(50));
+  }
+  // "first" was overtaken; "second" and "third" never ran.
+  EXPECT_EQ(ran.load(), 2);
+  EXPECT_EQ(shown, std::vector<std::string>{"fourth"});
+}
+
+}  // namespace
+}  // namespace wunt

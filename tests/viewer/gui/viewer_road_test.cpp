@@ -1,0 +1,372 @@
+// The Viewer driven like a user on a demo season: the wizard's three steps,
+// the computation, the overview window and its link commands.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QWebEngineView>
+
+#include "common/file_util.h"
+#include "common/server_config.h"
+#include "common/text.h"
+#include "tests/support/gui_support.h"
+#include "viewer/platform/dialogs.h"
+#include "viewer/platform/web_page.h"
+#include "viewer/report/gui/overview_window.h"
+#include "viewer/report/html_writer.h"
+#include "viewer/ui/gui/main_window.h"
+
+namespace wunt {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Click;
+using test::Screenshot;
+using test::WaitFor;
+
+class ViewerRoad : public testing::Test {
+ protected:
+  void SetUp() override {
+    // A folder per test: CTest runs tests side by side.
+    folder_ = test::MakeProgramFolder(
+        std::string("road_") + testing::UnitTest::GetInstance()->current_test_info()->name());
+    dialogs_ = std::make_unique<test::ScriptedDialogs>();
+    window_ = std::make_unique<MainWindow>(folder_);
+    window_->show();
+  }
+  void TearDown() override {
+    window_.reset();
+    test::Settle(std::chrono::milliseconds(50));
+    dialogs_.reset();
+  }
+
+  const MainWindow::Controls& c() const { return window_->controls(); }
+
+  void ApplyStep1(ContentKind kind) {
+    QRadioButton* buttons[] = {c().kind_value, c().kind_park, c().kind_year};
+    buttons[static_cast<int>(kind)]->click();
+    c().apply1->click();
+    ASSERT_EQ(window_->step(), 1);
+  }
+  // Step 2 with the calculation named `name`, whole span.
+  void ApplyStep2(const QString& name, SourceKind source = SourceKind::kParks) {
+    const int index = c().calculation->findText(name);
+    ASSERT_GE(index, 0) << name.toStdString();
+    c().calculation->setCurrentIndex(index);
+    c().source->setCurrentIndex(static_cast<int>(source));
+    c().apply2->click();
+    ASSERT_EQ(window_->step(), 2);
+  }
+  // Step 3: apply and wait for the overview page.
+  OverviewWindow* ApplyStep3() {
+    c().apply3->click();
+    if (!WaitFor([&] { return window_->overview() != nullptr; })) return nullptr;
+    OverviewWindow* overview = window_->overview();
+    if (!WaitFor([&] { return overview->pages_shown() > 0 && !overview->generating(); })) {
+      return nullptr;
+    }
+    return overview;
+  }
+  // Waits for the page generation after a command to be shown.
+  bool WaitForNewPage(OverviewWindow* overview, int before) {
+    return WaitFor([&] { return overview->pages_shown() > before && !overview->generating(); });
+  }
+  std::string TempDat() const { return ReadWholeFile(folder_ / "Data" / "Temp.dat").value_or(""); }
+  static size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  }
+
+  // Collects the addresses sent to the system browser; true when any came.
+  bool Take() {
+    for (const QUrl& url : SystemBrowser::TakeOpened()) opened_.push_back(url);
+    return !opened_.empty();
+  }
+
+  fs::path folder_;
+  std::unique_ptr<test::ScriptedDialogs> dialogs_;
+  std::unique_ptr<MainWindow> window_;
+  std::vector<QUrl> opened_;
+};
+
+TEST_F(ViewerRoad, ValueOverParksReachesTheOverviewAndBack) {
+  Screenshot(window_.get(), "road_tab1");
+  ApplyStep1(ContentKind::kValue);
+  ApplyStep2(c().calculation->itemText(0));
+  Screenshot(window_.get(), "road_tab3");
+  c().add_all->click();
+  const size_t chosen = window_->state().selection().chosen().size();
+  ASSERT_GT(chosen, 0u);
+  // While the worker computes, the wizard is disabled and shows its bar
+  // in place of the three buttons.
+  c().apply3->click();
+  ASSERT_TRUE(window_->computing());
+  EXPECT_FALSE(window_->isEnabled());
+  EXPECT_FALSE(c().progress->isHidden());
+  EXPECT_TRUE(c().apply3->isHidden());
+  ASSERT_TRUE(WaitFor([&] { return window_->overview() != nullptr; }));
+  EXPECT_TRUE(window_->isEnabled());
+  EXPECT_TRUE(c().progress->isHidden());
+  EXPECT_FALSE(c().apply3->isHidden());
+  OverviewWindow* overview = window_->overview();
+  ASSERT_TRUE(WaitFor([&] { return overview->pages_shown() > 0 && !overview->generating(); }));
+  ASSERT_NE(overview, nullptr);
+  EXPECT_FALSE(window_->isVisible());
+  Screenshot(overview, "road_overview_parks");
+  const std::string page = TempDat();
+  EXPECT_EQ(Count(page, "href=\"open:park?id="), chosen);
+  EXPECT_EQ(window_->computations(), 1);
+
+  overview->close();
+  ASSERT_TRUE(WaitFor([&] { return window_->overview() == nullptr; }));
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(c().tabs->currentIndex(), 2);
+
+  // The same source kind again opens the result without computing.
+  ASSERT_NE(ApplyStep3(), nullptr);
+  EXPECT_EQ(window_->computations(), 1);
+}
+
+TEST_F(ViewerRoad, EveryContentAndSourceKindReachesItsPage) {
+  struct Case {
+    ContentKind content_kind;
+    SourceKind source_kind;
+    const char* link;  // the in-app entity link of the source kind
+  };
+  const Case cases[] = {
+      {ContentKind::kValue, SourceKind::kParks, "open:park?id="},
+      {ContentKind::kValue, SourceKind::kCompanies, "open:company?id="},
+      {ContentKind::kValue, SourceKind::kCountries, "open:country?id="},
+      {ContentKind::kYear, SourceKind::kParks, "open:park?id="},
+      {ContentKind::kYear, SourceKind::kCompanies, "open:company?id="},
+      {ContentKind::kYear, SourceKind::kCountries, "open:country?id="},
+      {ContentKind::kPark, SourceKind::kParks, "open:park?id="},
+      {ContentKind::kPark, SourceKind::kCompanies, "open:company?id="},
+      {ContentKind::kPark, SourceKind::kCountries, "open:country?id="},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << "content " << static_cast<int>(k.content_kind) << " source "
+                                    << static_cast<int>(k.source_kind));
+    window_ = std::make_unique<MainWindow>(folder_);
+    window_->show();
+    ApplyStep1(k.content_kind);
+    // "Unbenannt" is last for content kind Park; take the first real one.
+    ApplyStep2(c().calculation->itemText(0), k.source_kind);
+    size_t rows = 0;
+    if (k.content_kind == ContentKind::kPark) {
+      // One entity, by double-click.
+      c().available->setCurrentRow(0);
+      emit c().available->itemDoubleClicked(c().available->item(0));
+      ASSERT_EQ(window_->state().selection().chosen().size(), 1u);
+      EXPECT_TRUE(c().apply3->isEnabled());
+      rows = 1;  // the heading's link
+    } else {
+      c().add_all->click();
+      rows = window_->state().selection().chosen().size();
+    }
+    OverviewWindow* overview = ApplyStep3();
+    ASSERT_NE(overview, nullptr);
+    test::Settle();
+    Screenshot(overview, "kind" + std::to_string(static_cast<int>(k.content_kind)) + "_source" +
+                             std::to_string(static_cast<int>(k.source_kind)));
+    const std::string page = TempDat();
+    EXPECT_EQ(Count(page, std::string("href=\"") + k.link), rows);
+    const std::string shown = test::PageHtml(overview->main_view()).toStdString();
+    EXPECT_NE(shown.find("Nr."), std::string::npos);
+    overview->close();
+    ASSERT_TRUE(WaitFor([&] { return window_->overview() == nullptr; }));
+    EXPECT_EQ(c().tabs->currentIndex(), 2);
+  }
+}
+
+TEST_F(ViewerRoad, SortLinkResortsOnceAndTheFormAddsAndRemoves) {
+  ApplyStep1(ContentKind::kValue);
+  ApplyStep2(c().calculation->itemText(0));
+  c().auto_select->setCurrentIndex(AutoSelectFirst(5));
+  emit c().auto_select->activated(AutoSelectFirst(5));
+  ASSERT_TRUE(c().apply3->isEnabled());
+  OverviewWindow* overview = ApplyStep3();
+  ASSERT_NE(overview, nullptr);
+  const SelectionModel& selection = window_->state().selection();
+  ASSERT_EQ(selection.chosen().size(), 5u);
+  // The chooser goes back to "no automatic selection".
+  EXPECT_EQ(c().auto_select->currentIndex(), 0);
+
+  int before = overview->pages_shown();
+  Click(overview->main_view(), "a[href=\"window:refresh?sort=-2\"]");
+  ASSERT_TRUE(WaitForNewPage(overview, before));
+  EXPECT_EQ(window_->state().table.sort_index, kSortByName);
+  const auto& rows = window_->state().table.rows;
+  for (size_t i = 1; i < rows.size(); ++i) {
+    EXPECT_FALSE(LabelLess(rows[i].name, rows[i - 1].name)) << rows[i].name;
+  }
+  EXPECT_NE(TempDat().find("<h2>Sortiert nach Namen</h2>"), std::string::npos);
+  test::Settle();
+  Screenshot(overview, "sorted_by_name");
+
+  // The same link again leaves the page alone.
+  before = overview->pages_shown();
+  Click(overview->main_view(), "a[href=\"window:refresh?sort=-2\"]");
+  test::Settle(std::chrono::milliseconds(800));
+  EXPECT_EQ(overview->pages_shown(), before);
+  EXPECT_FALSE(overview->generating());
+
+  // Add the third available entry through the page's form.
+  const SelectionEntry third = selection.available()[2];
+  before = overview->pages_shown();
+  test::RunScript(overview->main_view(),
+                  "document.querySelector('select[name=add]').value = '2';"
+                  "document.querySelector('form button:not([name])').click();");
+  ASSERT_TRUE(WaitForNewPage(overview, before));
+  ASSERT_EQ(selection.chosen().size(), 6u);
+  EXPECT_TRUE(std::any_of(selection.chosen().begin(), selection.chosen().end(),
+                          [&](const SelectionEntry& e) { return e.id == third.id; }));
+  EXPECT_EQ(window_->state().table.rows.size(), 6u);
+  EXPECT_EQ(Count(TempDat(), "href=\"open:park?id="), 6u);
+
+  // Remove the first chosen one: the remove button adds its own pair.
+  const int32_t first = selection.chosen()[0].id;
+  before = overview->pages_shown();
+  Click(overview->main_view(), "button[name=btn_remove]");
+  ASSERT_TRUE(WaitForNewPage(overview, before));
+  ASSERT_EQ(selection.chosen().size(), 5u);
+  EXPECT_TRUE(std::none_of(selection.chosen().begin(), selection.chosen().end(),
+                           [&](const SelectionEntry& e) { return e.id == first; }));
+  test::Settle();
+  Screenshot(overview, "after_add_remove");
+
+  // Back on tab 3 the lists show what the page changed.
+  Click(overview->main_view(), "a[href=\"window:close\"]");
+  ASSERT_TRUE(WaitFor([&] { return window_->overview() == nullptr; }));
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(c().tabs->currentIndex(), 2);
+  EXPECT_EQ(c().chosen->count(), 5);
+  Screenshot(window_.get(), "back_on_tab3");
+}
+
+TEST_F(ViewerRoad, SaveWritesTheExportPageAndOpenLinksReachTheBrowser) {
+  ApplyStep1(ContentKind::kYear);
+  ApplyStep2(c().calculation->itemText(0), SourceKind::kCompanies);
+  c().add_all->click();
+  OverviewWindow* overview = ApplyStep3();
+  ASSERT_NE(overview, nullptr);
+  const RequestState& state = window_->state();
+  const std::string expected_name = "R7_" + state.calculation_entry()->name + "_" +
+                                    std::to_string(state.settings.start_year) + ".htm";
+
+  // Cancelled: nothing is written.
+  Click(overview->main_view(), "a[href=\"window:save\"]");
+  ASSERT_TRUE(WaitFor([] { return !FileDialogs::TakeAskedDefaults().isEmpty(); }));
+
+  const fs::path target = folder_ / "export.htm";
+  fs::remove(target);
+  FileDialogs::SetNextFileName(QString::fromStdString(target.string()));
+  Click(overview->main_view(), "a[href=\"window:save\"]");
+  ASSERT_TRUE(WaitFor([&] { return fs::exists(target); }));
+  const QStringList asked = FileDialogs::TakeAskedDefaults();
+  ASSERT_EQ(asked.size(), 1);
+  EXPECT_EQ(asked[0].toStdString(), Cp1252ToUtf8(expected_name));
+  ServerConfig server = LoadServerConfig(folder_);
+  EXPECT_EQ(ReadWholeFile(target).value_or(""),
+            BuildExportPage(RequestReportInput(state, server.game_address)));
+
+  // A company link goes to the system browser and leaves the page as it is.
+  const int32_t id = state.table.rows.front().id;
+  const int before = overview->pages_shown();
+  Click(overview->main_view(),
+        QString::fromStdString("a[href=\"open:company?id=" + std::to_string(id) + "\"]"));
+  ASSERT_TRUE(WaitFor([&] { return !opened_.empty() || Take(); }));
+  ASSERT_EQ(opened_.size(), 1u);
+  EXPECT_EQ(opened_[0].toString().toStdString(),
+            server.game_address + "/company.php?userid=" + std::to_string(id));
+  EXPECT_EQ(overview->pages_shown(), before);
+  EXPECT_EQ(overview->main_view()->url().fileName(), QStringLiteral("Temp.dat"));
+}
+
+TEST_F(ViewerRoad, ChangeFormShowsTheNamedEntityAndBothViewsFollowTheWindowSize) {
+  ApplyStep1(ContentKind::kPark);
+  ApplyStep2(c().calculation->itemText(0));
+  const SelectionModel& selection = window_->state().selection();
+  // Show the third park; the page then offers every other park.
+  emit c().available->itemDoubleClicked(c().available->item(2));
+  OverviewWindow* overview = ApplyStep3();
+  ASSERT_NE(overview, nullptr);
+
+  struct Case {
+    int option;  // as the page numbered it
+  };
+  for (const Case k : {Case{0}, Case{2}, Case{5}}) {
+    SCOPED_TRACE(k.option);
+    const std::vector<SelectionEntry> before_lists = selection.available();
+    const int32_t expected = before_lists[static_cast<size_t>(k.option)].id;
+    const int before = overview->pages_shown();
+    test::RunScript(overview->main_view(),
+                    QStringLiteral("document.querySelector('select[name=change]').value = '%1';"
+                                   "document.querySelector('form button').click();")
+                        .arg(k.option));
+    ASSERT_TRUE(WaitForNewPage(overview, before));
+    ASSERT_EQ(selection.chosen().size(), 1u);
+    EXPECT_EQ(selection.chosen()[0].id, expected);
+    EXPECT_EQ(window_->state().table.rows.front().id, expected);
+  }
+
+  overview->resize(800, 500);
+  test::Settle(std::chrono::milliseconds(100));
+  EXPECT_EQ(overview->main_view()->geometry(), QRect(0, 0, 800, 500));
+  EXPECT_EQ(overview->loading_view()->geometry(), QRect(0, 0, 800, 500));
+  EXPECT_TRUE(overview->loading_view()->isHidden());
+  EXPECT_FALSE(overview->main_view()->isHidden());
+}
+
+TEST_F(ViewerRoad, NavigationsNotMadeByTheUserRunNoCommand) {
+  // A template whose script would click the close link at once.
+  ASSERT_TRUE(WriteFileAtomically(folder_ / "Data" / "7" / "Overview.htm",
+                                  "<html><body><a id=\"x\" href=\"window:close\">x</a>[CONTENT]"
+                                  "<script>document.getElementById('x').click();"
+                                  "location.href = 'open:park?id=1';</script></body></html>"));
+  ApplyStep1(ContentKind::kValue);
+  ApplyStep2(c().calculation->itemText(0));
+  c().add_all->click();
+  OverviewWindow* overview = ApplyStep3();
+  ASSERT_NE(overview, nullptr);
+  test::Settle(std::chrono::milliseconds(500));
+  EXPECT_EQ(window_->overview(), overview);
+  EXPECT_TRUE(SystemBrowser::TakeOpened().empty());
+  // As if a page script or the program navigated: cancelled, and ignored.
+  EXPECT_FALSE(overview->HandleNavigation(QUrl("window:close"), false));
+  EXPECT_FALSE(overview->HandleNavigation(QUrl("open:park?id=1"), false));
+  EXPECT_FALSE(overview->HandleNavigation(QUrl("http://example.org/index.html"), true));
+  EXPECT_TRUE(overview->HandleNavigation(PageUrl("/x/Data/Temp.dat"), false));
+  test::Settle();
+  EXPECT_EQ(window_->overview(), overview);
+  EXPECT_TRUE(SystemBrowser::TakeOpened().empty());
+  // A user's click on the same address does close it.
+  EXPECT_FALSE(overview->HandleNavigation(QUrl("window:close"), true));
+  EXPECT_TRUE(WaitFor([&] { return window_->overview() == nullptr; }));
+}
+
+TEST_F(ViewerRoad, ParkWithoutCalculationShowsANoteInsteadOfThePlan) {
+  ApplyStep1(ContentKind::kPark);
+  ASSERT_EQ(c().calculation->itemText(c().calculation->count() - 1), QStringLiteral("Unbenannt"));
+  ApplyStep2(QStringLiteral("Unbenannt"));
+  emit c().available->itemDoubleClicked(c().available->item(0));
+  MessageBoxes::TakeRecorded();
+  c().apply3->click();
+  ASSERT_TRUE(WaitFor([&] { return !window_->computing() && window_->computations() == 1; }));
+  test::Settle();
+  EXPECT_EQ(window_->overview(), nullptr);
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(MessageBoxes::TakeRecorded().size(), 1u);
+  EXPECT_EQ(c().tabs->currentIndex(), 2);
+}
+
+}  // namespace
+}  // namespace wunt

@@ -1,0 +1,245 @@
+// The wizard's own rules on tabs 1 to 3: the season chooser, the year
+// spins, the calculation chooser's hints, the tab strip and the country
+// filters.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+
+#include "common/text.h"
+#include "tests/support/gui_support.h"
+#include "viewer/data/gui/season_progress_window.h"
+#include "viewer/data/translation.h"
+#include "viewer/platform/dialogs.h"
+#include "viewer/ui/gui/main_window.h"
+
+namespace wunt {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Wizard : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = test::MakeProgramFolder(
+        std::string("wizard_") + testing::UnitTest::GetInstance()->current_test_info()->name());
+    // Only folders whose names read as a non-zero number are seasons.
+    for (const char* extra : {"3", "notes", "0"}) fs::create_directories(folder_ / "Data" / extra);
+    dialogs_ = std::make_unique<test::ScriptedDialogs>();
+    window_ = std::make_unique<MainWindow>(folder_);
+    window_->show();
+  }
+  void TearDown() override {
+    window_.reset();
+    dialogs_.reset();
+  }
+  const MainWindow::Controls& c() const { return window_->controls(); }
+  void Apply1(QRadioButton* kind, const QString& season = QStringLiteral("7. Runde")) {
+    kind->click();
+    c().season->setCurrentIndex(c().season->findText(season));
+    c().apply1->click();
+  }
+
+  fs::path folder_;
+  std::unique_ptr<test::ScriptedDialogs> dialogs_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(Wizard, SeasonChooserAndTheFirstApply) {
+  ASSERT_EQ(c().season->count(), 2);
+  EXPECT_EQ(c().season->itemText(0), QStringLiteral("3. Runde"));
+  EXPECT_EQ(c().season->itemText(1), QStringLiteral("7. Runde"));
+  EXPECT_EQ(c().season->currentIndex(), 1);
+  EXPECT_FALSE(c().back1->isEnabled());
+  EXPECT_FALSE(c().next1->isEnabled());
+  EXPECT_EQ(window_->windowTitle(), QStringLiteral("WUNT2.1 Viewer (V0.05 Alpa 3)"));
+  EXPECT_EQ(window_->size(), QSize(600, 400));
+
+  // A season without data stays on tab 1.
+  Apply1(c().kind_value, QStringLiteral("3. Runde"));
+  EXPECT_EQ(window_->step(), 0);
+  Apply1(c().kind_value);
+  EXPECT_EQ(window_->step(), 1);
+  EXPECT_TRUE(c().next1->isEnabled());
+  EXPECT_FALSE(c().next2->isEnabled());
+  test::Screenshot(window_.get(), "wizard_tab2");
+}
+
+TEST_F(Wizard, YearSpinsByContentKindAndTheirPushRules) {
+  Apply1(c().kind_value);
+  const int32_t lowest = window_->state().season_data.lowest_year;
+  const int32_t highest = window_->state().season_data.highest_year;
+  EXPECT_EQ(c().start_year->minimum(), lowest);
+  EXPECT_EQ(c().start_year->maximum(), highest - 1);
+  EXPECT_EQ(c().start_year->value(), lowest);
+  EXPECT_EQ(c().end_year->minimum(), lowest + 1);
+  EXPECT_EQ(c().end_year->value(), highest);
+  EXPECT_FALSE(c().vanished->isHidden());
+
+  c().end_year->setValue(lowest + 2);
+  c().start_year->setValue(lowest + 2);
+  EXPECT_EQ(c().end_year->value(), lowest + 3);
+  c().end_year->setValue(lowest + 2);
+  EXPECT_EQ(c().start_year->value(), lowest + 1);
+
+  c().back2->click();
+  Apply1(c().kind_year);
+  EXPECT_TRUE(c().start_year->isHidden());
+  EXPECT_TRUE(c().start_label->isHidden());
+  EXPECT_TRUE(c().vanished->isHidden());
+  EXPECT_EQ(c().end_label->text(), QStringLiteral("gewünschtes Jahr:"));
+  EXPECT_EQ(c().end_label->geometry(), QRect(285, 38, 100, 17));
+  EXPECT_EQ(c().end_year->minimum(), lowest);
+
+  c().back2->click();
+  Apply1(c().kind_park);
+  EXPECT_FALSE(c().start_year->isHidden());
+  EXPECT_EQ(c().end_label->text(), QStringLiteral("Ende:"));
+  EXPECT_EQ(c().end_label->geometry(), QRect(335, 38, 50, 17));
+  EXPECT_TRUE(c().vanished->isHidden());
+}
+
+TEST_F(Wizard, CalculationChooserHintsAndTheTabStrip) {
+  Apply1(c().kind_value);
+  // Nothing chosen yet: hint B and no apply.
+  EXPECT_EQ(c().calculation->currentIndex(), -1);
+  EXPECT_FALSE(c().apply2->isEnabled());
+  EXPECT_TRUE(c().hint->text().contains(QStringLiteral("anzuzeigenden Daten")));
+  for (int i = 0; i < c().calculation->count(); ++i) {
+    EXPECT_NE(c().calculation->itemText(i), QStringLiteral("Unbenannt"));
+  }
+  c().calculation->setCurrentIndex(0);
+  EXPECT_TRUE(c().apply2->isEnabled());
+  const RequestState& state = window_->state();
+  EXPECT_EQ(c().hint->text().toStdString(),
+            Cp1252ToUtf8(state.calculations.entries[state.calculations.current].description));
+
+  // Clicking a tab heading never changes the step.
+  c().tabs->setCurrentIndex(0);
+  EXPECT_EQ(c().tabs->currentIndex(), 1);
+  c().tabs->setCurrentIndex(3);
+  EXPECT_EQ(c().tabs->currentIndex(), 1);
+  c().apply2->click();
+  EXPECT_EQ(window_->step(), 2);
+  EXPECT_FALSE(c().next3->isEnabled());
+}
+
+TEST_F(Wizard, CountryFiltersFollowTheCountriesAndTheSourceKind) {
+  Apply1(c().kind_value);
+  c().calculation->setCurrentIndex(0);
+  c().apply2->click();
+  ValueList countries;
+  const int count = LoadCountries(folder_ / "Data" / "7", 0, countries);
+  ASSERT_GT(count, 1);
+  ASSERT_LE(count, kCountryFilterCount);
+  for (int i = 0; i < kCountryFilterCount; ++i) {
+    EXPECT_EQ(!c().filter[i]->isHidden(), i < count) << i;
+  }
+  EXPECT_EQ(c().filter[0]->text().toStdString(), Cp1252ToUtf8(countries[0].name));
+  EXPECT_EQ(c().filter_all->y(), count * 25);
+  EXPECT_EQ(c().filter_area->height(), (count + 1) * 25);
+
+  // Unchecking a country hides its parks and clears "Alle".
+  const int all_parks = c().available->count();
+  c().filter[0]->click();
+  EXPECT_FALSE(c().filter_all->isChecked());
+  const int shown = c().available->count();
+  EXPECT_LT(shown, all_parks);
+  EXPECT_FALSE(c().add->isEnabled());
+  c().filter[0]->click();
+  EXPECT_TRUE(c().filter_all->isChecked());
+  EXPECT_EQ(c().available->count(), all_parks);
+  c().filter_all->click();
+  EXPECT_EQ(c().available->count(), 0);
+  EXPECT_FALSE(c().add_all->isEnabled());
+  c().filter_all->click();
+  test::Screenshot(window_.get(), "wizard_tab3_filters");
+
+  // Companies: no filters, and the automatic selection offers 41 entries.
+  c().source->setCurrentIndex(static_cast<int>(SourceKind::kCompanies));
+  EXPECT_FALSE(c().filter[0]->isEnabled());
+  EXPECT_FALSE(c().filter_all->isEnabled());
+  EXPECT_EQ(c().auto_select->count(), kAutoSelectionEntries);
+  c().source->setCurrentIndex(static_cast<int>(SourceKind::kCountries));
+  EXPECT_FALSE(c().auto_select->isEnabled());
+  EXPECT_EQ(c().auto_select->count(), 1);
+  c().source->setCurrentIndex(static_cast<int>(SourceKind::kParks));
+  EXPECT_TRUE(c().filter[0]->isEnabled());
+}
+
+TEST_F(Wizard, AddAndRemoveButtonsFollowTheLists) {
+  Apply1(c().kind_value);
+  c().calculation->setCurrentIndex(0);
+  c().apply2->click();
+  EXPECT_FALSE(c().apply3->isEnabled());
+  EXPECT_FALSE(c().add->isEnabled());
+  c().available->setCurrentRow(1);
+  EXPECT_TRUE(c().add->isEnabled());
+  const QString label = c().available->item(1)->text();
+  c().add->click();
+  EXPECT_TRUE(c().apply3->isEnabled());
+  ASSERT_EQ(c().chosen->count(), 1);
+  EXPECT_EQ(c().chosen->item(0)->text(), label);
+  c().chosen->setCurrentRow(0);
+  EXPECT_TRUE(c().remove->isEnabled());
+  c().remove->click();
+  EXPECT_EQ(c().chosen->count(), 0);
+  EXPECT_FALSE(c().remove->isEnabled());
+
+  c().add_all->click();
+  EXPECT_EQ(c().available->count(), 0);
+  EXPECT_TRUE(c().remove_all->isEnabled());
+  EXPECT_FALSE(c().add_all->isEnabled());
+  c().remove_all->click();
+  EXPECT_EQ(c().chosen->count(), 0);
+  EXPECT_FALSE(c().apply3->isEnabled());
+  EXPECT_TRUE(c().add_all->isEnabled());
+}
+
+TEST_F(Wizard, FunctionsStillToComeShowANoteAndKeepTheWizard) {
+  MessageBoxes::TakeRecorded();
+  for (QPushButton* button : {c().updater, c().attractions}) {
+    button->click();
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_EQ(window_->step(), 0);
+  }
+  Apply1(c().kind_value);
+  c().edit->click();
+  const std::vector<ShownMessage> notes = MessageBoxes::TakeRecorded();
+  ASSERT_EQ(notes.size(), 3u);
+  for (const ShownMessage& note : notes) {
+    EXPECT_EQ(note.title, QStringLiteral("WUNT2.1 Viewer (V0.05 Alpa 3)"));
+  }
+  EXPECT_TRUE(window_->isEnabled());
+  EXPECT_EQ(window_->step(), 1);
+}
+
+TEST(SeasonProgressWindow, FiveYearLabelsAndTheCalendarSpan) {
+  SeasonProgressWindow window;
+  window.show();
+  YearProgress progress;
+  progress.year = 2001;
+  progress.step = 1;
+  progress.maximum = 5;  // 2001 and 2005 span five calendar years
+  progress.labels = {"", "", "2001", "2005", ""};
+  window.ShowYear(progress);
+  const char* expected[] = {"", "", "2001", "2005", ""};
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(window.year_labels()[i]->text().toStdString(), expected[i]) << i;
+  }
+  EXPECT_EQ(window.bar()->maximum(), 5);
+  EXPECT_EQ(window.bar()->value(), 1);
+  EXPECT_EQ(window.year_labels()[2]->geometry(), QRect(105, 39, 90, 35));
+  EXPECT_EQ(window.size(), QSize(300, 110));
+  test::Screenshot(&window, "season_progress");
+}
+
+}  // namespace
+}  // namespace wunt

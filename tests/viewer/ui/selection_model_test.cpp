@@ -1,0 +1,286 @@
+#include "viewer/ui/selection_model.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace wunt {
+namespace {
+
+ValueRecord Entity(int32_t id, std::string name, int32_t country = 0, int32_t first = 2001,
+                   int32_t last = 2005) {
+  ValueRecord record;
+  record.id = id;
+  record.name = std::move(name);
+  record.country = country;
+  record.first_year = first;
+  record.last_year = last;
+  return record;
+}
+
+std::vector<int32_t> Ids(const std::vector<SelectionEntry>& entries) {
+  std::vector<int32_t> ids;
+  for (const SelectionEntry& e : entries) ids.push_back(e.id);
+  return ids;
+}
+
+std::vector<int32_t> VisibleIds(const SelectionModel& model) {
+  std::vector<int32_t> ids;
+  for (size_t i : model.VisibleAvailable()) ids.push_back(model.available()[i].id);
+  return ids;
+}
+
+// Value-list order (first appearance) differs from label order on purpose.
+ValueList Parks() {
+  return {
+      Entity(10, "delta", 1), Entity(11, "Bravo", 2),   Entity(12, "alpha", 1),
+      Entity(13, "Echo", 3),  Entity(14, "charlie", 2), Entity(15, "foxtrot", 1),
+  };
+}
+
+TEST(SelectionLabels, ByKindAndEndYear) {
+  struct Case {
+    SourceKind source_kind;
+    ContentKind content_kind;
+    int32_t last_year;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {SourceKind::kParks, ContentKind::kValue, 2005, "Park (2001 -     )"},
+      {SourceKind::kParks, ContentKind::kValue, 2003, "Park (2001 - 2003)"},
+      {SourceKind::kCompanies, ContentKind::kPark, 2005, "Park (2001 -     )"},
+      {SourceKind::kParks, ContentKind::kYear, 2003, "Park"},
+      {SourceKind::kCountries, ContentKind::kValue, 2003, "Park"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SelectionLabel(Entity(1, "Park", 0, 2001, c.last_year), c.source_kind, c.content_kind,
+                             2005),
+              c.expected);
+  }
+}
+
+TEST(SelectionLabels, OrderIgnoresCase) {
+  EXPECT_TRUE(LabelLess("alpha", "Bravo"));
+  EXPECT_TRUE(LabelLess("Alpha", "alphabet"));
+  EXPECT_FALSE(LabelLess("ALPHA", "alpha"));
+  EXPECT_FALSE(LabelLess("alpha", "ALPHA"));
+  EXPECT_TRUE(LabelLess("\xc4pfel", "\xe4xte"));  // Ä folds to ä
+  EXPECT_TRUE(LabelLess("zebra", "\xe4pfel"));
+}
+
+TEST(SelectionModel, FillSortsByLabelAndAddRemoveKeepBothListsSorted) {
+  SelectionModel model;
+  model.Fill(Parks(), SourceKind::kParks, ContentKind::kYear, 2005);
+  EXPECT_EQ(Ids(model.available()), (std::vector<int32_t>{12, 11, 14, 10, 13, 15}));
+  EXPECT_EQ(model.available()[0].filter, 0);
+  ASSERT_TRUE(model.Add(3));  // delta
+  ASSERT_TRUE(model.Add(0));  // alpha
+  EXPECT_EQ(Ids(model.chosen()), (std::vector<int32_t>{12, 10}));
+  EXPECT_EQ(Ids(model.available()), (std::vector<int32_t>{11, 14, 13, 15}));
+  EXPECT_FALSE(model.Add(4));
+  EXPECT_FALSE(model.Remove(2));
+  ASSERT_TRUE(model.Remove(1));
+  EXPECT_EQ(Ids(model.available()), (std::vector<int32_t>{11, 14, 10, 13, 15}));
+  model.AddAll();
+  EXPECT_TRUE(model.available().empty());
+  EXPECT_EQ(Ids(model.chosen()), (std::vector<int32_t>{12, 11, 14, 10, 13, 15}));
+  model.RemoveAll();
+  EXPECT_TRUE(model.chosen().empty());
+  EXPECT_EQ(Ids(model.available()), (std::vector<int32_t>{12, 11, 14, 10, 13, 15}));
+}
+
+TEST(SelectionModel, CountryFiltersHideParksAndShiftVisibleIndexes) {
+  SelectionModel model;
+  model.Fill(Parks(), SourceKind::kParks, ContentKind::kYear, 2005);
+  model.SetFilter(0, false);  // country 1: alpha, delta, foxtrot
+  EXPECT_FALSE(model.all_checked());
+  EXPECT_TRUE(model.filtering_active());
+  EXPECT_EQ(VisibleIds(model), (std::vector<int32_t>{11, 14, 13}));
+  ASSERT_TRUE(model.Add(1));  // the second shown: charlie
+  EXPECT_EQ(Ids(model.chosen()), (std::vector<int32_t>{14}));
+
+  // A chosen park of an unchecked country goes back to the record list
+  // but stays out of sight.
+  model.SetFilter(0, true);
+  ASSERT_TRUE(model.AddId(15));
+  model.SetFilter(0, false);
+  ASSERT_TRUE(model.Remove(1));  // foxtrot
+  EXPECT_EQ(VisibleIds(model), (std::vector<int32_t>{11, 13}));
+  EXPECT_EQ(model.available().size(), 5u);
+
+  // The page's form counts hidden entries too.
+  ASSERT_TRUE(model.AddPosition(0));  // alpha, hidden
+  EXPECT_FALSE(model.AddPosition(5));
+  ASSERT_TRUE(model.Remove(0));
+
+  // AddAll takes only what is shown.
+  model.AddAll();
+  EXPECT_EQ(Ids(model.chosen()), (std::vector<int32_t>{11, 14, 13}));
+  EXPECT_EQ(Ids(model.available()), (std::vector<int32_t>{12, 10, 15}));
+
+  model.SetFilter(0, true);
+  EXPECT_TRUE(model.all_checked());
+  EXPECT_EQ(VisibleIds(model), (std::vector<int32_t>{12, 10, 15}));
+  model.SetAllFilters(false);
+  EXPECT_EQ(model.VisibleAvailableCount(), 0u);
+}
+
+TEST(SelectionModel, FiltersDoNotApplyToCompaniesOrUnknownCountries) {
+  SelectionModel model;
+  model.SetAllFilters(false);
+  model.Fill(Parks(), SourceKind::kCompanies, ContentKind::kYear, 2005);
+  EXPECT_FALSE(model.filtering_active());
+  EXPECT_EQ(model.VisibleAvailableCount(), 6u);
+  EXPECT_EQ(model.available()[0].filter, kNoFilter);
+  // A park whose country has no filter box is always shown.
+  model.Fill({Entity(1, "a", 0), Entity(2, "b", 17), Entity(3, "c", 16)}, SourceKind::kParks,
+             ContentKind::kYear, 2005);
+  EXPECT_EQ(VisibleIds(model), (std::vector<int32_t>{1, 2}));
+}
+
+TEST(AutoSelection, ChooserEntries) {
+  const AutoSelectionChooser parks = AutoSelectionChoices(SourceKind::kParks, ContentKind::kValue);
+  ASSERT_EQ(parks.entries.size(), 41u);
+  EXPECT_TRUE(parks.enabled);
+  EXPECT_EQ(parks.entries[0], "keine zus\xe4tzliche automatische Auswahl");
+  EXPECT_EQ(parks.entries[1], "+ Ersten");
+  EXPECT_EQ(parks.entries[5], "+ ersten 5");
+  EXPECT_EQ(parks.entries[20], "+ ersten 20");
+  EXPECT_EQ(parks.entries[21], "+ letzten 20");
+  EXPECT_EQ(parks.entries[39], "+ letzten 2");
+  EXPECT_EQ(parks.entries[40], "+ Letzten");
+  EXPECT_EQ(AutoSelectLast(20), 21);
+  EXPECT_EQ(AutoSelectLast(1), 40);
+
+  const AutoSelectionChooser countries =
+      AutoSelectionChoices(SourceKind::kCountries, ContentKind::kYear);
+  EXPECT_FALSE(countries.enabled);
+  EXPECT_EQ(countries.entries,
+            std::vector<std::string>{"auto. Auswahl f\xfcr L\xe4nder nicht m\xf6glich"});
+  const AutoSelectionChooser single = AutoSelectionChoices(SourceKind::kParks, ContentKind::kPark);
+  EXPECT_FALSE(single.enabled);
+  EXPECT_TRUE(single.entries.empty());
+}
+
+TEST(AutoSelection, Applies) {
+  struct Case {
+    const char* what;
+    SourceKind source_kind;
+    int choice;
+    std::vector<int> unchecked;  // filter boxes
+    std::vector<int32_t> chosen_before;
+    std::vector<int32_t> expected_chosen;
+    size_t expected_added;
+  };
+  const Case cases[] = {
+      {"first 3 in value-list order", SourceKind::kParks, 3, {}, {}, {12, 11, 10}, 3},
+      {"first 5 with two already chosen adds three",
+       SourceKind::kParks,
+       5,
+       {},
+       {11, 13},
+       {12, 11, 14, 10, 13},
+       3},
+      {"unchecked country neither counts nor is added",
+       SourceKind::kParks,
+       3,
+       {0},
+       {},
+       {11, 14, 13},
+       3},
+      {"last 2 walk backwards", SourceKind::kParks, AutoSelectLast(2), {}, {}, {14, 15}, 2},
+      {"last 20 ends at the first entity",
+       SourceKind::kParks,
+       AutoSelectLast(20),
+       {},
+       {},
+       {12, 11, 14, 10, 13, 15},
+       6},
+      {"companies: first 2 by position", SourceKind::kCompanies, 2, {0, 1}, {}, {11, 10}, 2},
+      {"companies: last 1", SourceKind::kCompanies, AutoSelectLast(1), {}, {}, {15}, 1},
+      {"countries: nothing", SourceKind::kCountries, 3, {}, {}, {}, 0},
+      {"entry 0: nothing", SourceKind::kParks, 0, {}, {}, {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SelectionModel model;
+    for (int box : c.unchecked) model.SetFilter(box, false);
+    model.Fill(Parks(), c.source_kind, ContentKind::kValue, 2005);
+    for (int32_t id : c.chosen_before) ASSERT_TRUE(model.AddId(id));
+    EXPECT_EQ(model.ApplyAutoSelection(c.choice, Parks()), c.expected_added);
+    EXPECT_EQ(Ids(model.chosen()), c.expected_chosen);
+  }
+}
+
+TEST(SelectionTab, ButtonsFollowTheEvents) {
+  // apply, add, add_all, remove, remove_all
+  using B = std::array<bool, 5>;
+  auto state = [](const SelectionTab& tab) {
+    const SelectionButtons& b = tab.buttons();
+    return B{b.apply, b.add, b.add_all, b.remove, b.remove_all};
+  };
+  SelectionTab tab;
+  tab.model().Fill(Parks(), SourceKind::kParks, ContentKind::kValue, 2005);
+  tab.Filled();
+  EXPECT_EQ(state(tab), (B{false, false, true, false, false}));
+
+  tab.AvailableListEvent(false, 2);  // a line selected
+  EXPECT_EQ(state(tab), (B{false, true, true, false, false}));
+  tab.AddClicked(2);
+  EXPECT_EQ(state(tab), (B{true, false, true, false, false}));
+  tab.AvailableListEvent(true, 0);  // double-click moves alpha over
+  EXPECT_EQ(state(tab), (B{true, false, true, false, false}));
+  EXPECT_EQ(tab.model().chosen().size(), 2u);
+
+  tab.ChosenListEvent(false, 0);
+  EXPECT_TRUE(tab.buttons().remove);
+  tab.RemoveClicked(0);
+  EXPECT_FALSE(tab.buttons().remove);
+  EXPECT_EQ(tab.model().chosen().size(), 1u);
+
+  tab.FilterToggled(0, false);
+  tab.FilterToggled(1, false);
+  tab.FilterToggled(2, false);  // every park hidden
+  EXPECT_FALSE(tab.buttons().add_all);
+  tab.AllToggled(true);
+  EXPECT_TRUE(tab.buttons().add_all);
+
+  tab.AddAllClicked();
+  EXPECT_EQ(state(tab), (B{true, false, false, false, true}));
+  EXPECT_TRUE(tab.model().available().empty());
+  tab.RemoveAllClicked();
+  EXPECT_EQ(state(tab), (B{false, false, true, false, false}));
+  EXPECT_TRUE(tab.model().chosen().empty());
+
+  // An automatic choice is enough to apply; taking it back is not.
+  tab.AutoChoiceChanged(3);
+  EXPECT_TRUE(tab.buttons().apply);
+  tab.AutoChoiceChanged(0);
+  EXPECT_FALSE(tab.buttons().apply);
+}
+
+TEST(SelectionTab, SourceChooserTogglesTheCountryFilters) {
+  SelectionTab tab;
+  EXPECT_FALSE(tab.SourceChosen(SourceKind::kParks));  // the first kind seen
+  EXPECT_TRUE(tab.SourceChosen(SourceKind::kCompanies));
+  EXPECT_FALSE(tab.buttons().filters_enabled);
+  EXPECT_FALSE(tab.SourceChosen(SourceKind::kCompanies));
+  EXPECT_TRUE(tab.SourceChosen(SourceKind::kCountries));
+  EXPECT_FALSE(tab.buttons().filters_enabled);
+  EXPECT_TRUE(tab.SourceChosen(SourceKind::kParks));
+  EXPECT_TRUE(tab.buttons().filters_enabled);
+}
+
+TEST(CalculationChooser, OffersNumberedCalculationsAndUnbenanntForParkContent) {
+  CalculationList list;
+  list.entries = {
+      {3, "Drei", "", ""}, {1, "Eins", "", ""}, {kClosingEntryNumber, "Unbenannt", "", ""}};
+  EXPECT_EQ(CalculationChooserPositions(list, ContentKind::kValue), (std::vector<size_t>{0, 1}));
+  EXPECT_EQ(CalculationChooserPositions(list, ContentKind::kPark), (std::vector<size_t>{0, 1, 2}));
+  EXPECT_EQ(CalculationChooserPositions(list, ContentKind::kYear), (std::vector<size_t>{0, 1}));
+}
+
+}  // namespace
+}  // namespace wunt

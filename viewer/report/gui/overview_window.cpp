@@ -1,0 +1,209 @@
+#include "viewer/report/gui/overview_window.h"
+
+#include <QCloseEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineView>
+
+#include "common/file_util.h"
+#include "viewer/platform/app_info.h"
+#include "viewer/platform/dialogs.h"
+#include "viewer/platform/web_page.h"
+#include "viewer/report/html_writer.h"
+#include "viewer/ui/page_commands.h"
+
+namespace wunt {
+namespace {
+
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+constexpr int kLoadAttempts = 3;
+
+// What one generation reads, copied on the GUI thread so that commands can
+// change the table and lists while the page is written. The rows still
+// point into the value lists, which stay as they are while the window is
+// open.
+struct PageSnapshot {
+  ResultTable table;
+  TableView view;
+  std::string calculation_name;
+  std::string description;
+  std::vector<ValueDefinition> values;
+  int32_t highest_year = 0;
+  std::string game_address;
+  std::vector<SelectionEntry> available;
+  std::vector<SelectionEntry> chosen;
+  int32_t season = 0;
+  std::filesystem::path program_folder;
+
+  std::optional<std::filesystem::path> Write() const {
+    const ReportInput input{.table = table,
+                            .view = view,
+                            .calculation_name = calculation_name,
+                            .description = description,
+                            .values = values,
+                            .highest_year = highest_year,
+                            .game_address = game_address};
+    return WriteAppPage(program_folder, season, input, available, chosen);
+  }
+};
+
+QWebEngineView* MakeView(QWidget* parent, NavigationPage::Handler handler) {
+  auto* view = new QWebEngineView(parent);
+  view->setPage(new NavigationPage(AppProfile(), std::move(handler), view));
+  view->setGeometry(0, 0, kWidth, kHeight);
+  return view;
+}
+
+}  // namespace
+
+OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path program_folder,
+                               std::string game_address)
+    : QWidget(nullptr, Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                           Qt::WindowCloseButtonHint),
+      state_(state),
+      program_folder_(std::move(program_folder)),
+      game_address_(std::move(game_address)),
+      generator_(this,
+                 [this](const std::optional<std::filesystem::path>& page) { PageWritten(page); }) {
+  setWindowTitle(
+      WindowTitle("\xdc"
+                  "bersicht"));
+  resize(kWidth, kHeight);
+  if (QScreen* screen = this->screen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+  auto handler = [this](const QUrl& url, bool by_user) { return HandleNavigation(url, by_user); };
+  loading_view_ = MakeView(this, handler);
+  SetPageRoot(QString::fromStdString(state_.data_dir.string()));
+  loading_view_->setUrl(
+      PageUrl(QString::fromStdString((state_.season_folder() / "Load.htm").string())));
+  main_view_ = MakeView(this, handler);
+  main_view_->hide();
+  // The loading page stays up until the new page has loaded, also when
+  // loading fails: the window never waits for ever. A cancelled navigation
+  // (a command link) ends with another address and does not count.
+  connect(main_view_->page(), &QWebEnginePage::loadingChanged, this,
+          [this](const QWebEngineLoadingInfo& info) {
+            if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) return;
+            if (info.url() != requested_page_) return;
+            const bool ok = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
+            // A navigation the view cancelled for a command can interrupt
+            // the page's load; load it again, a few times at most.
+            if (!ok && load_attempts_ < kLoadAttempts) {
+              ++load_attempts_;
+              main_view_->load(requested_page_);
+              return;
+            }
+            if (ok) ++pages_shown_;
+            requested_page_.clear();
+            ShowLoading(false);
+          });
+  Generate();
+}
+
+OverviewWindow::~OverviewWindow() = default;
+
+bool OverviewWindow::HandleNavigation(const QUrl& url, bool by_user) {
+  const LinkCommand command = ParseLinkCommand(url.toString().toStdString());
+  if (command.action == LinkAction::kShow) return true;
+  if (by_user && command.action != LinkAction::kNothing) {
+    QTimer::singleShot(0, this, [this, command] { RunCommand(command); });
+  }
+  return false;
+}
+
+void OverviewWindow::RunCommand(const LinkCommand& command) {
+  switch (command.action) {
+    case LinkAction::kClose:
+      close();
+      break;
+    case LinkAction::kSort:
+      if (command.number) Sort(*command.number);
+      break;
+    case LinkAction::kForm:
+      ApplyForm(command.command);
+      break;
+    case LinkAction::kSave:
+      Save();
+      break;
+    case LinkAction::kOpen:
+      SystemBrowser::Open(QUrl(
+          QString::fromStdString(OpenAddress(game_address_, command.target, *command.number))));
+      break;
+    case LinkAction::kShow:
+    case LinkAction::kNothing:
+    case LinkAction::kRegister:
+      // Registrations are the program's own business; a page cannot make them.
+      break;
+  }
+}
+
+void OverviewWindow::Sort(int32_t sort_index) {
+  if (SortResultTable(sort_index, RequestTableView(state_), state_.table) == 1) Generate();
+}
+
+void OverviewWindow::ApplyForm(const std::string& command) {
+  if (ApplyPageForm(state_, command)) Generate();
+}
+
+void OverviewWindow::Save() {
+  const QString file =
+      FileDialogs::SaveFileName(this, WindowTitle(), FromCp1252(ExportFileName(state_)),
+                                QStringLiteral("html (*.htm, *.html) (*.htm *.html)"));
+  if (file.isEmpty()) return;
+  const std::string page = BuildExportPage(RequestReportInput(state_, game_address_));
+  // Replaced as a whole: an old export is never left half overwritten.
+  WriteFileAtomically(std::filesystem::path(file.toStdString()), page);
+}
+
+void OverviewWindow::Generate() {
+  ShowLoading(true);
+  auto snapshot = std::make_shared<PageSnapshot>();
+  const CalculationListEntry* entry = state_.calculation_entry();
+  snapshot->table = state_.table;
+  snapshot->view = RequestTableView(state_);
+  if (entry != nullptr) {
+    snapshot->calculation_name = entry->name;
+    snapshot->description = entry->description;
+  }
+  snapshot->values = state_.calculation.values;
+  snapshot->highest_year = state_.season_data.highest_year;
+  snapshot->game_address = game_address_;
+  snapshot->available = state_.selection().available();
+  snapshot->chosen = state_.selection().chosen();
+  snapshot->season = state_.season;
+  snapshot->program_folder = program_folder_;
+  generator_.Request([snapshot] { return snapshot->Write(); });
+}
+
+void OverviewWindow::PageWritten(const std::optional<std::filesystem::path>& page) {
+  if (!page) {
+    // Nothing new to show: the previous page comes back.
+    ShowLoading(false);
+    return;
+  }
+  // The same address again must still load the new page.
+  requested_page_ = PageUrl(QString::fromStdString(page->string()));
+  load_attempts_ = 1;
+  main_view_->load(requested_page_);
+}
+
+void OverviewWindow::ShowLoading(bool loading) {
+  loading_view_->setVisible(loading);
+  main_view_->setVisible(!loading);
+}
+
+void OverviewWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  loading_view_->setGeometry(0, 0, width(), height());
+  main_view_->setGeometry(0, 0, width(), height());
+}
+
+void OverviewWindow::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (on_closed_) QTimer::singleShot(0, this, on_closed_);
+}
+
+}  // namespace wunt

@@ -1,0 +1,72 @@
+#pragma once
+// The overview window: the in-app page in an embedded browser, and the
+// page's links and form turned into commands (sort, add, remove, change,
+// save, open in the system browser, close).
+
+#include <QUrl>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "viewer/platform/page_generator.h"
+#include "viewer/report/link_command.h"
+#include "viewer/ui/request.h"
+
+class QWebEngineView;
+
+namespace wunt {
+
+class OverviewWindow : public QWidget {
+ public:
+  // `state` holds the result table and the lists the commands change; it
+  // must outlive the window and stay untouched by others while it is open.
+  OverviewWindow(RequestState& state, std::filesystem::path program_folder,
+                 std::string game_address);
+  ~OverviewWindow() override;
+
+  // Called once the window has been closed.
+  void set_on_closed(std::function<void()> on_closed) { on_closed_ = std::move(on_closed); }
+
+  // The navigation callback of both views: whether the view may open `url`.
+  // Commands only run for navigations the user made; they run after the
+  // callback has returned, never inside the view's own call.
+  bool HandleNavigation(const QUrl& url, bool by_user);
+
+  // Starts a page generation (one is started when the window opens).
+  void Generate();
+
+  QWebEngineView* main_view() const { return main_view_; }
+  QWebEngineView* loading_view() const { return loading_view_; }
+  // Counts the pages the main view finished showing; for waiting on them.
+  int pages_shown() const { return pages_shown_; }
+  bool generating() const { return generator_.busy() || !requested_page_.isEmpty(); }
+
+  // The save dialog's proposal for the current request.
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void RunCommand(const LinkCommand& command);
+  void Sort(int32_t sort_index);
+  void ApplyForm(const std::string& command);
+  void Save();
+  void ShowLoading(bool loading);
+  void PageWritten(const std::optional<std::filesystem::path>& page);
+
+  RequestState& state_;
+  std::filesystem::path program_folder_;
+  std::string game_address_;
+  std::function<void()> on_closed_;
+  QWebEngineView* loading_view_ = nullptr;
+  QWebEngineView* main_view_ = nullptr;
+  int pages_shown_ = 0;
+  QUrl requested_page_;  // the page the main view is loading, if any
+  int load_attempts_ = 0;
+  PageGenerator generator_;
+};
+
+}  // namespace wunt
