@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                              {"Typ", wunt::kFieldStringList},
                                                              {"Mehr", wunt::kFieldIdList}});
   wunt::SilentMessageSink sink;
-  wunt::EntityTable table = wunt::LoadEntityBytes(
-      std::string(reinterpret_cast<const char*>(data), size), schema, sink);
+  wunt::EntityTable table =
+      wunt::LoadEntityBytes(std::string(reinterpret_cast<const char*>(data), size), schema, sink);
   size_t checksum = 0;
   for (size_t r = 0; r < table.size(); ++r) {
     for (int f = -1; f <= table.field_count(); ++f) {

@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
-# Configures and builds one tree.
-#   WUNT_BUILD_DIR   build folder (default: build)
-#   WUNT_SANITIZE=1  AddressSanitizer + UndefinedBehaviorSanitizer build, without
-#                    Qt: that tree proves the core never needs it
+# Configures and builds one tree from a preset of CMakePresets.json.
+#   WUNT_PRESET     release (default), asan or fuzz
+#   WUNT_SANITIZE=1 the same as WUNT_PRESET=asan
+#   WUNT_BUILD_DIR  build folder (default: the preset's: build, build-asan,
+#                   build-fuzz)
+# Prints the build folder's path as its last line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-dir=${WUNT_BUILD_DIR:-build}
-flags=()
-if [ "${WUNT_SANITIZE:-0}" = 1 ]; then
-  flags+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DWUNT_BENCH=OFF
-    "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
-    "-DCMAKE_C_FLAGS=-fsanitize=address,undefined -fno-omit-frame-pointer" -DWUNT_WITH_QT=OFF)
-else
-  flags+=(-DCMAKE_BUILD_TYPE=Release -DWUNT_WITH_QT=ON)
+preset=${WUNT_PRESET:-release}
+if [ "${WUNT_SANITIZE:-0}" = 1 ]; then preset=asan; fi
+case "$preset" in
+  release) dir=build ;;
+  *) dir=build-$preset ;;
+esac
+dir=${WUNT_BUILD_DIR:-$dir}
+args=(--preset "$preset" -B "$dir")
+if command -v ccache >/dev/null 2>&1; then
+  args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
-cmake -S . -B "$dir" -G Ninja "${flags[@]}" ${WUNT_CMAKE_ARGS:-} >/dev/null
-cmake --build "$dir" -j"$(nproc)"
+cmake "${args[@]}" ${WUNT_CMAKE_ARGS:-} >/dev/null
+cmake --build "$dir" -j"$(nproc)" >&2
+echo "$dir"

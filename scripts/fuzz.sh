@@ -4,11 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
-dir=build-fuzz
-san="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g"
-CC=clang-14 CXX=clang++-14 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DWUNT_FUZZ=ON "-DCMAKE_CXX_FLAGS=$san" "-DCMAKE_C_FLAGS=$san" >/dev/null
-cmake --build "$dir" -j"$(nproc)"
+dir=$(WUNT_PRESET=fuzz scripts/build.sh | tail -n 1)
 status=0
 for target in "$dir"/fuzz/fuzz_*; do
   [ -x "$target" ] || continue

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, tests, benchmarks and fuzzers need.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ clang-14 libclang-rt-14-dev clang-format curl
+  cmake ninja-build g++ clang-14 libclang-rt-14-dev clang-format curl ccache
   zlib1g-dev libjpeg62-turbo-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
   chromium

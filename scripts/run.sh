@@ -6,8 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh
-dir=${WUNT_BUILD_DIR:-build}
+dir=$(scripts/build.sh | tail -n 1)
 viewer_dir="$dir/viewer"
 if [ ! -d "$viewer_dir/Data/7" ]; then
   "$dir/tools/make-demo-season" --data "$viewer_dir/Data"

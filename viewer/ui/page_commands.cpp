@@ -51,17 +51,20 @@ bool ApplyPageForm(RequestState& state, std::string_view command) {
 std::string ExportFileName(const RequestState& state) {
   const CalculationListEntry* entry = state.calculation_entry();
   const std::string calculation = entry != nullptr ? entry->name : std::string();
-  std::string name = "R" + std::to_string(state.season) + "_";
+  // Appended piece by piece: GCC 12 warns falsely about chains of "+".
+  std::string name = "R";
+  name.append(std::to_string(state.season)).append("_");
   switch (state.content_kind) {
     case ContentKind::kPark:
-      name += (state.table.rows.empty() ? std::string() : state.table.rows.front().name) +
-              "_Uebersicht.htm";
+      if (!state.table.rows.empty()) name.append(state.table.rows.front().name);
+      name.append("_Uebersicht.htm");
       break;
     case ContentKind::kYear:
-      name += calculation + "_" + std::to_string(state.settings.start_year) + ".htm";
+      name.append(calculation).append("_");
+      name.append(std::to_string(state.settings.start_year)).append(".htm");
       break;
     case ContentKind::kValue:
-      name += calculation + "_Uebersicht.htm";
+      name.append(calculation).append("_Uebersicht.htm");
       break;
   }
   return name;

@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tests/support/gui_support.h"
+#include "tests/support/gui/gui_support.h"
 #include "tools/support/demo_season.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/report/gui/overview_window.h"

@@ -7,7 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "tests/support/gui_support.h"
+#include "tests/support/gui/gui_support.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/fault_handler.h"
 #include "viewer/platform/gui_message_sink.h"

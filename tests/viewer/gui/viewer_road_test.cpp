@@ -16,7 +16,7 @@
 #include "common/file_util.h"
 #include "common/server_config.h"
 #include "common/text.h"
-#include "tests/support/gui_support.h"
+#include "tests/support/gui/gui_support.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/web_page.h"
 #include "viewer/report/gui/overview_window.h"

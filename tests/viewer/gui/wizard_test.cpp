@@ -14,7 +14,7 @@
 #include <QTabWidget>
 
 #include "common/text.h"
-#include "tests/support/gui_support.h"
+#include "tests/support/gui/gui_support.h"
 #include "viewer/data/gui/season_progress_window.h"
 #include "viewer/data/translation.h"
 #include "viewer/platform/dialogs.h"

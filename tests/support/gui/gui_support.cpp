@@ -1,4 +1,4 @@
-#include "tests/support/gui_support.h"
+#include "tests/support/gui/gui_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,51 @@
+#pragma once
+// Window geometry that follows the font. Every position and size a window
+// states is read in the pixels of the reference dialog font the layout was
+// drawn for (an average character width of 6 and a line height of 13
+// pixels) and scaled by the metrics of the font in use: widths by the
+// average character width, heights by the line height. The arrangement and
+// proportions stay, and texts fit whatever the desktop font or scale.
+
+#include <QFont>
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+namespace wunt {
+
+inline constexpr double kReferenceCharWidth = 6.0;
+inline constexpr double kReferenceLineHeight = 13.0;
+
+class DialogUnits {
+ public:
+  explicit DialogUnits(const QFont& font);
+  // The widget's own font.
+  explicit DialogUnits(const QWidget* widget);
+
+  int X(int x) const;
+  int Y(int y) const;
+  QRect Rect(int x, int y, int width, int height) const;
+  QSize Size(int width, int height) const;
+
+  double x_scale() const { return x_scale_; }
+  double y_scale() const { return y_scale_; }
+
+ private:
+  double x_scale_ = 1.0;
+  double y_scale_ = 1.0;
+};
+
+// Places `widget` at a rectangle given in reference units.
+template <typename W>
+W* Place(W* widget, int x, int y, int width, int height) {
+  widget->setGeometry(DialogUnits(widget).Rect(x, y, width, height));
+  return widget;
+}
+
+// A window larger than its screen's available area shrinks to it; the
+// window is moved so that all of it lies on that area, centred when
+// `center` is set.
+void FitToScreen(QWidget* window, bool center = true);
+
+}  // namespace wunt
