@@ -109,8 +109,12 @@ TEST(FormatValueTest, LongFormatsAreBounded) {
     SCOPED_TRACE(c.format.substr(0, 10));
     const std::string text = FormatValue(123, c.format, "");
     EXPECT_LE(text.size(), 2 * kMaxFormatDigits + 30);
-    if (!c.expected.empty()) EXPECT_EQ(text, c.expected);
-    if (c.zeros > 0) EXPECT_EQ(std::count(text.begin(), text.end(), '0'), c.zeros);
+    if (!c.expected.empty()) {
+      EXPECT_EQ(text, c.expected);
+    }
+    if (c.zeros > 0) {
+      EXPECT_EQ(static_cast<size_t>(std::count(text.begin(), text.end(), '0')), c.zeros);
+    }
   }
 }
 
