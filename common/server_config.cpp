@@ -1,6 +1,7 @@
 #include "common/server_config.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "common/ini_file.h"
 
@@ -20,10 +21,15 @@ std::string ReadOrAdd(IniFile& ini, const char* group, const char* key,
   return value;
 }
 
-int32_t PortOf(const std::string& text) {
+int32_t PortOf(const char* group, const std::string& text, ServerConfig& config) {
   char* end = nullptr;
   const long port = std::strtol(text.c_str(), &end, 10);
-  if (end == text.c_str() || port < 1 || port > 65535) return kDefaultServerPort;
+  if (end == text.c_str() || port < 1 || port > 65535) {
+    std::string setting(1, '[');
+    setting.append(group).append("] Port = ").append(text);
+    config.replaced_ports.push_back(std::move(setting));
+    return kDefaultServerPort;
+  }
   return static_cast<int32_t>(port);
 }
 
@@ -44,9 +50,9 @@ ServerConfig LoadServerConfig(const std::filesystem::path& program_folder) {
   ini.OpenIni(program_folder / kServerIniName);
   const std::string default_port = std::to_string(kDefaultServerPort);
   config.update_host = ReadOrAdd(ini, "Update", "Host", kDefaultUpdateHost);
-  config.update_port = PortOf(ReadOrAdd(ini, "Update", "Port", default_port));
+  config.update_port = PortOf("Update", ReadOrAdd(ini, "Update", "Port", default_port), config);
   config.game_host = ReadOrAdd(ini, "Game", "Host", kDefaultGameHost);
-  config.game_port = PortOf(ReadOrAdd(ini, "Game", "Port", default_port));
+  config.game_port = PortOf("Game", ReadOrAdd(ini, "Game", "Port", default_port), config);
   config.game_address =
       ReadOrAdd(ini, "Game", "Address", GameAddressFor(config.game_host, config.game_port));
   while (!config.game_address.empty() && config.game_address.back() == '/') {
@@ -54,6 +60,15 @@ ServerConfig LoadServerConfig(const std::filesystem::path& program_folder) {
   }
   ini.CloseIni();
   return config;
+}
+
+std::string ReplacedPortsNote(const ServerConfig& config) {
+  std::string note;
+  for (const std::string& setting : config.replaced_ports) {
+    note.append(kServerIniName).append(": \"").append(setting);
+    note.append("\" ist kein Port von 1 bis 65535; es wird Port 80 verwendet.\r\n");
+  }
+  return note;
 }
 
 }  // namespace wunt

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace wunt {
 
@@ -32,6 +33,9 @@ struct ServerConfig {
   std::string game_host = kDefaultGameHost;
   int32_t game_port = kDefaultServerPort;
   std::string game_address;  // never ends with "/"
+  // Port settings that were no port and read as 80, each as
+  // "[Group] Port = text", for the user to be told once.
+  std::vector<std::string> replaced_ports;
 };
 
 // "http://" + host, plus ":" + port unless it is 80.
@@ -42,5 +46,9 @@ std::string GameAddressFor(const std::string& host, int32_t port);
 // the user finds every setting in the file; a folder that cannot be written
 // to only costs that. Ports outside 1..65535 read as 80.
 ServerConfig LoadServerConfig(const std::filesystem::path& program_folder);
+
+// The German note on config.replaced_ports for the Viewer; empty when every
+// port was one.
+std::string ReplacedPortsNote(const ServerConfig& config);
 
 }  // namespace wunt

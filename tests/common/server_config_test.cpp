@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "common/file_util.h"
 
@@ -39,14 +40,33 @@ TEST(ServerConfig, ReadsWhatIsThereAndAddsWhatIsMissing) {
     int32_t update_port;
     int32_t game_port;
     const char* address;
+    std::vector<std::string> replaced;
   };
   const Case cases[] = {
-      {"[game]\r\nhost = spiel.test\r\nport = 8080\r\n", kDefaultUpdateHost, 80, 8080,
-       "http://spiel.test:8080"},
+      {"[game]\r\nhost = spiel.test\r\nport = 8080\r\n",
+       kDefaultUpdateHost,
+       80,
+       8080,
+       "http://spiel.test:8080",
+       {}},
       {"[Game]\r\nAddress = https://spiel.test/\r\n[Update]\r\nHost = up.test\r\nPort = 0\r\n",
-       "up.test", 80, 80, "https://spiel.test"},
-      {"[Update]\r\nPort = 65535\r\n[Game]\r\nPort = zehn\r\n", kDefaultUpdateHost, 65535, 80,
-       "http://www.orvanto.example"},
+       "up.test",
+       80,
+       80,
+       "https://spiel.test",
+       {"[Update] Port = 0"}},
+      {"[Update]\r\nPort = 65535\r\n[Game]\r\nPort = zehn\r\n",
+       kDefaultUpdateHost,
+       65535,
+       80,
+       "http://www.orvanto.example",
+       {"[Game] Port = zehn"}},
+      {"[Update]\r\nPort = 65536\r\n[Game]\r\nPort = -1\r\n",
+       kDefaultUpdateHost,
+       80,
+       80,
+       "http://www.orvanto.example",
+       {"[Update] Port = 65536", "[Game] Port = -1"}},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -58,6 +78,11 @@ TEST(ServerConfig, ReadsWhatIsThereAndAddsWhatIsMissing) {
     EXPECT_EQ(config.update_port, c.update_port);
     EXPECT_EQ(config.game_port, c.game_port);
     EXPECT_EQ(config.game_address, c.address);
+    // Replaced ports are named, so the user hears of them once.
+    EXPECT_EQ(config.replaced_ports, c.replaced);
+    const std::string note = ReplacedPortsNote(config);
+    EXPECT_EQ(note.empty(), c.replaced.empty());
+    for (const std::string& r : c.replaced) EXPECT_NE(note.find(r), std::string::npos);
     // A second read finds every key in the file and changes nothing.
     const std::string after = ReadWholeFile(folder / "Server.ini").value_or("");
     EXPECT_NE(after.find("Address = "), std::string::npos);

@@ -9,8 +9,11 @@
 #include <vector>
 
 #include "common/file_util.h"
+#include "common/ini_file.h"
 #include "common/message_sink.h"
 #include "common/server_config.h"
+#include "common/text.h"
+#include "viewer/calc/formula.h"
 #include "viewer/report/html_writer.h"
 #include "viewer/ui/request.h"
 
@@ -57,7 +60,8 @@ constexpr char kHelp[] =
     "program (written with defaults when missing).\n"
     "\n"
     "Exit codes: 0 written; 1 the output could not be written; 2 bad\n"
-    "arguments, a missing season or calculation, or an empty selection.\n";
+    "arguments, a missing season or calculation, a season that cannot be used\n"
+    "(the message names the file), or an empty selection.\n";
 
 struct Options {
   std::filesystem::path data;
@@ -78,13 +82,42 @@ struct Options {
   std::filesystem::path out;
 };
 
+// Gathers the messages of one load: a damaged file repeats the same one
+// many times, which is printed once with its count.
 class StderrSink : public wunt::MessageSink {
  public:
+  ~StderrSink() override { Flush(); }
   void ShowMessage(std::string_view title, std::string_view text) override {
-    std::fprintf(stderr, "wunt-export: %.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
-                 static_cast<int>(text.size()), text.data());
+    for (Gathered& g : gathered_) {
+      if (g.title == title && g.text == text) {
+        ++g.count;
+        return;
+      }
+    }
+    gathered_.push_back({std::string(title), std::string(text), 1});
   }
+  void Flush() {
+    for (const Gathered& g : gathered_) {
+      const std::string line = wunt::Cp1252ToUtf8(g.title + ": " + g.text);
+      if (g.count > 1) {
+        std::fprintf(stderr, "wunt-export: %s (%d times)\n", line.c_str(), g.count);
+      } else {
+        std::fprintf(stderr, "wunt-export: %s\n", line.c_str());
+      }
+    }
+    gathered_.clear();
+  }
+
+ private:
+  struct Gathered {
+    std::string title;
+    std::string text;
+    int count;
+  };
+  std::vector<Gathered> gathered_;
 };
+
+void Note(const std::string& text) { std::fprintf(stderr, "wunt-export: %s\n", text.c_str()); }
 
 [[noreturn]] void Fail(const std::string& message) {
   std::fprintf(stderr, "wunt-export: %s\n(see wunt-export --help)\n", message.c_str());
@@ -246,9 +279,9 @@ int main(int argc, char** argv) {
     Fail("no season " + std::to_string(season) + " in " + options.data.string());
   }
   StderrSink sink;
-  if (!wunt::LoadRequestSeason(state, season, *options.content_kind, sink)) {
-    Fail("season " + std::to_string(season) + " has no schema or no game year");
-  }
+  const bool loaded = wunt::LoadRequestSeason(state, season, *options.content_kind, sink);
+  sink.Flush();
+  if (!loaded) Fail("season " + std::to_string(season) + " cannot be used (see above)");
   const auto from = static_cast<int32_t>(options.from.value_or(*options.to));
   const auto to = static_cast<int32_t>(*options.to);
   const int32_t lowest = state.season_data.years.front().year;
@@ -259,11 +292,20 @@ int main(int argc, char** argv) {
   }
   const size_t calculation =
       wunt::FindCalculation(state.calculations, static_cast<int32_t>(*options.calc));
+  const std::filesystem::path save_data = wunt::SaveDataPath(state.season_folder());
+  if (!wunt::IniFile().OpenIni(save_data)) {
+    Fail("cannot read the calculations: " + save_data.string() + " is missing or unreadable");
+  }
   if (calculation >= state.calculations.entries.size()) {
     Fail("calculation " + std::to_string(*options.calc) + " does not exist or is not offered for " +
          "this content kind");
   }
   wunt::ApplyRequestSpan(state, calculation, from, to, options.vanished, *options.source_kind);
+  for (size_t index : state.values_past_token_limit) {
+    Note("value \"" + wunt::Cp1252ToUtf8(state.calculation.values[index].label) +
+         "\": its formula has more than " + std::to_string(wunt::kMaxFormulaTokens) +
+         " tokens; the rest is ignored");
+  }
   ChooseEntities(options, state);
   state.table.sort_index = options.sort;
   const int auto_choice = options.first > 0  ? wunt::AutoSelectFirst(options.first)
@@ -273,6 +315,10 @@ int main(int argc, char** argv) {
   if (state.selection().chosen().empty()) Fail("the selection is empty");
 
   const wunt::ServerConfig server = wunt::LoadServerConfig(ProgramFolder(argv[0]));
+  for (const std::string& setting : server.replaced_ports) {
+    Note(std::string(wunt::kServerIniName) + ": \"" + setting +
+         "\" is no port from 1 to 65535; port 80 is used");
+  }
   const wunt::ReportInput input = wunt::RequestReportInput(state, server.game_address);
   const std::string bytes = options.csv ? wunt::BuildCsvTable(input) : wunt::BuildExportPage(input);
   if (!wunt::WriteFileAtomically(options.out, bytes)) {

@@ -223,15 +223,14 @@ constexpr std::array<OperatorInfo, 256> kOperators = MakeOperatorTable();
 // Classifies one operator token and keeps the nesting depth up to date.
 void ClassifyOperator(std::string_view token, int64_t& depth, Node& node) {
   int64_t pending = 0;
-  if (token.size() != 1) {
-    while (!token.empty() && token.front() == ')') {
-      token.remove_prefix(1);
-      depth -= kDepthStep;
-    }
-    while (!token.empty() && token.back() == '(') {
-      token.remove_suffix(1);
-      pending += kDepthStep;
-    }
+  // A token that is just ")" closes a level too, and leaves no operator.
+  while (!token.empty() && token.front() == ')') {
+    token.remove_prefix(1);
+    depth -= kDepthStep;
+  }
+  while (!token.empty() && token.back() == '(') {
+    token.remove_suffix(1);
+    pending += kDepthStep;
   }
   const OperatorInfo info = token.size() == 1 ? kOperators[static_cast<unsigned char>(token[0])]
                                               : OperatorInfo{kOpUnknown, 0};
@@ -301,6 +300,7 @@ class FormulaTree {
   }
 
   bool needs_preparing() const { return (seen_ & kNeedsPreparing) != 0; }
+  bool cut() const { return cut_; }
 
  private:
   // Tokens alternate: numbers in the odd slots, operators in the even ones.
@@ -315,7 +315,11 @@ class FormulaTree {
       number.parent = last_operator;
       number.value = ScanNumberToken(text, pos, pos, seen_);
       if (last_operator != 0) pool_[last_operator].right = token;
-      if (pos == size || token == kMaxFormulaTokens) break;
+      if (pos == size) break;
+      if (token == kMaxFormulaTokens) {
+        cut_ = true;
+        break;
+      }
       ++token;
 
       size_t end = pos;
@@ -406,6 +410,7 @@ class FormulaTree {
   }
 
   uint8_t seen_ = 0;  // classes of the characters read outside digit runs
+  bool cut_ = false;  // tokens were left unread
   // Slots are initialised as tokens fill them; untouched slots are never read.
   Node pool_[kFormulaPoolSize];
 };
@@ -423,6 +428,13 @@ double EvaluateFormula(std::string_view text, const FormulaOptions& options) {
   PreparedText prepared(text, options);
   FormulaTree tree;
   return static_cast<double>(tree.Evaluate(prepared.text()));
+}
+
+bool FormulaExceedsTokenLimit(std::string_view text) {
+  PreparedText prepared(text, {});
+  FormulaTree tree;
+  tree.Evaluate(prepared.text());
+  return tree.cut();
 }
 
 int64_t FormulaResultToInteger(double result) {

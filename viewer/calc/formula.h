@@ -58,6 +58,10 @@ double EvaluateFormula(std::string_view text, const FormulaOptions& options = {}
 // is not finite or whose magnitude is 2^63 or more gives INT64_MIN.
 int64_t EvaluateFormulaToInteger(std::string_view text, const FormulaOptions& options = {});
 
+// Whether `text` holds more than kMaxFormulaTokens tokens, so that the
+// engine ignores its end.
+bool FormulaExceedsTokenLimit(std::string_view text);
+
 // The rounding rule of EvaluateFormulaToInteger on its own.
 int64_t FormulaResultToInteger(double result);
 

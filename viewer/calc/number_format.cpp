@@ -101,18 +101,22 @@ std::string FormatValue(int64_t value, std::string_view display_format, std::str
   std::string digits = std::to_string(Magnitude(value));
   std::string fraction;
   size_t zeros = 0;
+  size_t shifted = 0;
   std::string_view operations = display_format;
   while (!operations.empty()) {
     const char op = operations.front();
     const size_t k = NumberTextLength(operations.substr(1));
     operations.remove_prefix(std::min(operations.size(), 1 + k));
     switch (op) {
-      case '/':
-        ShiftPointLeft(digits, fraction, k - 1);
+      case '/': {
+        const size_t count = std::min(k - 1, kMaxFormatDigits - shifted);
+        ShiftPointLeft(digits, fraction, count);
+        shifted += count;
         break;
+      }
       case '*':
       case '+':
-        zeros = k - 1;
+        zeros = std::min(k - 1, kMaxFormatDigits);
         break;
       case '-':
         DropRounded(digits, k - 1);

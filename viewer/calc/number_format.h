@@ -3,6 +3,7 @@
 // formatters work on decimal text only, so no value is ever rounded through a
 // float.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,6 +11,8 @@
 #include "viewer/calc/calculations.h"
 
 namespace wunt {
+
+inline constexpr size_t kMaxFormatDigits = 64;
 
 // 1234567 gives "1.234.567", -1234 gives "-1.234".
 std::string FormatThousands(int64_t value);
@@ -25,7 +28,10 @@ std::string FormatThousands(int64_t value);
 //             digits in front of the comma
 //   "-n"      drop k - 1 digits, rounding halves away from zero
 // Any other character is skipped with its number. Only the digits of n
-// count, so leading zeros are read as further operations.
+// count, so leading zeros are read as further operations. A format moves the
+// decimal point by at most kMaxFormatDigits places in all and appends at
+// most kMaxFormatDigits zeros, so no format makes a cell longer than about
+// 150 characters however long it is written.
 std::string FormatValue(int64_t value, std::string_view display_format, std::string_view unit);
 std::string FormatValue(int64_t value, const ValueDefinition& definition);
 

@@ -59,6 +59,15 @@ class FormulaAssembler {
 
   std::vector<int64_t> Evaluate(int64_t park_count) {
     std::vector<int64_t> values(value_count_, 0);
+    ForEachFormula(park_count, [&](size_t index, std::string_view formula) {
+      values[index] = ValueOf(EvaluateFormulaToInteger(formula));
+    });
+    return values;
+  }
+
+  // Calls `use` with the position and the assembled text of every value.
+  template <typename Use>
+  void ForEachFormula(int64_t park_count, Use&& use) {
     size_t index = 0;
     char* const text = buffer_.data();
     char* end = text;
@@ -67,22 +76,21 @@ class FormulaAssembler {
       const int64_t number = term.field >= 0 ? sums_[t] : park_count;
       end = Append(end, term.pieces.front());
       for (size_t i = 1; i < term.pieces.size(); ++i) {
-        end = AppendNumber(end, number);
+        end = AppendNumber(text, end, number);
         end = Append(end, term.pieces[i]);
       }
       if (term.op != 0) {
         *end++ = term.op;
         continue;
       }
-      if (index < values.size()) {
-        const std::string_view formula(text, static_cast<size_t>(end - text));
-        values[index] = ValueOf(EvaluateFormulaToInteger(formula));
-      }
+      if (index < value_count_) use(index, std::string_view(text, static_cast<size_t>(end - text)));
       ++index;
       end = text;
     }
-    return values;
   }
+
+  // Every term sum set to `sum`.
+  void SetSums(int64_t sum) { std::fill(sums_.begin(), sums_.end(), sum); }
 
  private:
   struct CompiledTerm {
@@ -119,8 +127,18 @@ class FormulaAssembler {
   }
 
   // Negative numbers go in parentheses: after an operator a bare sign would
-  // not be read as one.
-  static char* AppendNumber(char* out, int64_t number) {
+  // not be read as one. Behind a minus that is itself a sign (at the start or
+  // after "("), "-(-5)" would read as 0 - 5, so the two signs cancel instead.
+  static char* AppendNumber(const char* text, char* out, int64_t number) {
+    const bool after_sign = out > text && out[-1] == '-' && (out - 1 == text || out[-2] == '(');
+    if (number < 0 && after_sign) {
+      --out;
+      char digits[24];
+      const char* digits_end = std::to_chars(digits, digits + sizeof(digits), number).ptr;
+      // Skipping the "-" of the text, so the lowest int64 needs no negation.
+      for (const char* p = digits + 1; p < digits_end; ++p) *out++ = *p;
+      return out;
+    }
     if (number < 0) *out++ = '(';
     out = std::to_chars(out, out + 20, number).ptr;
     if (number < 0) *out++ = ')';
@@ -163,8 +181,21 @@ int64_t SumOfValues(const std::vector<int64_t>& values) {
   return sum;
 }
 
-int64_t YearsOfExistence(const ValueRecord& record) {
-  return std::max<int64_t>(1, int64_t{record.last_year} - record.first_year + 1);
+// Content kind "Wert": the first values of the years with data, summed and
+// divided by the years from the first to the last of them (gaps count).
+int64_t AverageOfFirstValues(const ValueRecord& record) {
+  int64_t sum = 0;
+  size_t first = record.year_values.size();
+  size_t last = 0;
+  for (size_t k = 0; k < record.year_values.size(); ++k) {
+    const std::vector<int64_t>& values = record.year_values[k];
+    if (values.empty()) continue;
+    sum = SaturatingAdd(sum, values.front());
+    first = std::min(first, k);
+    last = k;
+  }
+  if (first > last) return 0;
+  return sum / static_cast<int64_t>(last - first + 1);
 }
 
 void SortByResult(ValueList& list) {
@@ -204,6 +235,17 @@ size_t BuildValueList(const SeasonData& season, const ComputationSettings& setti
 }
 
 }  // namespace
+
+std::vector<size_t> ValuesPastTokenLimit(const LoadedCalculation& calculation) {
+  std::vector<size_t> cut;
+  FormulaAssembler assembler(calculation);
+  // Positive sums paste one token each, as any sum of the same sign does.
+  assembler.SetSums(1);
+  assembler.ForEachFormula(1, [&](size_t index, std::string_view formula) {
+    if (FormulaExceedsTokenLimit(formula)) cut.push_back(index);
+  });
+  return cut;
+}
 
 size_t BuildParkValueList(const SeasonData& season, const ComputationSettings& settings,
                           ValueListState& state) {
@@ -247,10 +289,7 @@ bool ComputeParkValues(const SeasonData& season, const ComputationSettings& sett
     for (size_t i = first; i < last; ++i) {
       ValueRecord& record = parks[i];
       if (settings.content_kind == ContentKind::kValue) {
-        for (const auto& values : record.year_values) {
-          if (!values.empty()) record.sum = SaturatingAdd(record.sum, values.front());
-        }
-        record.sum /= YearsOfExistence(record);
+        record.sum = AverageOfFirstValues(record);
       } else if (settings.content_kind == ContentKind::kYear && !record.year_values.empty()) {
         record.sum = SumOfValues(record.year_values.back());
         record.result = record.sum;
@@ -301,12 +340,12 @@ bool ComputeCompanyValues(const SeasonData& season, const ComputationSettings& s
         record.year_values.empty() || record.year_values.back().empty()
             ? nullptr
             : &record.year_values.back();
-    if (end_values != nullptr) record.sum = SumOfValues(*end_values);
     if (settings.content_kind == ContentKind::kValue) {
-      record.sum /= YearsOfExistence(record);
+      record.sum = AverageOfFirstValues(record);
       record.result = record.sum;
       if (!calculation.merge && end_values != nullptr) record.result = end_values->front();
     } else {
+      if (end_values != nullptr) record.sum = SumOfValues(*end_values);
       record.result = record.sum;
     }
   }
@@ -323,17 +362,20 @@ bool ComputeCountryValues(const SeasonData& season, const ComputationSettings& s
   const std::vector<const GameYear*> years = SpanYears(season, settings);
   const auto year_count = static_cast<int64_t>(years.size());
   const auto count = static_cast<int64_t>(state.countries.size());
-  // Country p of the list (file order) owns the parks whose country field
-  // reads p + 1 in each game year.
+  // A country owns the parks whose country field reads its number, wherever
+  // its line stands in Translation.txt.
   for (int64_t p = 0; p < count; ++p) {
     if (Cancelled(control)) return false;
     ValueRecord& record = state.countries[static_cast<size_t>(p)];
     ResetValues(record, years.size());
+    const int64_t slot = int64_t{record.id} - 1;
     for (int64_t k = 0; k < year_count; ++k) {
       Report(control, p * year_count + k, count * year_count);
       const GameYear* year = years[static_cast<size_t>(k)];
-      if (year == nullptr || static_cast<size_t>(p) >= year->country_parks.size()) continue;
-      const std::vector<int32_t>& park_ids = year->country_parks[static_cast<size_t>(p)];
+      if (year == nullptr || slot < 0 || slot >= static_cast<int64_t>(year->country_parks.size())) {
+        continue;
+      }
+      const std::vector<int32_t>& park_ids = year->country_parks[static_cast<size_t>(slot)];
       if (park_ids.empty()) continue;
       assembler.ClearSums();
       for (int32_t park_id : park_ids) {
@@ -343,8 +385,11 @@ bool ComputeCountryValues(const SeasonData& season, const ComputationSettings& s
       record.year_values[static_cast<size_t>(k)] =
           assembler.Evaluate(static_cast<int64_t>(park_ids.size()));
     }
-    if (!record.year_values.empty()) record.sum = SumOfValues(record.year_values.back());
-    record.sum /= YearsOfExistence(record);
+    if (settings.content_kind == ContentKind::kValue) {
+      record.sum = AverageOfFirstValues(record);
+    } else if (!record.year_values.empty()) {
+      record.sum = SumOfValues(record.year_values.back());
+    }
     record.result = record.sum;
   }
   SortByResult(state.countries);

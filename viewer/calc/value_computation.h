@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "viewer/calc/calculations.h"
 #include "viewer/data/game_years.h"
@@ -66,6 +67,11 @@ size_t BuildParkValueList(const SeasonData& season, const ComputationSettings& s
                           ValueListState& state);
 size_t BuildCompanyValueList(const SeasonData& season, const ComputationSettings& settings,
                              ValueListState& state);
+
+// Positions of the values whose assembled formula holds more tokens than
+// the formula engine reads (kMaxFormulaTokens); the rest of such a formula
+// is ignored.
+std::vector<size_t> ValuesPastTokenLimit(const LoadedCalculation& calculation);
 
 // Compute the values and aggregates of every record of one list. Companies
 // and countries end up sorted by result, highest first (equal results keep

@@ -171,13 +171,13 @@ std::vector<int32_t> ListGameYears(const std::filesystem::path& season_folder) {
   for (const auto& entry : it) {
     std::error_code type_ec;
     if (!entry.is_directory(type_ec)) continue;
-    const int32_t year = static_cast<int32_t>(LeadingNumber(entry.path().filename().string()));
-    if (year != 0) years.push_back(year);
+    const std::string name = entry.path().filename().string();
+    const bool four_digits =
+        name.size() == 4 && name[0] >= '1' && name[0] <= '9' &&
+        std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (four_digits) years.push_back(static_cast<int32_t>(LeadingNumber(name)));
   }
   std::sort(years.begin(), years.end());
-  // "2009" and "02009" name the same year; loading it twice would list
-  // every park of it twice.
-  years.erase(std::unique(years.begin(), years.end()), years.end());
   return years;
 }
 

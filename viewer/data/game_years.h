@@ -11,9 +11,8 @@
 //   year.companies.IdList(r, kCompanyFieldParks)
 //                                       the company's park IDs; nothing when
 //                                       its detail group was missing
-//   year.country_parks[p]               IDs of the parks of the country at
-//                                       0-based position p of the country
-//                                       list, in park order
+//   year.country_parks[n - 1]           IDs of the parks whose country
+//                                       number is n, in park order
 // The schemas the records were read with travel with the records
 // (season.park_fields, season.company_fields and each table's schema()).
 
@@ -35,7 +34,7 @@ struct GameYear {
   int32_t year = 0;
   EntityTable parks;
   EntityTable companies;
-  // Entry p: the parks whose country field reads as p + 1.
+  // Entry n - 1: the parks whose country field reads as n.
   std::vector<std::vector<int32_t>> country_parks;
 };
 
@@ -56,8 +55,9 @@ struct SeasonData {
 // that number, so the newest season comes last.
 std::vector<std::string> ListSeasonFolders(const std::filesystem::path& data_dir);
 
-// The game years of a season folder: every sub-folder whose name reads as a
-// non-zero number, ascending, each year once.
+// The game years of a season folder: every sub-folder whose name is a year
+// of four digits (1000 to 9999), ascending. Anything else, "99999999" or
+// "02009" included, is not a game year: spans run over the years between.
 std::vector<int32_t> ListGameYears(const std::filesystem::path& season_folder);
 
 // The folder a year's files are read from (the year in plain decimal).
@@ -75,8 +75,8 @@ EntityTable LoadEntityFile(const std::filesystem::path& file, SharedSchema schem
 // The same over bytes already in memory.
 EntityTable LoadEntityBytes(std::string bytes, SharedSchema schema, MessageSink& sink);
 
-// For each country position p (0-based) of a country list with
-// `country_count` entries, the IDs of the parks whose field 2 reads as p + 1.
+// For each country number n from 1 to `country_count`, at n - 1, the IDs of
+// the parks whose field 2 reads as n.
 std::vector<std::vector<int32_t>> BuildCountryParkLists(const EntityTable& parks,
                                                         size_t country_count);
 
@@ -102,7 +102,8 @@ struct LoadSeasonOptions {
 };
 
 // Loads every game year of `season_folder` with the given schemas and
-// groups the parks by the `country_count` countries of the country list.
+// groups the parks by the country numbers 1 to `country_count` (the highest
+// number of the country list, CountryNumberSlots).
 // Returns false, leaving `data` exactly as it was, when the folder has no
 // game year. Messages reach `sink` in the order a one-by-one load raises
 // them, on the calling thread.

@@ -1,5 +1,6 @@
 #include "viewer/data/translation.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/ini_file.h"
@@ -53,6 +54,14 @@ int LoadCountries(const std::filesystem::path& season_folder, int year_count,
     }
   }
   return static_cast<int>(countries.size());
+}
+
+size_t CountryNumberSlots(const ValueList& countries) {
+  int32_t highest = 0;
+  for (const ValueRecord& country : countries) {
+    if (country.id <= kHighestCountryNumber) highest = std::max(highest, country.id);
+  }
+  return static_cast<size_t>(highest);
 }
 
 ColorEntry MakeColorEntry(uint32_t color) {

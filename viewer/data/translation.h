@@ -30,6 +30,14 @@ std::string TranslateToInternal(std::string text, const std::vector<NameTableEnt
 // `year_count` > 0 an empty year-values entry per year. Returns the count.
 int LoadCountries(const std::filesystem::path& season_folder, int year_count, ValueList& countries);
 
+// Country numbers beyond this own no parks: it bounds what a stray number in
+// Translation.txt costs per game year.
+inline constexpr int32_t kHighestCountryNumber = 256;
+
+// How many country numbers the parks are grouped by: the highest number of
+// the list, up to kHighestCountryNumber.
+size_t CountryNumberSlots(const ValueList& countries);
+
 // Colours hold red in bits 0-7, green in 8-15, blue in 16-23.
 struct ColorEntry {
   uint32_t base = 0;

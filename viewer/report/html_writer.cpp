@@ -482,6 +482,20 @@ void AppendCsvField(std::string& out, std::string_view text) {
   out += '"';
 }
 
+// Names and labels come from the game's data or the user: one that starts
+// like a formula would be run by spreadsheets, so an apostrophe marks it as
+// text. Numbers go through AppendCsvField and stay numbers.
+void AppendCsvText(std::string& out, std::string_view text) {
+  text = TrimBlanks(text);
+  if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+    std::string marked(1, '\'');
+    marked.append(text);
+    AppendCsvField(out, marked);
+    return;
+  }
+  AppendCsvField(out, text);
+}
+
 }  // namespace
 
 std::string BuildCsvTable(const ReportInput& input) {
@@ -491,7 +505,7 @@ std::string BuildCsvTable(const ReportInput& input) {
   out += input.view.content_kind == ContentKind::kPark ? "Wert" : "Name";
   for (const ReportColumn& column : columns) {
     out += ';';
-    AppendCsvField(out, column.heading);
+    AppendCsvText(out, column.heading);
   }
   if (total) {
     out += ';';
@@ -502,9 +516,9 @@ std::string BuildCsvTable(const ReportInput& input) {
   for (size_t row = 0; row < row_count; ++row) {
     AppendNumber(out, static_cast<int64_t>(row + 1));
     out += ';';
-    AppendCsvField(out, input.view.content_kind == ContentKind::kPark
-                            ? std::string_view(input.values[row].label)
-                            : std::string_view(input.table.rows[row].name));
+    AppendCsvText(out, input.view.content_kind == ContentKind::kPark
+                           ? std::string_view(input.values[row].label)
+                           : std::string_view(input.table.rows[row].name));
     for (size_t column = 0; column < columns.size(); ++column) {
       out += ';';
       const int64_t value = ReportCellValue(input, row, column);

@@ -1,8 +1,33 @@
 #include "viewer/ui/request.h"
 
+#include "common/ini_file.h"
+#include "common/text.h"
+#include "viewer/calc/formula.h"
 #include "viewer/data/translation.h"
 
 namespace wunt {
+namespace {
+
+constexpr std::string_view kFileErrorTitle = "Dateifehler";
+
+// Why a season cannot be shown, in one sentence naming the file. The
+// schema's own messages have already said which line is at fault.
+std::string SeasonProblem(const std::filesystem::path& folder, int32_t season,
+                          const char* bad_group) {
+  const std::string where = " (Runde " + std::to_string(season) + ")";
+  const std::string datafields = Utf8ToCp1252((folder / "Datafields.txt").string());
+  if (bad_group != nullptr && !IniFile().OpenIni(folder / "Datafields.txt")) {
+    return "Die Datei " + datafields + where + " fehlt oder kann nicht gelesen werden.";
+  }
+  if (bad_group != nullptr) {
+    return "In der Datei " + datafields + where + " fehlt die Gruppe [" + bad_group +
+           "] oder sie enth\xE4lt einen unbekannten Datentyp.";
+  }
+  return "Der Ordner " + Utf8ToCp1252(folder.string()) + where +
+         " enth\xE4lt kein Spieljahr (Unterordner mit vierstelliger Jahreszahl).";
+}
+
+}  // namespace
 
 std::filesystem::path RequestState::season_folder() const { return SeasonFolder(data_dir, season); }
 
@@ -29,18 +54,27 @@ bool LoadRequestSeason(RequestState& state, int32_t season, ContentKind content_
     state.season = season;
     const std::filesystem::path folder = state.season_folder();
     SeasonData loaded;
+    LoadCountries(folder, 0, state.lists.countries);
+    const char* bad_group = nullptr;
+    if (LoadDatafields(folder, EntityKind::kPark, state.park_fields, sink) == 0) {
+      bad_group = "Park";
+    } else if (LoadDatafields(folder, EntityKind::kCompany, state.company_fields, sink) == 0) {
+      bad_group = "Company";
+    }
     const bool ok =
-        LoadDatafields(folder, EntityKind::kPark, state.park_fields, sink) > 0 &&
-        LoadDatafields(folder, EntityKind::kCompany, state.company_fields, sink) > 0 &&
+        bad_group == nullptr &&
         LoadSeasonYears(folder, season, state.park_fields, state.company_fields,
-                        static_cast<size_t>(LoadCountries(folder, 0, state.lists.countries)),
-                        loaded, sink, options);
+                        CountryNumberSlots(state.lists.countries), loaded, sink, options);
     if (!ok) {
+      // A failed load would otherwise leave the user on the first step
+      // without a word.
+      sink.ShowMessage(kFileErrorTitle, SeasonProblem(folder, season, bad_group));
       // Forget it, so that asking again tries again.
       state.season = 0;
       return false;
     }
     state.season_data = std::move(loaded);
+    state.table.rows.clear();  // they point into the lists
     state.lists = {};
   }
   LoadCalculationList(state.season_folder(), content_kind, state.calculations);
@@ -65,9 +99,17 @@ bool ApplyRequestSpan(RequestState& state, size_t calculation_index, int32_t sta
   settings.start_year = state.content_kind == ContentKind::kYear ? end_year : start_year;
   settings.include_vanished = state.content_kind == ContentKind::kValue && include_vanished;
 
+  // A sort chosen for one calculation means nothing for another.
+  const std::pair<int32_t, ContentKind> table_for{entry->number, state.content_kind};
+  if (table_for != state.table_for) state.table.sort_index = kSortByTotal;
+  state.table_for = table_for;
+
   const std::filesystem::path folder = state.season_folder();
   state.calculation = {};
   LoadCalculation(folder, entry->number, state.park_fields, state.calculation);
+  state.values_past_token_limit = ValuesPastTokenLimit(state.calculation);
+  // The rows point into the value lists rebuilt here.
+  state.table.rows.clear();
   BuildParkValueList(state.season_data, settings, state.lists);
   BuildCompanyValueList(state.season_data, settings, state.lists);
   LoadCountries(folder, settings.year_count(), state.lists.countries);
@@ -118,6 +160,16 @@ TableView RequestTableView(const RequestState& state) {
   view.end_year = state.settings.end_year;
   view.merge = state.calculation.merge;
   return view;
+}
+
+std::string TokenLimitNote(const RequestState& state) {
+  std::string note;
+  for (size_t index : state.values_past_token_limit) {
+    note += "Die Formel des Werts \"" + state.calculation.values[index].label +
+            "\" ist zu lang: nur ihre ersten " + std::to_string(kMaxFormulaTokens) +
+            " Bestandteile werden berechnet.\r\n";
+  }
+  return note;
 }
 
 ReportInput RequestReportInput(const RequestState& state, std::string_view game_address) {

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/message_sink.h"
@@ -39,6 +40,11 @@ struct RequestState {
   SourceKind source_kind = SourceKind::kParks;
   SelectionTab tab;  // the lists and the third tab's buttons
   ResultTable table;
+  // The calculation number and content kind the table's sort was chosen for.
+  std::pair<int32_t, ContentKind> table_for{kClosingEntryNumber, ContentKind::kValue};
+  // Values of the loaded calculation that the formula engine reads only in
+  // part (ValuesPastTokenLimit).
+  std::vector<size_t> values_past_token_limit;
 
   SelectionModel& selection() { return tab.model(); }
   const SelectionModel& selection() const { return tab.model(); }
@@ -61,8 +67,10 @@ bool LoadRequestSeason(RequestState& state, int32_t season, ContentKind content_
 size_t FindCalculation(const CalculationList& list, int32_t number);
 
 // Step 2: the span (content kind "Jahr": only `end_year` counts), the
-// calculation at `calculation_index`, fresh value lists (nothing computed)
-// and the selection lists filled for `source_kind`.
+// calculation at `calculation_index`, fresh value lists (nothing computed),
+// an empty table and the selection lists filled for `source_kind`. A table
+// for another calculation or content kind than the last one starts in the
+// default order (by total).
 bool ApplyRequestSpan(RequestState& state, size_t calculation_index, int32_t start_year,
                       int32_t end_year, bool include_vanished, SourceKind source_kind);
 
@@ -77,6 +85,11 @@ bool ApplyRequestSelection(RequestState& state, int auto_choice,
 
 // The same table rebuilt after the chosen list changed on the page.
 void RebuildRequestTable(RequestState& state);
+
+// One German line per value of the loaded calculation whose formula is cut
+// at the engine's token limit; empty when none is. The Viewer shows it once
+// after step 2.
+std::string TokenLimitNote(const RequestState& state);
 
 TableView RequestTableView(const RequestState& state);
 // What the page writers read; valid while `state` is left alone.

@@ -52,7 +52,9 @@ INSTANTIATE_TEST_SUITE_P(
         FormulaCase{"0.05*100", 5}, FormulaCase{".5+.5", 1}, FormulaCase{"5.+1", 6},
         FormulaCase{"\t4+1", 5}, FormulaCase{"\t.5*4", 2}, FormulaCase{"\t5.*2", 10},
         FormulaCase{"\t.", 0}, FormulaCase{"12(+1", 13}, FormulaCase{"-.25*4", -1},
-        FormulaCase{"2(3+4", 6}));
+        FormulaCase{"2(3+4", 6},
+        // A ")" standing alone between two numbers closes its level too.
+        FormulaCase{"(1+2)3)+5", 5}, FormulaCase{"(1+2)3)-5", -5}, FormulaCase{"2*(3+1)5)+1", 1}));
 
 TEST(FormulaTest, DivisionByZeroGivesInfinityAndNoValue) {
   EXPECT_TRUE(std::isinf(EvaluateFormula("6/0")));
@@ -121,6 +123,12 @@ TEST(FormulaTest, TokensBeyondThePoolAreIgnored) {
   std::string nested;
   for (int i = 0; i < 500; ++i) nested += "1+(";
   EXPECT_FLOAT_EQ(EvaluateFormula(nested + "1"), 75);
+
+  EXPECT_FALSE(FormulaExceedsTokenLimit(ones(75)));
+  EXPECT_FALSE(FormulaExceedsTokenLimit(ones(74) + "+1)))"));
+  EXPECT_TRUE(FormulaExceedsTokenLimit(ones(76)));
+  EXPECT_TRUE(FormulaExceedsTokenLimit(ones(75) + "*2"));
+  EXPECT_TRUE(FormulaExceedsTokenLimit(nested + "1"));
 }
 
 TEST(FormulaTest, CapitalsAreLowered) {

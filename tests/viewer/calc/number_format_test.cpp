@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -86,6 +87,35 @@ TEST(FormatValueTest, UsesTheDefinitionsFormatAndUnit) {
   definition.display_format = "/100";
   definition.unit = "Mio";
   EXPECT_EQ(FormatValue(150, definition), "1,50 Mio");
+}
+
+// However long a format is written, it adds a bounded number of characters.
+TEST(FormatValueTest, LongFormatsAreBounded) {
+  const std::string long_number(300000, '0');
+  std::string many_shifts;
+  for (int i = 0; i < 50000; ++i) many_shifts += "/10";
+  const std::string shifted_fully = "0," + std::string(kMaxFormatDigits - 3, '0') + "123 ";
+  const struct {
+    std::string format;
+    size_t zeros;  // of the integer part
+    std::string expected;
+  } cases[] = {
+      {"*1" + long_number, kMaxFormatDigits, ""},
+      {"/1" + long_number, 0, shifted_fully},
+      {many_shifts, 0, shifted_fully},
+      {"-1" + long_number, 0, "0 "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.format.substr(0, 10));
+    const std::string text = FormatValue(123, c.format, "");
+    EXPECT_LE(text.size(), 2 * kMaxFormatDigits + 30);
+    if (!c.expected.empty()) {
+      EXPECT_EQ(text, c.expected);
+    }
+    if (c.zeros > 0) {
+      EXPECT_EQ(static_cast<size_t>(std::count(text.begin(), text.end(), '0')), c.zeros);
+    }
+  }
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ class SeasonBuilder {
       if (c.has_list) y.companies.SetIdList(r, kCompanyFieldParks, c.parks);
     }
     y.companies.BuildIdIndex();
-    y.country_parks = BuildCountryParkLists(y.parks, 2);
+    y.country_parks = BuildCountryParkLists(y.parks, 3);
     return *this;
   }
 
@@ -280,13 +280,14 @@ TEST(ComputeCompanyValuesTest, MergedAverageOrEndYearValue) {
     BuildCompanyValueList(b.season(), settings, state);
     ASSERT_TRUE(ComputeCompanyValues(b.season(), settings, calc, state));
     const ValueRecord* ten = Find(state.companies, 10);
-    // End year: 21 visitors and 4 parks, over 2 years of existence.
-    EXPECT_EQ(ten->sum, (21 + 4) / 2);
-    EXPECT_EQ(ten->result, merge ? (21 + 4) / 2 : 21);
-    // No data in the end year: nothing to merge or to take.
+    // Visitors 12 and 21 over its two years.
+    EXPECT_EQ(ten->sum, (12 + 21) / 2);
+    EXPECT_EQ(ten->result, merge ? (12 + 21) / 2 : 21);
+    // Data in year 1 only: the average of that one year, and no end-year
+    // value to take instead.
     const ValueRecord* forty = Find(state.companies, 40);
-    EXPECT_EQ(forty->sum, 0);
-    EXPECT_EQ(forty->result, 0);
+    EXPECT_EQ(forty->sum, 9);
+    EXPECT_EQ(forty->result, 9);
   }
 }
 
@@ -310,8 +311,8 @@ TEST(ComputeCountryValuesTest, SumsOverTheCountrysParks) {
   const LoadedCalculation calc = Calculation(b.season(), {"Revenue/Parkanzahl", "Parkanzahl"});
   ValueListState state;
   state.countries.resize(2);
-  state.countries[0].id = 49;
-  state.countries[1].id = 33;
+  state.countries[0].id = 1;
+  state.countries[1].id = 2;
   std::vector<std::pair<int64_t, int64_t>> progress;
   ComputeControl control;
   control.progress = [&](int64_t position, int64_t maximum) {
@@ -321,14 +322,15 @@ TEST(ComputeCountryValuesTest, SumsOverTheCountrysParks) {
   ASSERT_EQ(progress.size(), 6u);
   EXPECT_EQ(progress.back(), std::make_pair(int64_t{5}, int64_t{6}));
 
-  // Country 1 (id 49): parks 1 and 3, then none, then park 1.
-  // Country 2 (id 33): park 2, then 2 and 4, then 2 and 4.
-  ASSERT_EQ(state.countries[0].id, 33);
+  // Country 1: parks 1 and 3, then none, then park 1.
+  // Country 2: park 2, then 2 and 4, then 2 and 4.
+  ASSERT_EQ(state.countries[0].id, 2);
   EXPECT_EQ(state.countries[0].year_values, (Years{{200, 1}, {305, 2}, {330, 2}}));
-  EXPECT_EQ(state.countries[0].result, 332);
+  EXPECT_EQ(state.countries[0].result, (200 + 305 + 330) / 3);
   EXPECT_EQ(state.countries[1].year_values, (Years{{200, 2}, {}, {120, 1}}));
-  EXPECT_EQ(state.countries[1].sum, 121);
-  EXPECT_EQ(state.countries[1].result, 121);
+  // The empty middle year still counts in the divisor.
+  EXPECT_EQ(state.countries[1].sum, (200 + 120) / 3);
+  EXPECT_EQ(state.countries[1].result, (200 + 120) / 3);
 }
 
 TEST(ComputeControlTest, CancelLeavesTheFlagClearAndComputedListsStay) {
@@ -349,6 +351,107 @@ TEST(ComputeControlTest, CancelLeavesTheFlagClearAndComputedListsStay) {
   const LoadedCalculation other = Calculation(b.season(), {"Visitors"});
   ASSERT_TRUE(ComputeParkValues(b.season(), settings, other, state, control));
   EXPECT_EQ(Find(state.parks, 2)->year_values[2], (std::vector<int64_t>{220}));
+}
+
+// The "Durchschnitt" of content kind "Wert" is one rule for every source
+// kind: first values of the years with data, over the years from the first
+// to the last of them. Company 7: 100, 200, 600 over three years.
+TEST(AverageTest, SameRuleForParksCompaniesAndCountries) {
+  SeasonBuilder b;
+  b.Year(1, {{1, "A", 1, 100, 0}, {2, "B", 2, 50, 0}}, {{7, "Sieben", {1}}, {8, "Acht", {2}}})
+      .Year(2, {{1, "A", 1, 200, 0}, {2, "B", 2, 70, 0}}, {{7, "Sieben", {1}}, {8, "Acht", {}}})
+      .Year(3, {{1, "A", 1, 600, 0}}, {{7, "Sieben", {1}}, {8, "Acht", {}, false}});
+  const ComputationSettings settings = Span(ContentKind::kValue, 1, 3, true);
+  const LoadedCalculation calc = Calculation(b.season(), {"Revenue", "Parkanzahl"});
+  ValueListState state;
+  BuildParkValueList(b.season(), settings, state);
+  BuildCompanyValueList(b.season(), settings, state);
+  state.countries.resize(2);
+  state.countries[0].id = 1;
+  state.countries[1].id = 2;
+  ASSERT_TRUE(ComputeParkValues(b.season(), settings, calc, state));
+  ASSERT_TRUE(ComputeCompanyValues(b.season(), settings, calc, state));
+  ASSERT_TRUE(ComputeCountryValues(b.season(), settings, calc, state));
+  const struct {
+    const char* what;
+    const ValueList& list;
+    int32_t id;
+    int64_t average;
+  } cases[] = {
+      {"park in every year", state.parks, 1, (100 + 200 + 600) / 3},
+      {"park missing in the end year", state.parks, 2, (50 + 70) / 2},
+      {"company in every year", state.companies, 7, 300},
+      // Year 2 has an empty list (a company without parks has no revenue),
+      // year 3 no list at all: the average runs over years 1 and 2.
+      {"company without data in the end year", state.companies, 8, (50 + 0) / 2},
+      {"country in every year", state.countries, 1, 300},
+      {"country missing in the end year", state.countries, 2, (50 + 70) / 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const ValueRecord* record = Find(c.list, c.id);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->sum, c.average);
+    if (&c.list != &state.parks) {
+      EXPECT_EQ(record->result, c.average);
+    }
+  }
+}
+
+// Countries own the parks of their number, whatever their place in the list.
+TEST(ComputeCountryValuesTest, MatchesParksByCountryNumber) {
+  SeasonBuilder b;
+  b.Year(1, {{1, "A", 1, 10, 0}, {2, "B", 2, 20, 0}, {3, "C", 3, 30, 0}, {4, "D", 3, 5, 0}});
+  const ComputationSettings settings = Span(ContentKind::kYear, 1, 1);
+  const LoadedCalculation calc = Calculation(b.season(), {"Revenue"});
+  ValueListState state;
+  for (int32_t id : {3, 1, 2}) state.countries.emplace_back().id = id;
+  ASSERT_TRUE(ComputeCountryValues(b.season(), settings, calc, state));
+  for (auto [id, total] : {std::pair{3, 35}, {1, 10}, {2, 20}}) {
+    SCOPED_TRACE(id);
+    const ValueRecord* country = Find(state.countries, id);
+    ASSERT_NE(country, nullptr);
+    EXPECT_EQ(country->result, total);
+  }
+}
+
+// A negative field value pasted anywhere reads as the number it is.
+TEST(FormulaAssemblyTest, NegativeValuesInEveryPosition) {
+  SeasonBuilder b;
+  b.Year(1, {{1, "A", 1, -5, 3}});
+  const struct {
+    const char* formula;
+    int64_t value;
+  } cases[] = {
+      {"Revenue", -5},
+      {"-Revenue", 5},
+      {"10-Revenue", 15},
+      {"Revenue*2", -10},
+      {"2*(-Revenue)", 10},
+      {"-Revenue+Visitors", 8},
+      {"Visitors*(Revenue+1)", -12},
+      {"(-Revenue)*2", 10},
+      {"8~Revenue", -5},
+      {"Visitors^2-Revenue", 14},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.formula);
+    const ComputationSettings settings = Span(ContentKind::kYear, 1, 1);
+    const LoadedCalculation calc = Calculation(b.season(), {c.formula});
+    ValueListState state;
+    BuildParkValueList(b.season(), settings, state);
+    ASSERT_TRUE(ComputeParkValues(b.season(), settings, calc, state));
+    EXPECT_EQ(state.parks[0].year_values[0], std::vector<int64_t>{c.value});
+  }
+}
+
+TEST(ValuesPastTokenLimitTest, NamesTheValuesTheEngineCuts) {
+  SeasonBuilder b;
+  std::string fits = "Revenue";
+  for (int i = 0; i < 74; ++i) fits += "+1";  // 149 tokens
+  const LoadedCalculation calc =
+      Calculation(b.season(), {"Revenue", fits + "+1", fits, "-" + fits, fits + "*2"});
+  EXPECT_EQ(ValuesPastTokenLimit(calc), (std::vector<size_t>{1, 4}));
 }
 
 }  // namespace

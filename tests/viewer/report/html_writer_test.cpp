@@ -352,5 +352,33 @@ TEST(CsvTable, CellsAsShownAndFieldsQuotedWhenNeeded) {
             "2;Preis;0,05 EUR;\r\n");
 }
 
+TEST(CsvTable, NamesThatSpreadsheetsWouldRunAreMarkedAsText) {
+  const struct {
+    const char* name;
+    const char* cell;
+  } cases[] = {
+      {"=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\""},
+      {"+1", "'+1"},
+      {"-Zoo", "'-Zoo"},
+      {"@SUM(A1)", "'@SUM(A1)"},
+      {"\t=1", "'=1"},
+      {"\rZoo", "\"'\rZoo\""},
+      {"  =1", "'=1"},
+      {"Zoo=1", "Zoo=1"},
+      {"1-2", "1-2"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fixture f;
+    f.table.rows[0].name = c.name;
+    const std::string csv = BuildCsvTable(f.Input());
+    const std::string row = "1;" + std::string(c.cell) + ";1.234;;617\r\n";
+    EXPECT_NE(csv.find(row), std::string::npos) << csv;
+  }
+  // Negative numbers stay numbers.
+  Fixture f;
+  EXPECT_NE(BuildCsvTable(f.Input()).find("\r\n2;Zoo;;-7;0\r\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace wunt

@@ -84,7 +84,8 @@ MainWindow::MainWindow(std::filesystem::path program_folder)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       program_folder_(std::move(program_folder)),
-      game_address_(LoadServerConfig(program_folder_).game_address),
+      server_config_(LoadServerConfig(program_folder_)),
+      game_address_(server_config_.game_address),
       sink_(this) {
   state_.data_dir = program_folder_ / "Data";
   setWindowTitle(WindowTitle());
@@ -104,6 +105,11 @@ MainWindow::MainWindow(std::filesystem::path program_folder)
   });
   FillSeasonChooser();
   CenterOnScreen(this);
+  // Said once, after the window is up: a port that was replaced.
+  if (const std::string note = ReplacedPortsNote(server_config_); !note.empty()) {
+    QTimer::singleShot(0, this,
+                       [this, note] { MessageBoxes::Show(this, WindowTitle(), FromCp1252(note)); });
+  }
 }
 
 MainWindow::~MainWindow() {
@@ -364,6 +370,9 @@ void MainWindow::ApplyStep2() {
   ApplyRequestSpan(state_, calculation_positions_[index], c_.start_year->value(),
                    c_.end_year->value(), c_.vanished->isChecked(),
                    static_cast<SourceKind>(c_.source->currentIndex()));
+  if (const std::string note = TokenLimitNote(state_); !note.empty()) {
+    MessageBoxes::Show(this, WindowTitle(), FromCp1252(note));
+  }
   FillLists();
   UpdateFilterBoxes();
   c_.next2->setEnabled(true);

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/server_config.h"
 #include "viewer/platform/gui_message_sink.h"
 #include "viewer/ui/request.h"
 
@@ -132,6 +133,7 @@ class MainWindow : public QWidget {
   void StopWorker();
 
   std::filesystem::path program_folder_;
+  ServerConfig server_config_;
   std::string game_address_;
   RequestState state_;
   GuiMessageSink sink_;
