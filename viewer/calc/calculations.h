@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "viewer/data/datafields.h"
+#include "viewer/data/whole_names.h"
 
 namespace wunt {
 
@@ -81,7 +82,10 @@ int LoadCalculation(const std::filesystem::path& season_folder, int32_t number,
 // The building blocks of LoadCalculation, for callers that define values
 // without a file. AppendValue reads one value key and its label and cuts the
 // formula into terms; ResolveFieldNames then replaces the park field names
-// of every term by "@" + field number.
+// that stand whole in a term by "@" + field number (the longest name first,
+// so a field "B" leaves a field "Bx" alone).
+// FieldReferences: each park field name with its "@" + field number.
+std::vector<NameReplacement> FieldReferences(const DataFieldList& park_fields);
 void AppendValue(LoadedCalculation& calculation, std::string_view key, std::string_view label);
 void ResolveFieldNames(LoadedCalculation& calculation, const DataFieldList& park_fields);
 
