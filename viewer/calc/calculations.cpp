@@ -1,6 +1,7 @@
 #include "viewer/calc/calculations.h"
 
 #include <string>
+#include <unordered_set>
 
 #include "common/ini_file.h"
 #include "common/text.h"
@@ -93,6 +94,14 @@ std::vector<NameReplacement> FieldReferences(const DataFieldList& park_fields) {
     references.push_back({park_fields[field].name, Concat("@", std::to_string(field))});
   }
   return references;
+}
+
+int32_t LowestFreeCalculationNumber(const std::vector<std::string>& group_names) {
+  std::unordered_set<std::string> taken;
+  for (const std::string& name : group_names) taken.insert(FoldCaseAZ(name));
+  int32_t number = 1;
+  while (taken.count(FoldCaseAZ(GroupNameOf(number))) != 0) ++number;
+  return number;
 }
 
 std::filesystem::path SaveDataPath(const std::filesystem::path& season_folder) {
@@ -206,8 +215,11 @@ bool SaveCalculation(const std::filesystem::path& season_folder, int content_kin
   const bool is_new = list.entries[list.current].number == kClosingEntryNumber;
   int32_t number = list.entries[list.current].number;
   if (is_new) {
-    number = 1;
-    while (ini.SelectGroup(GroupNameOf(number))) ++number;
+    std::vector<std::string> groups;
+    if (ini.FirstGroup()) {
+      while (ini.NextGroup()) groups.push_back(ini.GroupName());
+    }
+    number = LowestFreeCalculationNumber(groups);
   }
   const std::string group = GroupNameOf(number);
   // A hand-edited file may hold the group twice; the new one replaces all.

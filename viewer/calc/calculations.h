@@ -64,6 +64,10 @@ struct LoadedCalculation {
   int value_count() const { return static_cast<int>(values.size()); }
 };
 
+// The number a new calculation gets: the lowest n from 1 up for which no
+// group "<n>_Calculation" is among `group_names` (compared ignoring A-Z case).
+int32_t LowestFreeCalculationNumber(const std::vector<std::string>& group_names);
+
 // SaveData.ini of a season folder.
 std::filesystem::path SaveDataPath(const std::filesystem::path& season_folder);
 
