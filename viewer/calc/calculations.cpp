@@ -1,10 +1,12 @@
 #include "viewer/calc/calculations.h"
 
 #include <string>
+#include <unordered_set>
 
 #include "common/ini_file.h"
 #include "common/text.h"
 #include "viewer/data/translation.h"
+#include "viewer/data/whole_names.h"
 
 namespace wunt {
 namespace {
@@ -86,6 +88,22 @@ std::vector<std::pair<std::string, std::string>> ValueLines(std::string_view tex
 
 }  // namespace
 
+std::vector<NameReplacement> FieldReferences(const DataFieldList& park_fields) {
+  std::vector<NameReplacement> references;
+  for (size_t field = 0; field < park_fields.size(); ++field) {
+    references.push_back({park_fields[field].name, Concat("@", std::to_string(field))});
+  }
+  return references;
+}
+
+int32_t LowestFreeCalculationNumber(const std::vector<std::string>& group_names) {
+  std::unordered_set<std::string> taken;
+  for (const std::string& name : group_names) taken.insert(FoldCaseAZ(name));
+  int32_t number = 1;
+  while (taken.count(FoldCaseAZ(GroupNameOf(number))) != 0) ++number;
+  return number;
+}
+
 std::filesystem::path SaveDataPath(const std::filesystem::path& season_folder) {
   return season_folder / "SaveData.ini";
 }
@@ -123,7 +141,7 @@ size_t LoadCalculationList(const std::filesystem::path& season_folder, ContentKi
   const std::vector<NameTableEntry> names = LoadNameTable(season_folder);
   if (!names.empty()) {
     for (CalculationListEntry& entry : list.entries) {
-      entry.values_text = TranslateToDisplay(std::move(entry.values_text), names);
+      entry.values_text = TranslateToDisplay(entry.values_text, names);
     }
   }
   CalculationListEntry closing;
@@ -155,12 +173,9 @@ void AppendValue(LoadedCalculation& calculation, std::string_view key, std::stri
 }
 
 void ResolveFieldNames(LoadedCalculation& calculation, const DataFieldList& park_fields) {
+  const WholeNameReplacer references(FieldReferences(park_fields));
   for (Term& term : calculation.terms) {
-    for (size_t field = 0; field < park_fields.size(); ++field) {
-      const std::string& name = park_fields[field].name;
-      if (name.empty() || term.text.find(name) == std::string::npos) continue;
-      term.text = ReplaceAll(term.text, name, Concat("@", std::to_string(field)));
-    }
+    term.text = references.Apply(term.text);
     term.field_number = FieldNumberAfterAt(term.text);
   }
 }
@@ -192,8 +207,7 @@ bool SaveCalculation(const std::filesystem::path& season_folder, ContentKind con
                      std::string_view name, std::string_view description,
                      std::string_view values_text, CalculationList& list) {
   if (list.current >= list.entries.size()) return false;
-  const std::string internal =
-      TranslateToInternal(std::string(values_text), LoadNameTable(season_folder));
+  const std::string internal = TranslateToInternal(values_text, LoadNameTable(season_folder));
   IniFile ini;
   // The file is never created here; while it is missing nothing is saved.
   if (!ini.OpenIni(SaveDataPath(season_folder))) return false;
@@ -201,8 +215,11 @@ bool SaveCalculation(const std::filesystem::path& season_folder, ContentKind con
   const bool is_new = list.entries[list.current].number == kClosingEntryNumber;
   int32_t number = list.entries[list.current].number;
   if (is_new) {
-    number = 1;
-    while (ini.SelectGroup(GroupNameOf(number))) ++number;
+    std::vector<std::string> groups;
+    if (ini.FirstGroup()) {
+      while (ini.NextGroup()) groups.push_back(ini.GroupName());
+    }
+    number = LowestFreeCalculationNumber(groups);
   }
   const std::string group = GroupNameOf(number);
   // A hand-edited file may hold the group twice; the new one replaces all.

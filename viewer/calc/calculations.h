@@ -13,6 +13,7 @@
 
 #include "viewer/data/datafields.h"
 #include "viewer/data/kinds.h"
+#include "viewer/data/whole_names.h"
 
 namespace wunt {
 
@@ -64,6 +65,10 @@ struct LoadedCalculation {
   int value_count() const { return static_cast<int>(values.size()); }
 };
 
+// The number a new calculation gets: the lowest n from 1 up for which no
+// group "<n>_Calculation" is among `group_names` (compared ignoring A-Z case).
+int32_t LowestFreeCalculationNumber(const std::vector<std::string>& group_names);
+
 // SaveData.ini of a season folder.
 std::filesystem::path SaveDataPath(const std::filesystem::path& season_folder);
 
@@ -82,7 +87,10 @@ int LoadCalculation(const std::filesystem::path& season_folder, int32_t number,
 // The building blocks of LoadCalculation, for callers that define values
 // without a file. AppendValue reads one value key and its label and cuts the
 // formula into terms; ResolveFieldNames then replaces the park field names
-// of every term by "@" + field number.
+// that stand whole in a term by "@" + field number (the longest name first,
+// so a field "B" leaves a field "Bx" alone).
+// FieldReferences: each park field name with its "@" + field number.
+std::vector<NameReplacement> FieldReferences(const DataFieldList& park_fields);
 void AppendValue(LoadedCalculation& calculation, std::string_view key, std::string_view label);
 void ResolveFieldNames(LoadedCalculation& calculation, const DataFieldList& park_fields);
 

@@ -5,6 +5,7 @@
 
 #include "common/ini_file.h"
 #include "common/text.h"
+#include "viewer/data/whole_names.h"
 
 namespace wunt {
 namespace {
@@ -26,18 +27,20 @@ std::vector<NameTableEntry> LoadNameTable(const std::filesystem::path& season_fo
   return table;
 }
 
-std::string TranslateToDisplay(std::string text, const std::vector<NameTableEntry>& table) {
+std::string TranslateToDisplay(std::string_view text, const std::vector<NameTableEntry>& table) {
+  std::vector<NameReplacement> replacements;
   for (const NameTableEntry& entry : table) {
-    text = ReplaceAll(text, entry.internal_name, "\"" + entry.display_text + "\"");
+    replacements.push_back({entry.internal_name, "\"" + entry.display_text + "\""});
   }
-  return text;
+  return WholeNameReplacer(std::move(replacements)).Apply(text);
 }
 
-std::string TranslateToInternal(std::string text, const std::vector<NameTableEntry>& table) {
+std::string TranslateToInternal(std::string_view text, const std::vector<NameTableEntry>& table) {
+  std::vector<NameReplacement> replacements;
   for (const NameTableEntry& entry : table) {
-    text = ReplaceAll(text, "\"" + entry.display_text + "\"", entry.internal_name);
+    replacements.push_back({"\"" + entry.display_text + "\"", entry.internal_name});
   }
-  return text;
+  return WholeNameReplacer(std::move(replacements)).Apply(text);
 }
 
 int LoadCountries(const std::filesystem::path& season_folder, int year_count,

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "viewer/data/value_record.h"
@@ -19,11 +20,12 @@ struct NameTableEntry {
 // The lines before the first group, in file order.
 std::vector<NameTableEntry> LoadNameTable(const std::filesystem::path& season_folder);
 
-// Applies the name table when loading a calculation: every internal name
-// becomes its display text in double quotes, line after line.
-std::string TranslateToDisplay(std::string text, const std::vector<NameTableEntry>& table);
+// Applies the name table when loading a calculation: every internal name that
+// stands whole (see WholeNameReplacer) becomes its display text in double
+// quotes. The longest name wins; among equal ones the earlier line.
+std::string TranslateToDisplay(std::string_view text, const std::vector<NameTableEntry>& table);
 // The reverse, when saving: every quoted display text becomes its internal name.
-std::string TranslateToInternal(std::string text, const std::vector<NameTableEntry>& table);
+std::string TranslateToInternal(std::string_view text, const std::vector<NameTableEntry>& table);
 
 // Rebuilds the country value list from group "Countrys": one record per line
 // in file order, id = the key as a number, name = the value, and with

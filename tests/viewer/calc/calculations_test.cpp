@@ -134,10 +134,10 @@ TEST_F(CalculationFileTest, LoadReadsValuesFormatsAndTerms) {
     int32_t field;
     char op;
   } terms[] = {
-      {"@3", 3, '/'},   {"Parkanzahl", -1, 0},                // value 1
-      {"@4", 4, 0},                                           // value 2
-      {"", -1, '-'},    {"@3", 3, '+'},        {"5", -1, 0},  // value 3
-      {"@5x^@5", 5, 0},                                       // value 4: "B" cuts "Bx"
+      {"@3", 3, '/'},  {"Parkanzahl", -1, 0},                // value 1
+      {"@4", 4, 0},                                          // value 2
+      {"", -1, '-'},   {"@3", 3, '+'},        {"5", -1, 0},  // value 3
+      {"@6^@5", 6, 0},                                       // value 4: "B" leaves "Bx"
   };
   ASSERT_EQ(calc.terms.size(), std::size(terms));
   for (size_t i = 0; i < std::size(terms); ++i) {
