@@ -175,7 +175,8 @@ DiagramSettings StartDiagramSettings(const DiagramData& data, const TextMeasure&
   const int64_t step = RoundNumberAtLeast(std::max<int64_t>(CeilDiv(high - low, 10), 1));
   settings.maximum = CeilDiv(high, step) * step;
   settings.minimum = FloorDiv(low, step) * step;
-  if (settings.maximum == settings.minimum) settings.maximum += step;
+  // Without data a plain ten-step grid above the zero line.
+  if (settings.maximum == settings.minimum) settings.maximum += 10 * step;
   settings.grid_lines = static_cast<int32_t>((settings.maximum - settings.minimum) / step);
   settings.values_per_pixel =
       RoundNumberAtLeast(CeilDiv(settings.maximum - settings.minimum, kStartPlotHeight));
