@@ -173,10 +173,12 @@ DiagramSettings StartDiagramSettings(const DiagramData& data, const TextMeasure&
   // A round step of at most a tenth of the range; the bounds are multiples
   // of it and every grid line lies on one.
   const int64_t step = RoundNumberAtLeast(std::max<int64_t>(CeilDiv(high - low, 10), 1));
-  settings.maximum = CeilDiv(high, step) * step;
+  // The top edge stands for the row above the chart (zero line = maximum /
+  // values per pixel - 1), so the maximum lies strictly above every value.
+  settings.maximum = FloorDiv(high, step) * step + step;
   settings.minimum = FloorDiv(low, step) * step;
   // Without data a plain ten-step grid above the zero line.
-  if (settings.maximum == settings.minimum) settings.maximum += 10 * step;
+  if (high == low) settings.maximum = settings.minimum + 10 * step;
   settings.grid_lines = static_cast<int32_t>((settings.maximum - settings.minimum) / step);
   settings.values_per_pixel =
       RoundNumberAtLeast(CeilDiv(settings.maximum - settings.minimum, kStartPlotHeight));
@@ -199,14 +201,14 @@ DiagramSettings StartDiagramSettings(const DiagramData& data, const TextMeasure&
       widest_legend = std::max(widest_legend, measure(text).width);
     }
   }
+  // Wide enough for the legend, and near the aimed-at width.
   const int64_t divisor = DiagramColumnDivisor(data);
-  const int64_t least_width =
-      std::max<int64_t>({kStartPlotWidth / std::max<int64_t>(divisor, 1), 40 + widest_legend + 10});
-  int64_t column_width = 0;
+  const int64_t columns = std::max<int64_t>(divisor, 1);
+  const int64_t least_width = std::max<int64_t>(kStartPlotWidth / columns, 40 + widest_legend + 10);
+  int64_t column_width = CeilDiv(least_width, columns);
   if (data.variant == kDiagramBars) {
     // Room for a bar's frame and its rotated label.
-    column_width = std::max<int64_t>(CeilDiv(least_width, std::max<int64_t>(divisor, 1)),
-                                     std::max(digit.height + 4, 8));
+    column_width = std::max<int64_t>(column_width, std::max(digit.height + 4, 8));
     int32_t widest_name = 0;
     for (const DiagramRow& row : data.rows) {
       widest_name = std::max(widest_name, measure(row.name).width);
@@ -214,8 +216,7 @@ DiagramSettings StartDiagramSettings(const DiagramData& data, const TextMeasure&
     settings.bottom_margin = widest_name + 4 <= kMaxLabelStrip ? widest_name + 4 : 3 * digit.height;
   } else {
     // Alternating label rows leave room for a year every other column.
-    column_width = std::max<int64_t>(CeilDiv(least_width, std::max<int64_t>(divisor, 1)),
-                                     measure("0000").width / 2 + 4);
+    column_width = std::max<int64_t>(column_width, measure("0000").width / 2 + 4);
     settings.bottom_margin = 3 * digit.height;
   }
   settings.bottom_margin = std::max(settings.bottom_margin, 24);

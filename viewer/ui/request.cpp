@@ -42,6 +42,7 @@ bool LoadRequestSeason(RequestState& state, int32_t season, int content_kind, Me
     }
     state.season_data = std::move(loaded);
     state.lists = {};
+    LoadColors(folder, state.colors);
   }
   LoadCalculationList(state.season_folder(), content_kind, state.calculations);
   return true;
