@@ -76,6 +76,7 @@ bool LoadRequestSeason(RequestState& state, int32_t season, ContentKind content_
     state.season_data = std::move(loaded);
     state.table.rows.clear();  // they point into the lists
     state.lists = {};
+    LoadColors(folder, state.colors);
   }
   LoadCalculationList(state.season_folder(), content_kind, state.calculations);
   return true;

@@ -18,6 +18,7 @@
 #include "viewer/calc/value_computation.h"
 #include "viewer/data/datafields.h"
 #include "viewer/data/game_years.h"
+#include "viewer/data/translation.h"
 #include "viewer/report/result_table.h"
 #include "viewer/report/table_cells.h"
 #include "viewer/ui/selection_model.h"
@@ -31,6 +32,7 @@ struct RequestState {
   DataFieldList park_fields;
   DataFieldList company_fields;
   SeasonData season_data;
+  std::vector<ColorEntry> colors;  // the diagram palette
   CalculationList calculations;
   // Position in `calculations` of the loaded calculation.
   size_t calculation_index = 0;
