@@ -11,7 +11,7 @@ if [ -n "$qt_outside" ]; then
   echo "$qt_outside" >&2
   status=1
 fi
-unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -oE '^[^:]+\.(cpp|h)' | sort -u || true)
+unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -E ': warning: ' | cut -d: -f1 | sort -u || true)
 if [ -n "$unformatted" ]; then
   echo "Not formatted with clang-format (run clang-format -i on them):" >&2
   echo "$unformatted" >&2

@@ -70,7 +70,7 @@ DiagramData DiagramDataFromTable(const ResultTable& table, const TableView& view
     return index < calculation.values.size() ? calculation.values[index].label : std::string();
   };
   const size_t value_count = calculation.values.size();
-  if (view.content_kind == kContentYear) {
+  if (view.content_kind == ContentKind::kYear) {
     data.variant = kDiagramBars;
     data.segment_count = static_cast<int32_t>(value_count);
     data.title = std::to_string(view.end_year);
@@ -101,7 +101,7 @@ DiagramData DiagramDataFromTable(const ResultTable& table, const TableView& view
     }
     return result;
   };
-  if (view.content_kind == kContentPark) {
+  if (view.content_kind == ContentKind::kPark) {
     if (table.rows.empty()) return data;
     const ResultRow& entity = table.rows.front();
     data.title = entity.name;

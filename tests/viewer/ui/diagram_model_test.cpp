@@ -417,7 +417,7 @@ TEST(DiagramDataTest, VariantFollowsTheContentKind) {
   table.rows.push_back({.id = 2, .name = "Beta", .year_values = &beta_years, .sort_key = 0});
   LoadedCalculation calculation;
   calculation.values = {{"Gewinn", "", "", ""}, {"Besucher", "", "", ""}};
-  TableView view{.content_kind = 0, .start_year = 2001, .end_year = 2003};
+  TableView view{.content_kind = ContentKind::kValue, .start_year = 2001, .end_year = 2003};
 
   DiagramData value = DiagramDataFromTable(table, view, calculation);
   EXPECT_EQ(value.variant, kDiagramLines);
@@ -430,7 +430,7 @@ TEST(DiagramDataTest, VariantFollowsTheContentKind) {
   EXPECT_EQ(value.rows[0].legend_number, 20);
   EXPECT_EQ(value.rows[1].values, std::vector<std::optional<int64_t>>(3));
 
-  view.content_kind = 1;
+  view.content_kind = ContentKind::kPark;
   DiagramData park = DiagramDataFromTable(table, view, calculation);
   EXPECT_EQ(park.variant, kDiagramLines);
   EXPECT_EQ(park.title, "Alpha");
@@ -439,7 +439,7 @@ TEST(DiagramDataTest, VariantFollowsTheContentKind) {
   EXPECT_EQ(park.rows[1].values, (std::vector<std::optional<int64_t>>{11, std::nullopt, 31}));
   EXPECT_EQ(park.rows[1].legend_number, 31);
 
-  view = {.content_kind = 2, .start_year = 2002, .end_year = 2002};
+  view = {.content_kind = ContentKind::kYear, .start_year = 2002, .end_year = 2002};
   DiagramData year = DiagramDataFromTable(table, view, calculation);
   EXPECT_EQ(year.variant, kDiagramBars);
   EXPECT_EQ(year.segment_count, 2);
@@ -451,7 +451,7 @@ TEST(DiagramDataTest, VariantFollowsTheContentKind) {
 
   // A span the wizard cannot produce gives no columns rather than a huge or
   // negative count.
-  view = {.content_kind = 0, .start_year = 2005, .end_year = 2001};
+  view = {.content_kind = ContentKind::kValue, .start_year = 2005, .end_year = 2001};
   EXPECT_EQ(DiagramDataFromTable(table, view, calculation).column_count, 0);
 }
 

@@ -7,6 +7,7 @@
 
 #include "common/message_sink.h"
 #include "common/raster_image.h"
+#include "tests/support/printers.h"
 #include "tools/support/demo_season.h"
 #include "viewer/calc/value_computation.h"
 #include "viewer/ui/diagram_model.h"
@@ -33,14 +34,15 @@ TEST(DiagramDemoTest, StartValuesShowTheWholeTable) {
   ASSERT_TRUE(WriteDemoSeason(data, options, nullptr, &error)) << error;
   const int32_t last_year = options.first_year + options.years - 1;
 
-  for (int content_kind : {kContentValue, kContentYear}) {
+  for (ContentKind content_kind : {ContentKind::kValue, ContentKind::kYear}) {
     SCOPED_TRACE(content_kind);
     RequestState state;
     state.data_dir = data;
     SilentMessageSink sink;
     ASSERT_TRUE(LoadRequestSeason(state, options.season, content_kind, sink));
     ASSERT_FALSE(state.colors.empty());
-    ASSERT_TRUE(ApplyRequestSpan(state, 0, options.first_year, last_year, false, kSourceParks));
+    ASSERT_TRUE(
+        ApplyRequestSpan(state, 0, options.first_year, last_year, false, SourceKind::kParks));
     state.selection().AddAll();
     ASSERT_TRUE(ApplyRequestSelection(state, 0));
     ASSERT_FALSE(state.table.rows.empty());
@@ -74,8 +76,9 @@ TEST(DiagramDemoTest, StartValuesShowTheWholeTable) {
     }
     EXPECT_GT(data_primitives, 0);
     const RasterImage image = PaintDiagram(picture);
-    EXPECT_TRUE(SaveBmp(image, fs::path(testing::TempDir()) /
-                                   ("diagram_demo_" + std::to_string(content_kind) + ".bmp")));
+    EXPECT_TRUE(SaveBmp(
+        image, fs::path(testing::TempDir()) /
+                   ("diagram_demo_" + std::to_string(static_cast<int>(content_kind)) + ".bmp")));
   }
 }
 
