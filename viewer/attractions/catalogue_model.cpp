@@ -1,0 +1,351 @@
+#include "viewer/attractions/catalogue_model.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <numeric>
+
+#include "common/text.h"
+#include "viewer/calc/number_format.h"
+
+namespace wunt {
+namespace {
+
+constexpr std::array<CatalogueColumnSpec, kCatalogueColumnCount> kColumns = {{
+    {"Name", 140},
+    {"Gesamtpunkte", 90},
+    {"Kosten", 90},
+    {"Unterhalt", 70},
+    {"Personal", 60},
+    {"Personalkosten", 100},
+    {"Fl\xE4"
+     "che",
+     60},
+    {"Fl\xE4"
+     "chenkosten",
+     90},
+    {"Kapazit\xE4t", 70},
+    {"Kap. Pkt.", 70},
+    {"ZG A", 44},
+    {"ZG A Pkt.", 62},
+    {"ZG B", 44},
+    {"ZG B Pkt.", 62},
+    {"ZG C", 44},
+    {"ZG C Pkt.", 62},
+    {"Atmo.", 44},
+    {"Atmo. Pkt.", 70},
+    {"A-Bonus", 60},
+    {"B-Bonus", 60},
+    {"C-Bonus", 60},
+}};
+
+// Yearly cost used when no cost term is ticked, so points stay finite.
+constexpr int32_t kNoCost = 1'000'000;
+
+constexpr Rgb kBlack = {0, 0, 0};
+constexpr Rgb kWhite = {255, 255, 255};
+constexpr Rgb kGrey = {136, 136, 136};
+constexpr Rgb kRed = {255, 0, 0};
+
+// Fixed-point text with "." whatever the process locale says (the GUI sets
+// the user's locale, which would turn printf's point into a comma).
+std::string Fixed(double value, int decimals) {
+  char buffer[400];
+  auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  if (result.ec != std::errc()) return {};
+  return std::string(buffer, result.ptr);
+}
+
+int32_t RoundToInt32(double value) {
+  const double rounded = std::nearbyint(value);  // ties to even
+  return static_cast<int32_t>(std::clamp(rounded, double{INT32_MIN}, double{INT32_MAX}));
+}
+
+// One target group's cells: both empty when the attraction has no appeal.
+std::string TargetCell(float target, double points, bool points_cell) {
+  if (target == 0) return {};
+  return points_cell ? Fixed(points, 2) : Fixed(target, 1);
+}
+
+std::string BonusCell(float bonus) { return bonus == 0 ? std::string() : Fixed(bonus, 1); }
+
+// The value a column sorts by; 0 where the cell is empty.
+double SortKey(const CatalogueEntry& e, int column) {
+  const auto target = [](float t, double v) { return t == 0 ? 0.0 : v; };
+  switch (column) {
+    case 1:
+      return e.total_points;
+    case 2:
+      return e.cost;
+    case 3:
+      return e.maintenance;
+    case 4:
+      return e.staff;
+    case 5:
+      return e.staff == 0 ? 0 : e.staff_cost;
+    case 6:
+      return static_cast<double>(e.width) * e.depth;
+    case 7:
+      return std::nearbyint(e.ground_cost);
+    case 8:
+      return e.capacity;
+    case 9:
+      return e.capacity_points;
+    case 10:
+      return e.target_a;
+    case 11:
+      return target(e.target_a, e.target_a_points);
+    case 12:
+      return e.target_b;
+    case 13:
+      return target(e.target_b, e.target_b_points);
+    case 14:
+      return e.target_c;
+    case 15:
+      return target(e.target_c, e.target_c_points);
+    case 16:
+      return e.atmosphere;
+    case 17:
+      return e.atmosphere == 0 ? 0 : e.atmosphere_points;
+    case 18:
+      return e.bonus_a;
+    case 19:
+      return e.bonus_b;
+    case 20:
+      return e.bonus_c;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+const CatalogueColumnSpec& CatalogueColumnOf(int column) {
+  return kColumns[static_cast<size_t>(column)];
+}
+
+void ComputeCataloguePoints(const CatalogueSettings& s, CatalogueEntry& e) {
+  // The spins keep the lifetime at 2 or more, so no division by zero. Sums
+  // are taken in 64 bits and wrapped to 32, as the 32-bit figures of the
+  // game wrap, without overflowing in between.
+  const int32_t lifetime = s.spin(kSpinLifetime);
+  e.staff_cost = static_cast<int32_t>(int64_t{e.staff} * s.spin(kSpinWage) * 100);
+  e.ground_cost = static_cast<double>(s.spin(kSpinGroundRate)) * e.width * e.depth / 2.5;
+
+  int32_t c = 0;
+  if (s.TermOn(kTermPurchase)) c = static_cast<int32_t>(int64_t{c} + e.cost / lifetime);
+  if (s.TermOn(kTermMaintenance)) {
+    c = static_cast<int32_t>(int64_t{c} + int64_t{e.maintenance} * s.spin(kSpinMaintenance) / 100);
+  }
+  if (s.TermOn(kTermStaff)) c = static_cast<int32_t>(int64_t{c} + e.staff_cost);
+  if (s.TermOn(kTermGround)) c = RoundToInt32(e.ground_cost / lifetime + c);
+  if (c == 0) c = kNoCost;
+
+  float a = e.target_a;
+  float b = e.target_b;
+  float g = e.target_c;
+  if (s.TermOn(kTermBonus)) {
+    a += e.bonus_a;
+    b += e.bonus_b;
+    g += e.bonus_c;
+  }
+  const double cost = c;
+  e.capacity_points = e.capacity * 1000.0 / cost;
+  e.target_a_points = a * 1'000'000.0 / cost;
+  e.target_b_points = b * 1'000'000.0 / cost;
+  e.target_c_points = g * 1'000'000.0 / cost;
+  e.atmosphere_points = e.atmosphere * 1'000'000.0 / cost;
+
+  double total = 0;
+  if (s.TermOn(kTermCapacity)) total += e.capacity_points * s.spin(kSpinCapacity) / 100;
+  if (s.TermOn(kTermTargetA)) total += e.target_a_points * s.spin(kSpinTargetA) / 100;
+  if (s.TermOn(kTermTargetB)) total += e.target_b_points * s.spin(kSpinTargetB) / 100;
+  if (s.TermOn(kTermTargetC)) total += e.target_c_points * s.spin(kSpinTargetC) / 100;
+  if (s.TermOn(kTermAtmosphere)) total += e.atmosphere_points * s.spin(kSpinAtmosphere) / 100;
+  // Without any point term the cost alone ranks the list.
+  if (total == 0) total = cost / 1'000'000.0;
+  e.total_points = total;
+}
+
+std::string CatalogueCellText(const CatalogueEntry& e, int column) {
+  switch (column) {
+    case 0:
+      return e.name;
+    case 1:
+      return Fixed(e.total_points, 2);
+    case 2:
+      return FormatThousands(e.cost);
+    case 3:
+      return FormatThousands(e.maintenance);
+    case 4:
+      return e.staff == 0 ? std::string() : std::to_string(e.staff);
+    case 5:
+      return e.staff == 0 ? std::string() : FormatThousands(e.staff_cost);
+    case 6:
+      return std::to_string(e.width) + " x " + std::to_string(e.depth);
+    case 7:
+      return FormatThousands(static_cast<int64_t>(std::nearbyint(e.ground_cost)));
+    case 8:
+      return std::to_string(e.capacity);
+    case 9:
+      return Fixed(e.capacity_points, 2);
+    case 10:
+      return TargetCell(e.target_a, e.target_a_points, false);
+    case 11:
+      return TargetCell(e.target_a, e.target_a_points, true);
+    case 12:
+      return TargetCell(e.target_b, e.target_b_points, false);
+    case 13:
+      return TargetCell(e.target_b, e.target_b_points, true);
+    case 14:
+      return TargetCell(e.target_c, e.target_c_points, false);
+    case 15:
+      return TargetCell(e.target_c, e.target_c_points, true);
+    case 16:
+      return e.atmosphere == 0 ? std::string() : std::to_string(e.atmosphere);
+    case 17:
+      return e.atmosphere == 0 ? std::string() : Fixed(e.atmosphere_points, 2);
+    case 18:
+      return BonusCell(e.bonus_a);
+    case 19:
+      return BonusCell(e.bonus_b);
+    case 20:
+      return BonusCell(e.bonus_c);
+    default:
+      return {};
+  }
+}
+
+CatalogueModel::CatalogueModel(CatalogueSettings settings) : settings_(std::move(settings)) {}
+
+void CatalogueModel::ReplaceEntries(int32_t year, std::vector<CatalogueEntry> entries) {
+  year_ = year;
+  entries_ = std::move(entries);
+  for (CatalogueEntry& e : entries_) e.ticked = false;
+  Fill();
+}
+
+void CatalogueModel::ApplyBuildTicks(const std::vector<BuildTick>& build) {
+  for (const BuildTick& tick : build) {
+    auto it = std::find_if(entries_.begin(), entries_.end(), [&](const CatalogueEntry& e) {
+      return e.id == tick.id && e.category == tick.category && e.variant == tick.variant;
+    });
+    if (it != entries_.end()) it->ticked = true;
+  }
+}
+
+std::vector<BuildTick> CatalogueModel::BuildTicks() const {
+  std::vector<BuildTick> ticks;
+  for (size_t i : points_order_) {
+    const CatalogueEntry& e = entries_[i];
+    if (e.ticked) ticks.push_back({e.id, e.category, e.variant});
+  }
+  return ticks;
+}
+
+void CatalogueModel::SetCategory(int bit, bool on) {
+  settings_.SetCategoryBit(bit, on);
+  Fill();
+}
+
+void CatalogueModel::SetTerm(WeightTerm term, bool on) {
+  settings_.terms = (settings_.terms & ~(1 << term)) | (on ? 1 << term : 0);
+  Fill();
+}
+
+void CatalogueModel::SetSpin(Spin spin, int32_t value) { settings_.SetSpin(spin, value); }
+
+void CatalogueModel::SetMarkNew(bool on) { settings_.mark_new = on; }
+
+void CatalogueModel::Rebuild() {
+  sort_column_ = -1;
+  sort_descending_ = false;
+  Fill();
+}
+
+void CatalogueModel::SortByColumn(int column) {
+  if (column < 0 || column >= kCatalogueColumnCount) return;
+  sort_descending_ = column == sort_column_ && !sort_descending_;
+  sort_column_ = column;
+  OrderRows();
+}
+
+void CatalogueModel::Fill() {
+  for (CatalogueEntry& e : entries_) ComputeCataloguePoints(settings_, e);
+  points_order_.resize(entries_.size());
+  std::iota(points_order_.begin(), points_order_.end(), size_t{0});
+  std::stable_sort(points_order_.begin(), points_order_.end(), [this](size_t a, size_t b) {
+    return entries_[a].total_points > entries_[b].total_points;
+  });
+  OrderRows();
+}
+
+void CatalogueModel::OrderRows() {
+  rows_.clear();
+  for (size_t i : points_order_) {
+    if (settings_.CategoryOn(entries_[i].category)) rows_.push_back(i);
+  }
+  if (sort_column_ < 0) return;
+  const bool descending = sort_descending_;
+  if (sort_column_ == kColumnName) {
+    std::vector<std::string> keys(entries_.size());
+    for (size_t i : rows_) keys[i] = FoldCaseAZ(entries_[i].name);
+    std::stable_sort(rows_.begin(), rows_.end(), [&](size_t a, size_t b) {
+      return descending ? keys[b] < keys[a] : keys[a] < keys[b];
+    });
+    return;
+  }
+  std::vector<double> keys(entries_.size());
+  for (size_t i : rows_) keys[i] = SortKey(entries_[i], sort_column_);
+  std::stable_sort(rows_.begin(), rows_.end(), [&](size_t a, size_t b) {
+    return descending ? keys[b] < keys[a] : keys[a] < keys[b];
+  });
+}
+
+std::string CatalogueModel::CellText(size_t row, int column) const {
+  return CatalogueCellText(EntryAt(row), column);
+}
+
+void CatalogueModel::SetTicked(size_t row, bool on) {
+  if (row < rows_.size()) entries_[rows_[row]].ticked = on;
+}
+
+RowLook CatalogueModel::LookOf(size_t row) const {
+  // Bands of three rows, the first one dark.
+  const bool dark = (row / 3) % 2 == 0;
+  RowLook look{dark ? kWhite : kBlack, dark ? kBlack : kWhite};
+  const CatalogueEntry& e = EntryAt(row);
+  if (e.ticked) look.text = kGrey;
+  if (settings_.mark_new && e.launch == std::to_string(int64_t{year_} + 1)) look.background = kRed;
+  return look;
+}
+
+std::string CatalogueModel::DescriptionText(std::optional<size_t> row) const {
+  if (!row || *row >= rows_.size()) return "keine Attraktion ausgew\xE4hlt";
+  const CatalogueEntry& e = EntryAt(*row);
+  return e.name + " - " + e.variant + "\r\nMarkteinf\xFChrung: " + e.launch + "\r\n\r\n" +
+         e.description;
+}
+
+std::string CatalogueModel::CopyText(std::vector<size_t> rows) const {
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  std::string text;
+  const auto add_line = [&text](auto cell_of) {
+    for (int c = 0; c < kCatalogueColumnCount; ++c) {
+      if (c > 0) text += '\t';
+      text += cell_of(c);
+    }
+    text += '\n';
+  };
+  add_line([](int c) { return std::string(kColumns[static_cast<size_t>(c)].header); });
+  for (size_t row : rows) {
+    if (row >= rows_.size()) continue;
+    add_line([&](int c) { return CellText(row, c); });
+  }
+  return text;
+}
+
+}  // namespace wunt

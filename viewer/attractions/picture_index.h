@@ -1,0 +1,49 @@
+#pragma once
+// The season's picture index (ImageStore.ini): picture path as the data
+// files write it -> where the downloaded picture lies, e.g.
+// "1971\Images\123.jpg", relative to the season folder.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "common/raster_image.h"
+
+namespace wunt {
+
+// The file a stored value names inside the season folder. Backslashes
+// separate folders on every platform. Nothing for values that could leave
+// the folder: empty, absolute, with a drive letter or a ".." step.
+std::optional<std::filesystem::path> ResolveStoredPicture(
+    const std::filesystem::path& season_folder, std::string_view stored_value);
+
+// Picture files larger than this are not read; real ones have a few kB.
+inline constexpr std::uintmax_t kMaxPictureFileBytes = 16u << 20;
+
+class PictureIndex {
+ public:
+  // Reads <season_folder>/ImageStore.ini (its entries stand before any
+  // group). False when the file cannot be opened; the index is then empty.
+  bool Open(const std::filesystem::path& season_folder);
+  bool is_open() const { return is_open_; }
+
+  // Where the picture of `picture_path` lies, or nothing. Safe to call
+  // from several threads once opened.
+  std::optional<std::filesystem::path> Find(std::string_view picture_path) const;
+  // The decoded picture, or nothing when it is not indexed, missing, too
+  // large or does not decode.
+  std::optional<RasterImage> Load(std::string_view picture_path) const;
+
+ private:
+  std::filesystem::path season_folder_;
+  bool is_open_ = false;
+  std::unordered_map<std::string, std::string> values_;  // case-folded key
+};
+
+// Decodes a picture file, refusing files beyond kMaxPictureFileBytes.
+std::optional<RasterImage> LoadPictureFile(const std::filesystem::path& file);
+
+}  // namespace wunt
