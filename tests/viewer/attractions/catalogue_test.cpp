@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "tests/attractions/temp_folder.h"
+#include "common/file_util.h"
+#include "tests/support/scratch_folder.h"
 #include "viewer/attractions/catalogue_model.h"
 #include "viewer/attractions/catalogue_session.h"
 #include "viewer/attractions/picture_index.h"
@@ -8,9 +9,8 @@
 namespace wunt {
 namespace {
 
-using testing::ReadText;
-using testing::TempFolder;
-using testing::WriteText;
+using test::ScratchFolder;
+using test::WriteBytes;
 
 CatalogueEntry Entry(int32_t id, int32_t category, int32_t cost) {
   CatalogueEntry e;
@@ -244,10 +244,10 @@ TEST(CatalogueSettings, SpinTextsAndRanges) {
 }
 
 TEST(CatalogueSettings, DefaultsForMissingFileAndGroup) {
-  TempFolder season;
+  ScratchFolder season;
   std::vector<BuildTick> build;
   for (const char* content : {"", "[Other]\nCategory = 1\n"}) {
-    if (*content) WriteText(season.path() / "SaveData.ini", content);
+    if (*content) WriteBytes(season.path() / "SaveData.ini", content);
     CatalogueSettings s = LoadCatalogueSettings(season.path(), &build);
     EXPECT_EQ(s.categories, 255);
     EXPECT_EQ(s.terms, 511);
@@ -259,9 +259,10 @@ TEST(CatalogueSettings, DefaultsForMissingFileAndGroup) {
 }
 
 TEST(CatalogueSettings, RoundTripKeepsOtherGroupsAndEveryTick) {
-  TempFolder season;
-  WriteText(season.path() / "SaveData.ini",
-            "[Calc1]\r\nName = Umsatz\r\n[Build]\r\n9|9 = alt\r\n[AttViewer]\r\nSizeCost = 25\r\n");
+  ScratchFolder season;
+  WriteBytes(
+      season.path() / "SaveData.ini",
+      "[Calc1]\r\nName = Umsatz\r\n[Build]\r\n9|9 = alt\r\n[AttViewer]\r\nSizeCost = 25\r\n");
   CatalogueSettings s = LoadCatalogueSettings(season.path(), nullptr);
   EXPECT_EQ(s.spin(kSpinGroundRate), 50);
   s.SetCategoryBit(6, false);
@@ -278,7 +279,7 @@ TEST(CatalogueSettings, RoundTripKeepsOtherGroupsAndEveryTick) {
   EXPECT_FALSE(back.mark_new);
   EXPECT_EQ(back.spins, s.spins);
   EXPECT_EQ(build, ticks);
-  const std::string file = ReadText(season.path() / "SaveData.ini");
+  const std::string file = ReadWholeFile(season.path() / "SaveData.ini").value_or("");
   EXPECT_NE(file.find("[Calc1]\r\nName = Umsatz\r\n"), std::string::npos);
   EXPECT_NE(file.find("SizeCost = 50\r\n"), std::string::npos);
   EXPECT_EQ(file.find("9|9"), std::string::npos);
@@ -318,7 +319,7 @@ class CatalogueSessionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto& s = season_.path();
-    WriteText(
+    WriteBytes(
         s / "Datafields.txt",
         "[Attraction]\n0 = ID\n1 = Kategorie\n2 = (String)Name\n3 = (String)Variante\n"
         "4 = (String)Beschreibung\n5 = Kosten\n6 = Unterhalt\n7 = Personal\n8 = Kapazitaet\n"
@@ -329,14 +330,14 @@ class CatalogueSessionTest : public ::testing::Test {
         "21 = bilder/show.jpg\n"
         "[2]\n0 = 11\n1 = 1\n2 = Bahn\n3 = Klein\n5 = 900000\n8 = 100\n9 = 30x30\n"
         "21 = bilder/fehlt.jpg\n";
-    WriteText(s / "1970" / "Attraction.ini", attractions);
-    WriteText(s / "1971" / "Attraction.ini", attractions);
-    WriteText(s / "1971" / "Images" / "show.bmp", EncodeBmp(RasterImage(3, 2, {1, 2, 3})));
-    WriteText(s / "ImageStore.ini",
-              "bilder/show.jpg = 1971\\Images\\show.bmp\r\nbilder/fehlt.jpg = ..\\..\\x.bmp\r\n");
-    WriteText(s / "SaveData.ini", "[Build]\r\n11|1 = Klein\r\n11|1 = Gross\r\n");
+    WriteBytes(s / "1970" / "Attraction.ini", attractions);
+    WriteBytes(s / "1971" / "Attraction.ini", attractions);
+    WriteBytes(s / "1971" / "Images" / "show.bmp", EncodeBmp(RasterImage(3, 2, {1, 2, 3})));
+    WriteBytes(s / "ImageStore.ini",
+               "bilder/show.jpg = 1971\\Images\\show.bmp\r\nbilder/fehlt.jpg = ..\\..\\x.bmp\r\n");
+    WriteBytes(s / "SaveData.ini", "[Build]\r\n11|1 = Klein\r\n11|1 = Gross\r\n");
   }
-  TempFolder season_;
+  ScratchFolder season_;
   SilentMessageSink sink_;
 };
 
@@ -361,7 +362,7 @@ TEST_F(CatalogueSessionTest, OpensLastYearWithTicksPicturesAndSaves) {
   model.SetTicked(show, true);
   model.SetCategory(0, false);
   ASSERT_TRUE(session.Save());
-  const std::string file = ReadText(season_.path() / "SaveData.ini");
+  const std::string file = ReadWholeFile(season_.path() / "SaveData.ini").value_or("");
   EXPECT_NE(file.find("Category = 126\r\n"), std::string::npos);
   EXPECT_NE(file.find("10|7 = Gross\r\n"), std::string::npos);
   EXPECT_NE(file.find("11|1 = Klein\r\n"), std::string::npos);

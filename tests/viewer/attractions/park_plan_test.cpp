@@ -7,15 +7,15 @@
 #include <mutex>
 
 #include "common/file_util.h"
-#include "tests/attractions/temp_folder.h"
+#include "tests/support/scratch_folder.h"
 #include "viewer/attractions/park_plan_export.h"
 #include "viewer/attractions/park_plan_view.h"
 
 namespace wunt {
 namespace {
 
-using testing::TempFolder;
-using testing::WriteText;
+using test::ScratchFolder;
+using test::WriteBytes;
 
 constexpr Rgb kWhite = {255, 255, 255};
 constexpr Rgb kRed = {200, 0, 0};
@@ -59,26 +59,26 @@ class ParkPlanTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto& s = season_.path();
-    WriteText(s / "1970" / "Images" / "red.bmp", EncodeBmp(RasterImage(100, 50, kRed)));
-    WriteText(s / "1970" / "Images" / "blue.bmp", EncodeBmp(RasterImage(60, 60, kBlue)));
-    WriteText(s / "1970" / "Images" / "broken.jpg", "\xFF\xD8\xFFnot really");
-    WriteText(s / "ImageStore.ini",
-              "red.jpg = 1970\\Images\\red.bmp\r\nblue.jpg = 1970\\Images\\blue.bmp\r\n"
-              "broken.jpg = 1970\\Images\\broken.jpg\r\nevil.jpg = ..\\..\\blue.bmp\r\n");
-    WriteText(s / "1970" / "Park.ini",
-              "[5]\r\n0 = 5\r\n[5_Attractionlist]\r\n" + PlacedRun(10, 10, "red.jpg") +
-                  PlacedRun(50, 20, "blue.jpg") + PlacedRun(300, 300, "missing.jpg") +
-                  PlacedRun(400, 400, "broken.jpg") + PlacedRun(500, 500, "evil.jpg") +
-                  // clipped at all four edges
-                  PlacedRun(-30, 600, "red.jpg") + PlacedRun(900, 700, "red.jpg") +
-                  PlacedRun(400, -20, "red.jpg") + PlacedRun(400, 1380, "red.jpg") +
-                  PlacedRun(INT_MIN, INT_MAX, "red.jpg"));
+    WriteBytes(s / "1970" / "Images" / "red.bmp", EncodeBmp(RasterImage(100, 50, kRed)));
+    WriteBytes(s / "1970" / "Images" / "blue.bmp", EncodeBmp(RasterImage(60, 60, kBlue)));
+    WriteBytes(s / "1970" / "Images" / "broken.jpg", "\xFF\xD8\xFFnot really");
+    WriteBytes(s / "ImageStore.ini",
+               "red.jpg = 1970\\Images\\red.bmp\r\nblue.jpg = 1970\\Images\\blue.bmp\r\n"
+               "broken.jpg = 1970\\Images\\broken.jpg\r\nevil.jpg = ..\\..\\blue.bmp\r\n");
+    WriteBytes(s / "1970" / "Park.ini",
+               "[5]\r\n0 = 5\r\n[5_Attractionlist]\r\n" + PlacedRun(10, 10, "red.jpg") +
+                   PlacedRun(50, 20, "blue.jpg") + PlacedRun(300, 300, "missing.jpg") +
+                   PlacedRun(400, 400, "broken.jpg") + PlacedRun(500, 500, "evil.jpg") +
+                   // clipped at all four edges
+                   PlacedRun(-30, 600, "red.jpg") + PlacedRun(900, 700, "red.jpg") +
+                   PlacedRun(400, -20, "red.jpg") + PlacedRun(400, 1380, "red.jpg") +
+                   PlacedRun(INT_MIN, INT_MAX, "red.jpg"));
     // 1971 cannot be read: it keeps 1970's layout. 1972 has no group: empty.
     std::filesystem::create_directories(s / "1971");
-    WriteText(s / "1972" / "Park.ini", "[5]\r\n0 = 5\r\n");
+    WriteBytes(s / "1972" / "Park.ini", "[5]\r\n0 = 5\r\n");
   }
   ParkPlanRequest Request() const { return {season_.path(), 5, "Sonnental", 1970, 1972}; }
-  TempFolder season_;
+  ScratchFolder season_;
 };
 
 TEST_F(ParkPlanTest, DrawsInFileOrderClippedAndSkipsBadPictures) {
@@ -141,7 +141,7 @@ TEST_F(ParkPlanTest, ProgressAndCancel) {
 TEST_F(ParkPlanTest, SavedFilesDecodeInTheAskedFormat) {
   std::optional<ParkPlans> plans = ParkPlans::Load(Request());
   ASSERT_TRUE(plans);
-  TempFolder out;
+  ScratchFolder out;
   struct Case {
     int menu_id;
     ImageFormat format;
@@ -180,7 +180,7 @@ TEST_F(ParkPlanTest, SavedFilesDecodeInTheAskedFormat) {
 TEST_F(ParkPlanTest, FailuresAreCountedAndNamed) {
   std::optional<ParkPlans> plans = ParkPlans::Load(Request());
   ASSERT_TRUE(plans);
-  TempFolder out;
+  ScratchFolder out;
   // A folder in the way of the second year's file.
   std::filesystem::create_directories(out.path() / "Sonnental_1971.png" / "x");
   PlanSaveReport report = SaveParkPlans(*plans, out.path(), {PlanFormat::kPng, 0});
