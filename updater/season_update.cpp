@@ -169,6 +169,8 @@ class SeasonUpdate {
       for (int attempt = 0; attempt < options_.attempts && !ok; ++attempt) {
         if (Cancelled()) return false;
         ok = LoadYear(years[position]);
+        // A cancel that cut the attempt short ends the step without counting it.
+        if (!ok && Cancelled()) return false;
         out_.WriteLine(ProgressLine(ProgressValue(position, years.size())));
       }
       (ok ? data_done_ : data_failed_).push_back(years[position]);
