@@ -104,7 +104,7 @@ void BM_UpdateRun(benchmark::State& state) {
     wunt::SeasonUpdateStats stats;
     wunt::SeasonUpdateOptions options;
     options.data_folder = data;
-    options.temp_folder = s.root;
+
     options.servers.update_host = options.servers.game_host = "127.0.0.1";
     options.servers.update_port = options.servers.game_port = s.server->port();
     options.stats = &stats;

@@ -1,32 +1,47 @@
 #include "common/file_util.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <string>
 
 namespace wunt {
+namespace {
+
+// A leftover of a killed run may hold a name again when its process id
+// comes round; the next name is taken then.
+constexpr int kTempNameTries = 8;
+
+}  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return std::nullopt;
+  // Without O_NONBLOCK a pipe would block the open until a writer came.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  // A folder opens like a file but has no bytes to give, and its reported
+  // size is nonsense; pipes and devices could block or never end.
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
   std::string bytes;
+  if (info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
   char chunk[1 << 16];
   bool ok = true;
-  if (std::fseek(file, 0, SEEK_END) == 0) {
-    long size = std::ftell(file);
-    if (size > 0) bytes.reserve(static_cast<size_t>(size));
-    std::rewind(file);
-  }
-  while (true) {
-    size_t got = std::fread(chunk, 1, sizeof chunk, file);
-    bytes.append(chunk, got);
-    if (got < sizeof chunk) {
-      ok = !std::ferror(file);
+  for (;;) {
+    ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      ok = got == 0;
       break;
     }
+    bytes.append(chunk, static_cast<size_t>(got));
   }
-  std::fclose(file);
+  ::close(fd);
   if (!ok) return std::nullopt;
   return bytes;
 }
@@ -43,9 +58,22 @@ AtomicFileWriter::~AtomicFileWriter() { Abandon(); }
 bool AtomicFileWriter::Open(const std::filesystem::path& path) {
   Abandon();
   path_ = path;
-  temp_path_ = TempPathBeside(path);
   failed_ = false;
-  file_ = std::fopen(temp_path_.c_str(), "wb");
+  // Created fresh and never through a link: a name planted beforehand makes
+  // the open fail instead of redirecting the bytes.
+  int fd = -1;
+  for (int tries = 0; tries < kTempNameTries && fd < 0; ++tries) {
+    temp_path_ = TempPathBeside(path);
+    fd = ::open(temp_path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) return false;
+  file_ = ::fdopen(fd, "wb");
+  if (file_ == nullptr) {
+    ::close(fd);
+    std::error_code ec;
+    std::filesystem::remove(temp_path_, ec);
+  }
   return file_ != nullptr;
 }
 

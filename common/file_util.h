@@ -11,7 +11,8 @@
 
 namespace wunt {
 
-// The whole file, or nothing when it is missing or unreadable.
+// The whole file, or nothing when it is missing, unreadable or no regular
+// file (a folder, a pipe).
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
 // Writes `bytes` to a temporary file in the same folder, flushes it and

@@ -1,6 +1,10 @@
 #include "updater/game_year_archive.h"
 
-#include <memory>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <span>
 
 #include "common/file_util.h"
 
@@ -58,22 +62,71 @@ std::optional<GameYearFiles> DecodeGameYearArchive(std::string_view archive, uin
   return files;
 }
 
+uint64_t ArchiveEntryLimit(uint64_t archive_size) {
+  return std::min(kMaxArchiveEntrySize, archive_size * kMaxExpansion);
+}
+
+namespace {
+
+// The archive file read entry by entry, so only one entry is held at a time.
+class ArchiveFile {
+ public:
+  explicit ArchiveFile(const std::filesystem::path& path) : file_(std::fopen(path.c_str(), "rb")) {
+    struct stat info {};
+    if (file_ != nullptr && ::fstat(::fileno(file_), &info) == 0 && S_ISREG(info.st_mode)) {
+      size_ = static_cast<uint64_t>(info.st_size);
+    }
+  }
+  ~ArchiveFile() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  ArchiveFile(const ArchiveFile&) = delete;
+  ArchiveFile& operator=(const ArchiveFile&) = delete;
+
+  bool ok() const { return file_ != nullptr && size_ > 0; }
+
+  std::optional<std::string> NextEntry() {
+    std::string raw(kArchiveEntryHeaderSize, '\0');
+    if (!Read(raw)) return std::nullopt;
+    uint32_t stored_size = LoadLe32(raw, 4);
+    if (stored_size > size_ - read_) return std::nullopt;
+    raw.resize(kArchiveEntryHeaderSize + stored_size);
+    if (!Read(std::span<char>(raw).subspan(kArchiveEntryHeaderSize))) return std::nullopt;
+    size_t offset = 0;
+    return ReadArchiveEntry(raw, &offset, ArchiveEntryLimit(size_));
+  }
+
+ private:
+  bool Read(std::span<char> into) {
+    if (std::fread(into.data(), 1, into.size(), file_) != into.size()) return false;
+    read_ += into.size();
+    return true;
+  }
+
+  std::FILE* file_;
+  uint64_t size_ = 0;
+  uint64_t read_ = 0;
+};
+
+}  // namespace
+
 bool UnpackGameYear(const std::filesystem::path& year_folder,
                     const std::filesystem::path& archive_path) {
-  std::optional<std::string> archive = ReadWholeFile(archive_path);
-  if (!archive) return false;
-  std::optional<GameYearFiles> files = DecodeGameYearArchive(*archive);
-  if (!files) return false;
+  ArchiveFile archive(archive_path);
+  if (!archive.ok()) return false;
 
   std::filesystem::path folder = CleanFolder(year_folder);
   std::error_code ec;
+  std::filesystem::file_status status = std::filesystem::symlink_status(folder, ec);
+  if (std::filesystem::is_symlink(status)) return false;
   bool created = std::filesystem::create_directory(folder, ec);
   if (ec) return false;
 
   std::array<AtomicFileWriter, 3> writers;
   bool ok = true;
-  for (size_t i = 0; i < files->size() && ok; ++i) {
-    ok = writers[i].Open(folder / kGameYearFileNames[i]) && writers[i].Write((*files)[i]);
+  for (size_t i = 0; i < writers.size() && ok; ++i) {
+    std::optional<std::string> entry = archive.NextEntry();
+    ok = entry && writers[i].Open(folder / kGameYearFileNames[i]) && writers[i].Write(*entry);
   }
   // Park.ini (index 0) goes in last.
   ok = ok && writers[1].Commit() && writers[2].Commit() && writers[0].Commit();

@@ -16,6 +16,14 @@
 namespace wunt {
 
 inline constexpr size_t kArchiveEntryHeaderSize = 8;
+// No data file of a game year comes near this; an entry that claims more is
+// a bomb, whatever its stream would do.
+inline constexpr uint64_t kMaxArchiveEntrySize = uint64_t{256} << 20;
+// Text compresses well, but not by more than this.
+inline constexpr uint64_t kMaxExpansion = 1024;
+
+// The largest expanded entry an archive of `archive_size` bytes may hold.
+uint64_t ArchiveEntryLimit(uint64_t archive_size);
 
 // The entry at `*offset` (expanded), advancing `*offset` past it; nothing when
 // no whole entry is there or it does not expand to its uncompressed size.
@@ -30,10 +38,12 @@ inline constexpr std::array<const char*, 3> kGameYearFileNames = {"Park.ini", "C
 std::optional<GameYearFiles> DecodeGameYearArchive(std::string_view archive,
                                                    uint64_t max_size = kJcalg1MaxOutput);
 
-// Writes the year's three data files from the archive file. Nothing is
-// touched unless the whole archive decodes; the files go in through
-// temporary names with Park.ini last, since its presence marks the year as
-// downloaded. The season folder must exist; the year folder is created.
+// Writes the year's three data files from the archive file, one entry at a
+// time, each bounded by ArchiveEntryLimit. Nothing is touched unless the
+// whole archive decodes; the files go in through temporary names with
+// Park.ini last, since its presence marks the year as downloaded. The season
+// folder must exist; the year folder is created, and refused when it is a
+// link (the bytes would land outside the season).
 bool UnpackGameYear(const std::filesystem::path& year_folder,
                     const std::filesystem::path& archive_path);
 

@@ -165,6 +165,16 @@ std::optional<int64_t> ChunkSize(std::string_view line, int64_t limit) {
   return size;
 }
 
+// Cancelled, or past the request's total time.
+bool OutOfTime(const HttpConnection& c) {
+  if (c.limits.cancel != nullptr && c.limits.cancel->load()) return true;
+  if (c.limits.total_ms <= 0) return false;
+  int64_t allowed = c.limits.total_ms;
+  if (c.limits.earned_rate > 0)
+    allowed += std::max<int64_t>(0, c.received) * 1000 / c.limits.earned_rate;
+  return NowMs() - c.start_ms >= allowed;
+}
+
 constexpr int64_t kCannotProceed = -1;
 constexpr int64_t kBadFraming = -2;
 
@@ -256,6 +266,7 @@ std::unique_ptr<HttpConnection> OpenHttpRequest(const std::string& host, int por
       HasLineBreak(content_type) || HasLineBreak(cookie)) {
     return nullptr;
   }
+  const int64_t start = NowMs();
   std::unique_ptr<ByteStream> stream = ConnectTcp(host, port, limits.connect_ms);
   if (!stream) return nullptr;
   std::string host_text = host;
@@ -276,7 +287,9 @@ std::unique_ptr<HttpConnection> OpenHttpRequest(const std::string& host, int por
   line("Connection: close", "");
   stream->Send("\r\n");
   if (!body.empty()) stream->Send(body);
-  return std::make_unique<HttpConnection>(std::move(stream), limits);
+  auto connection = std::make_unique<HttpConnection>(std::move(stream), limits);
+  connection->start_ms = start;
+  return connection;
 }
 
 int32_t ReadHttpHeader(HttpConnection* connection) {
@@ -290,7 +303,7 @@ int32_t ReadHttpHeader(HttpConnection* connection) {
     int64_t n = c.stream->Receive(c.buffer.data() + held, kHttpBufferSize - held);
     if (n < 0) return 0;
     if (n == 0) {
-      if (NowMs() - start >= c.limits.header_ms) return 0;
+      if (NowMs() - start >= c.limits.header_ms || OutOfTime(c)) return 0;
       c.stream->WaitReadable(1);
       continue;
     }
@@ -352,7 +365,7 @@ int64_t ReadHttpBody(HttpConnection* connection) {
       return kHttpBodyFailed;
     }
     if (count == 0) {
-      if (NowMs() - c.last_data_ms >= c.limits.silence_ms) {
+      if (NowMs() - c.last_data_ms >= c.limits.silence_ms || OutOfTime(c)) {
         c.failed = true;
         return kHttpBodyFailed;
       }
@@ -360,6 +373,11 @@ int64_t ReadHttpBody(HttpConnection* connection) {
     }
     c.last_data_ms = NowMs();
     c.received += count;
+    // A trickle never falls silent; only the total time ends it.
+    if (OutOfTime(c)) {
+      c.failed = true;
+      return kHttpBodyFailed;
+    }
   }
   while (c.chunked && c.received >= c.content_length) {
     int64_t removed = DecodeChunkLines(c, count);
@@ -383,33 +401,29 @@ int64_t ReadHttpBody(HttpConnection* connection) {
   return count;
 }
 
-namespace {
-
-// Runs the body to its end, handing each piece to `sink`; false on failure.
-template <typename Sink>
-bool DrainBody(HttpConnection& connection, Sink sink) {
+bool FetchToSink(HttpConnection* connection,
+                 const std::function<bool(std::string_view piece)>& sink) {
+  if (connection == nullptr || ReadHttpHeader(connection) == 0) return false;
   for (;;) {
-    int64_t n = ReadHttpBody(&connection);
+    int64_t n = ReadHttpBody(connection);
     if (n == kHttpBodyComplete) return true;
     if (n == kHttpBodyFailed) return false;
     if (n > 0) {
-      if (!sink(std::string_view(connection.buffer.data(), static_cast<size_t>(n)))) return false;
+      if (!sink(std::string_view(connection->buffer.data(), static_cast<size_t>(n)))) return false;
     } else {
-      connection.stream->WaitReadable(1);
+      connection->stream->WaitReadable(1);
     }
   }
 }
 
-}  // namespace
-
 std::optional<std::string> FetchToMemory(HttpConnection* connection) {
-  if (connection == nullptr || ReadHttpHeader(connection) == 0) return std::nullopt;
   std::string body;
-  // The announced length is a hint only: bounded, since it comes from the peer.
-  if (connection->has_content_length && connection->content_length > 0) {
-    body.reserve(static_cast<size_t>(std::min<int64_t>(connection->content_length, 64 << 20)));
-  }
-  bool ok = DrainBody(*connection, [&body](std::string_view piece) {
+  bool ok = FetchToSink(connection, [connection, &body](std::string_view piece) {
+    // The announced length is a hint only: bounded, since it comes from the
+    // peer.
+    if (body.empty() && connection->has_content_length && connection->content_length > 0) {
+      body.reserve(static_cast<size_t>(std::min<int64_t>(connection->content_length, 64 << 20)));
+    }
     body.append(piece);
     return true;
   });
@@ -418,10 +432,10 @@ std::optional<std::string> FetchToMemory(HttpConnection* connection) {
 }
 
 bool FetchToFile(HttpConnection* connection, const std::filesystem::path& path) {
-  if (connection == nullptr || ReadHttpHeader(connection) == 0) return false;
+  if (connection == nullptr) return false;
   AtomicFileWriter file;
   if (!file.Open(path)) return false;
-  if (DrainBody(*connection, [&file](std::string_view piece) { return file.Write(piece); })) {
+  if (FetchToSink(connection, [&file](std::string_view piece) { return file.Write(piece); })) {
     return file.Commit();
   }
   file.Abandon();

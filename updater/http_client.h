@@ -8,8 +8,10 @@
 // on a socket and on bytes held in memory (fuzzing, tests).
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -62,6 +64,13 @@ struct HttpLimits {
   // A body whose server stays silent this long is given up as failed.
   int silence_ms = 30000;
   int64_t max_body = int64_t{1} << 30;
+  // The whole request may take this long from the connect on (0: no bound),
+  // plus one second for every `earned_rate` body bytes received (0: none),
+  // so that a large body on a slow line may finish but a trickle may not.
+  int total_ms = 0;
+  int64_t earned_rate = 0;
+  // Set from outside to give the request up at once.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // ReadHttpBody results besides a piece size.
@@ -94,6 +103,7 @@ struct HttpConnection {
   bool complete = false;
   bool failed = false;
   int64_t last_data_ms = 0;
+  int64_t start_ms = 0;
 };
 
 // Connects and sends the request: the request line, "Host" (with ":port"
@@ -115,6 +125,11 @@ int32_t ReadHttpHeader(HttpConnection* connection);
 // yet; kHttpBodyComplete; kHttpBodyFailed when the server closed or fell
 // silent before the end, the body is too large, or the chunk framing is bad.
 int64_t ReadHttpBody(HttpConnection* connection);
+
+// Reads the header, then hands every body piece to `sink` until the body is
+// complete (true) or the fetch fails or `sink` returns false (false).
+bool FetchToSink(HttpConnection* connection,
+                 const std::function<bool(std::string_view piece)>& sink);
 
 // The whole body, or nothing when the fetch failed or the body is empty.
 // Any status counts: an error page is a body like any other.

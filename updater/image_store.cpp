@@ -131,42 +131,78 @@ std::optional<std::string> StorePicture(const fs::path& images_folder, std::stri
   std::uniform_int_distribution<int> digit(0, 9);
   for (int tries = 0; tries < kMaxNameTries; ++tries) {
     std::error_code ec;
-    if (!fs::exists(images_folder / name, ec) && !ec) {
+    fs::file_status status = fs::symlink_status(images_folder / name, ec);
+    if (status.type() == fs::file_type::not_found) {
       if (!WriteFileAtomically(images_folder / name, bytes)) return std::nullopt;
       return name;
     }
+    if (fs::is_regular_file(status) && ReadWholeFile(images_folder / name) == bytes) return name;
     name.insert(name.begin(), static_cast<char>('0' + digit(random)));
   }
   return std::nullopt;
 }
 
+namespace {
+
+// A folder the updater may write into: there already as a real folder, or
+// made now. A link is refused, since writing through it would land outside
+// the season.
+bool UsableFolder(const fs::path& folder) {
+  std::error_code ec;
+  fs::file_status status = fs::symlink_status(folder, ec);
+  if (fs::is_symlink(status)) return false;
+  if (fs::is_directory(status)) return true;
+  return fs::create_directory(folder, ec) && !ec;
+}
+
+bool IsYearName(const std::string& year) {
+  return !year.empty() && year.find_first_not_of("0123456789") == std::string::npos;
+}
+
+}  // namespace
+
+bool YearPicturesComplete(const fs::path& season_folder, const std::string& year, IniFile& index) {
+  index.SelectGroup("");
+  for (const std::string& path : CollectPicturePaths(season_folder / year)) {
+    // A path that can never be stored does not hold the year back.
+    if (IsSafePicturePath(path) && index.ReadString(path, "").empty()) return false;
+  }
+  return true;
+}
+
 bool StoreYearPictures(const fs::path& season_folder, const std::string& year,
                        const PictureFetcher& fetch, std::mt19937& random, int attempts) {
   // The year becomes part of paths and index values.
-  if (year.empty() || year.find_first_not_of("0123456789") != std::string::npos) return false;
+  if (!IsYearName(year)) return false;
   fs::path year_folder = season_folder / year;
+  fs::path images = year_folder / "Images";
   std::error_code ec;
-  if (!fs::create_directory(year_folder / "Images", ec)) return true;
+  if (!fs::is_directory(fs::symlink_status(year_folder, ec)) || !UsableFolder(images)) {
+    return false;
+  }
   std::vector<std::string> paths = CollectPicturePaths(year_folder);
 
   IniFile index;
   if (!index.OpenIni(season_folder / kImageStoreFile)) return false;
   index.SelectGroup("");
+  bool complete = true;
   for (const std::string& path : paths) {
     if (!IsSafePicturePath(path) || !index.ReadString(path, "").empty()) continue;
     std::string extension = *PictureExtension(path);
-    for (int attempt = 0; attempt < attempts; ++attempt) {
+    bool stored = false;
+    for (int attempt = 0; attempt < attempts && !stored; ++attempt) {
       std::optional<std::string> bytes = fetch(path);
       if (!bytes) continue;
-      std::optional<std::string> name =
-          StorePicture(year_folder / "Images", *bytes, extension, random);
+      std::optional<std::string> name = StorePicture(images, *bytes, extension, random);
       if (!name) continue;
       index.WriteString(path, year + "\\Images\\" + *name);
-      break;
+      stored = true;
     }
+    complete = complete && stored;
   }
-  index.CloseIni();
-  return true;
+  // The pictures stored so far count even when some failed: written either
+  // way, so a later run fetches only what is still missing.
+  return index.CloseIni() && complete;
 }
 
 std::optional<std::string> FetchPictureFromServer(const std::string& host, int port,

@@ -15,6 +15,8 @@
 
 namespace wunt {
 
+class IniFile;
+
 inline constexpr char kImageStoreFile[] = "ImageStore.ini";
 
 // Picture paths of one game year in the order they are fetched: key "21" of
@@ -35,7 +37,9 @@ std::optional<std::string> PictureExtension(std::string_view path);
 std::string PictureFileName(std::string_view bytes, std::string_view extension);
 
 // Writes the picture into `images_folder` under its name, with random digits
-// put in front while the name is taken. The file name, or nothing.
+// put in front while the name is taken by other bytes. A file that already
+// holds the same bytes is taken as it is (a run killed before it wrote the
+// index left it). The file name, or nothing.
 std::optional<std::string> StorePicture(const std::filesystem::path& images_folder,
                                         std::string_view bytes, std::string_view extension,
                                         std::mt19937& random);
@@ -43,13 +47,18 @@ std::optional<std::string> StorePicture(const std::filesystem::path& images_fold
 // Fetches a picture's bytes; nothing when no body arrived.
 using PictureFetcher = std::function<std::optional<std::string>(const std::string& path)>;
 
-// Fetches the pictures of one game year that the index does not know yet,
-// but only when the year's "Images" folder did not exist (a year is fetched
-// once). A failing picture is tried `attempts` times and then left without
-// index entry. False when the season has no ImageStore.ini: the year then
-// does not count as done.
+// Fetches the pictures of one game year that the index does not know yet
+// and stores them in the year's "Images" folder (created when missing; a
+// link there or at the year folder is refused). A failing picture is tried
+// `attempts` times and then left without index entry. True only when every
+// picture of the year is stored and the index holding them was written:
+// only then may the year count as done.
 bool StoreYearPictures(const std::filesystem::path& season_folder, const std::string& year,
                        const PictureFetcher& fetch, std::mt19937& random, int attempts = 5);
+
+// Whether every picture of the year's data files has an index entry.
+bool YearPicturesComplete(const std::filesystem::path& season_folder, const std::string& year,
+                          IniFile& index);
 
 // The request for one picture on the game server, fetched to memory.
 std::optional<std::string> FetchPictureFromServer(const std::string& host, int port,

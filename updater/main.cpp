@@ -30,6 +30,9 @@ int main(int argc, char** argv) {
   // The Viewer closes its end of the pipe after the final line; writing the
   // closing line must not end the process with a signal instead of 0.
   std::signal(SIGPIPE, SIG_IGN);
+  // A file-size limit must fail the write, so the year fails and is
+  // reported, instead of killing the process without a final line.
+  std::signal(SIGXFSZ, SIG_IGN);
   const std::string command_line = wunt::JoinArguments(argc, argv);
   if (!wunt::ParseCommandLine(command_line)) return 0;
 
@@ -38,9 +41,6 @@ int main(int argc, char** argv) {
   cancel.Start(STDIN_FILENO);
   wunt::UpdaterEnvironment environment;
   environment.program_folder = ProgramFolder();
-  std::error_code ec;
-  environment.temp_folder = std::filesystem::temp_directory_path(ec);
-  if (ec) environment.temp_folder = "/tmp";
   environment.cancel = &cancel.requested();
   try {
     wunt::RunUpdaterCommand(command_line, environment, out);

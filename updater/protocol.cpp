@@ -55,6 +55,32 @@ std::string ReadyLine(const std::vector<std::string>& data_years,
   return line;
 }
 
+namespace {
+
+// "Daten 1990, 1991; Bilder 1991", or `none` when both lists are empty.
+std::string YearsText(const std::vector<std::string>& data, const std::vector<std::string>& images,
+                      const char* none) {
+  std::string text;
+  for (const auto& [label, years] : {std::pair{"Daten ", &data}, std::pair{"Bilder ", &images}}) {
+    if (years->empty()) continue;
+    if (!text.empty()) text += "; ";
+    text += label;
+    for (size_t i = 0; i < years->size(); ++i) text += (i ? ", " : "") + (*years)[i];
+  }
+  return text.empty() ? none : text;
+}
+
+}  // namespace
+
+std::string FailedYearsLine(const std::vector<std::string>& data_failed,
+                            const std::vector<std::string>& images_failed,
+                            const std::vector<std::string>& data_done,
+                            const std::vector<std::string>& images_done) {
+  return "Error Nicht alle Jahre konnten geladen werden. Fehlgeschlagen: " +
+         YearsText(data_failed, images_failed, "keine") +
+         ". Geladen: " + YearsText(data_done, images_done, "nichts") + ".";
+}
+
 ProgressTicker::ProgressTicker(LineWriter& out, std::chrono::milliseconds interval)
     : out_(out), interval_(interval) {}
 

@@ -21,6 +21,8 @@ inline constexpr char kErrorUndefined[] = "Error undefinierter Fehler";
 inline constexpr char kErrorServerUnreachable[] =
     "Error Server konnte nicht erreicht werden. Eventuell sollte der Fehler zu einem "
     "sp\xe4teren Zeitpunkt nicht auftreten.";
+inline constexpr char kErrorSeasonBusy[] =
+    "Error Eine andere Aktualisierung dieser Runde l\xe4uft bereits.";
 inline constexpr char kCancelLine[] = "Cancle";
 // The last line after the mode was handled.
 inline const std::string kClosingLine(100, ' ');
@@ -74,6 +76,14 @@ int64_t ProgressValue(size_t position, size_t count);
 std::string ReadyLine(const std::vector<std::string>& data_years,
                       const std::vector<std::string>& image_years, bool data_wanted,
                       bool images_wanted);
+
+// Ends a run in which wanted years failed after their attempts, instead of
+// the Ready line (which the Viewer would show as success): the failed years
+// and those that did load, data and pictures apart.
+std::string FailedYearsLine(const std::vector<std::string>& data_failed,
+                            const std::vector<std::string>& images_failed,
+                            const std::vector<std::string>& data_done,
+                            const std::vector<std::string>& images_done);
 
 // A sign of life while the year list is fetched: every `interval` a
 // "Progress" line with 16, 32, ..., 992, then 0 again.

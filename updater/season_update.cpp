@@ -1,15 +1,15 @@
 #include "updater/season_update.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <memory>
 #include <optional>
 #include <random>
 
 #include "common/file_util.h"
+#include "common/ini_file.h"
 #include "updater/game_year_archive.h"
 #include "updater/image_store.h"
+#include "updater/season_folder.h"
 
 namespace wunt {
 namespace fs = std::filesystem;
@@ -42,6 +42,11 @@ bool Exists(const fs::path& path) {
   return fs::exists(path, ec);
 }
 
+bool IsRealFolder(const fs::path& path) {
+  std::error_code ec;
+  return fs::is_directory(fs::symlink_status(path, ec));
+}
+
 class SeasonUpdate {
  public:
   SeasonUpdate(int64_t season, const SeasonUpdateOptions& options, LineWriter& out)
@@ -53,22 +58,31 @@ class SeasonUpdate {
         random_(std::random_device{}()) {}
 
   SeasonUpdateOutcome Run(bool data_wanted, bool images_wanted) {
+    SeasonLock lock(season_folder_);
+    if (lock.state() == SeasonLock::State::kBusy) {
+      out_.WriteLine(kErrorSeasonBusy);
+      return SeasonUpdateOutcome::kFailed;
+    }
+    if (lock.state() == SeasonLock::State::kHeld) RemoveLeftovers(season_folder_);
+    data_wanted_ = data_wanted;
     std::optional<MissingYears> missing = FindMissing();
-    if (!missing) return SeasonUpdateOutcome::kFailed;
-    bool cancelled = Cancelled();
-    std::vector<std::string> data_done;
-    std::vector<std::string> images_done;
-    if (data_wanted && !cancelled) cancelled = !LoadData(missing->data, data_done);
-    if (images_wanted && !cancelled) cancelled = !LoadImages(missing->images, images_done);
-    {
+    if (!missing && !cancelled_) return SeasonUpdateOutcome::kFailed;
+    cancelled_ = cancelled_ || Cancelled();
+    if (data_wanted && !cancelled_) cancelled_ = !LoadData(missing->data);
+    if (images_wanted && !cancelled_) cancelled_ = !LoadImages(missing->images);
+    if (missing) {
       ScopedTimer timer(Counter(&SeasonUpdateStats::fix_sizes_ns));
       FixPictureSizes(season_folder_);
     }
-    if (cancelled) {
+    if (cancelled_) {
       out_.WriteLine(kCancelLine);
       return SeasonUpdateOutcome::kCancelled;
     }
-    out_.WriteLine(ReadyLine(data_done, images_done, data_wanted, images_wanted));
+    if (!data_failed_.empty() || !images_failed_.empty()) {
+      out_.WriteLine(FailedYearsLine(data_failed_, images_failed_, data_done_, images_done_));
+      return SeasonUpdateOutcome::kFailed;
+    }
+    out_.WriteLine(ReadyLine(data_done_, images_done_, data_wanted, images_wanted));
     return SeasonUpdateOutcome::kReady;
   }
 
@@ -79,7 +93,15 @@ class SeasonUpdate {
 
   bool Cancelled() const { return options_.cancel != nullptr && options_.cancel->load(); }
 
-  // Step 1; nothing after an error line.
+  HttpLimits Limits(int total_ms, int64_t earned_rate = 0) const {
+    HttpLimits limits = options_.http;
+    limits.total_ms = total_ms;
+    limits.earned_rate = earned_rate;
+    limits.cancel = options_.cancel;
+    return limits;
+  }
+
+  // Step 1; nothing after an error line, and nothing when cancelled.
   std::optional<MissingYears> FindMissing() {
     out_.WriteLine(StepLine(1));
     ProgressTicker ticker(out_, options_.ticker_interval);
@@ -87,32 +109,38 @@ class SeasonUpdate {
       out_.WriteLine(kErrorUndefined);
       return std::nullopt;
     }
-    std::optional<std::string> body;
+    YearListReader reader;
+    bool ok;
     {
       ScopedTimer timer(Counter(&SeasonUpdateStats::year_list_ns));
       std::unique_ptr<HttpConnection> connection =
           OpenHttpRequest(options_.servers.update_host, options_.servers.update_port,
                           "GET /WUNT2_Get.php?round=" + season_text_ + " HTTP/1.1", "text/plain",
-                          "text/plain", "", "", options_.http);
-      if (connection) body = FetchToMemory(connection.get());
+                          "text/plain", "", "", Limits(options_.list_total_ms));
+      // Read as it arrives: a huge list costs no more memory than a short one.
+      ok = FetchToSink(connection.get(), [&reader](std::string_view piece) {
+        reader.Feed(piece);
+        return true;
+      });
       CloseHttpConnection(std::move(connection));
     }
-    if (!body) {
+    if (!ok || reader.bytes() == 0) {
       ticker.Stop();
-      out_.WriteLine(kErrorServerUnreachable);
+      cancelled_ = Cancelled();
+      if (!cancelled_) out_.WriteLine(kErrorServerUnreachable);
       return std::nullopt;
     }
-    MissingYears missing = FindMissingYears(season_folder_, ParseYearList(*body));
+    MissingYears missing = FindMissingYears(season_folder_, reader.years());
     ticker.Stop();
     return missing;
   }
 
   bool FetchArchive(const std::string& year, const fs::path& archive) {
     ScopedTimer timer(Counter(&SeasonUpdateStats::archive_fetch_ns));
-    std::unique_ptr<HttpConnection> connection =
-        OpenHttpRequest(options_.servers.update_host, options_.servers.update_port,
-                        "GET /WUNT2_" + season_text_ + "/" + year + " HTTP/1.1", "text/plain",
-                        "text/plain", "", "", options_.http);
+    std::unique_ptr<HttpConnection> connection = OpenHttpRequest(
+        options_.servers.update_host, options_.servers.update_port,
+        "GET /WUNT2_" + season_text_ + "/" + year + " HTTP/1.1", "text/plain", "text/plain", "", "",
+        Limits(options_.archive_total_ms, options_.archive_rate));
     bool ok = connection && FetchToFile(connection.get(), archive);
     if (ok && stats_) stats_->archive_bytes += connection->received;
     CloseHttpConnection(std::move(connection));
@@ -120,10 +148,9 @@ class SeasonUpdate {
   }
 
   bool LoadYear(const std::string& year) {
-    // The process id keeps two updaters that share the temporary folder
-    // apart.
-    fs::path archive =
-        options_.temp_folder / (year + "_WUNT_" + std::to_string(static_cast<int64_t>(getpid())));
+    // Downloaded into the season folder, which this run holds locked, under
+    // a name created afresh (never through a planted link).
+    fs::path archive = ArchivePath(season_folder_, year);
     bool ok = FetchArchive(year, archive);
     if (ok) {
       ScopedTimer timer(Counter(&SeasonUpdateStats::unpack_ns));
@@ -135,31 +162,36 @@ class SeasonUpdate {
   }
 
   // Step 2. False when cancelled.
-  bool LoadData(const std::vector<std::string>& years, std::vector<std::string>& done) {
+  bool LoadData(const std::vector<std::string>& years) {
     out_.WriteLine(StepLine(2));
     for (size_t position = 0; position < years.size(); ++position) {
-      for (int attempt = 0; attempt < options_.attempts; ++attempt) {
+      bool ok = false;
+      for (int attempt = 0; attempt < options_.attempts && !ok; ++attempt) {
         if (Cancelled()) return false;
-        bool ok = LoadYear(years[position]);
+        ok = LoadYear(years[position]);
+        // A cancel that cut the attempt short ends the step without counting it.
+        if (!ok && Cancelled()) return false;
         out_.WriteLine(ProgressLine(ProgressValue(position, years.size())));
-        if (ok) {
-          done.push_back(years[position]);
-          break;
-        }
       }
+      (ok ? data_done_ : data_failed_).push_back(years[position]);
     }
     return true;
   }
 
   std::optional<std::string> FetchPicture(const std::string& path) {
+    // A game server that has stopped answering would cost the full waits of
+    // every picture still to come.
+    if (Cancelled() || silent_requests_ >= options_.picture_silences) return std::nullopt;
     ScopedTimer timer(Counter(&SeasonUpdateStats::picture_fetch_ns));
-    std::unique_ptr<HttpConnection> connection =
-        OpenHttpRequest(options_.servers.game_host, options_.servers.game_port,
-                        "GET /" + path + " HTTP/1.1", "", "", "", "", options_.http);
+    std::unique_ptr<HttpConnection> connection = OpenHttpRequest(
+        options_.servers.game_host, options_.servers.game_port, "GET /" + path + " HTTP/1.1", "",
+        "", "", "", Limits(options_.picture_total_ms));
     std::optional<std::string> body;
     if (connection) body = FetchToMemory(connection.get());
+    bool answered = connection && connection->status > 0;
+    silent_requests_ = answered ? 0 : silent_requests_ + 1;
     // An error page is no picture: storing it would hide the picture for
-    // good, since a year's pictures are fetched once.
+    // good.
     if (body && (connection->status < 200 || connection->status > 299)) body.reset();
     CloseHttpConnection(std::move(connection));
     if (body && stats_) {
@@ -170,28 +202,29 @@ class SeasonUpdate {
   }
 
   // Step 3. False when cancelled.
-  bool LoadImages(const std::vector<std::string>& years, std::vector<std::string>& done) {
+  bool LoadImages(const std::vector<std::string>& years) {
     out_.WriteLine(StepLine(3));
     // A fresh season has no index yet; without one nothing could be stored.
     fs::path index = season_folder_ / kImageStoreFile;
-    if (Exists(season_folder_) && !Exists(index)) WriteFileAtomically(index, "");
+    if (IsRealFolder(season_folder_) && !Exists(index)) WriteFileAtomically(index, "");
     PictureFetcher fetch = [this](const std::string& path) { return FetchPicture(path); };
     for (size_t position = 0; position < years.size(); ++position) {
       if (Cancelled()) return false;
       const std::string& year = years[position];
-      // Pictures come from the year's data files. Without them the "Images"
-      // folder would be made empty and the year's pictures never fetched.
+      // Pictures come from the year's data files. A year without them waits
+      // for its data; it failed only when its data was wanted now.
       if (Exists(season_folder_ / year / kGameYearFileNames[0])) {
         int64_t fetch_before = stats_ ? stats_->picture_fetch_ns : 0;
         ScopedTimer timer(Counter(&SeasonUpdateStats::picture_store_ns));
-        if (StoreYearPictures(season_folder_, year, fetch, random_, options_.attempts)) {
-          done.push_back(year);
-        }
+        bool complete = StoreYearPictures(season_folder_, year, fetch, random_, options_.attempts);
+        (complete ? images_done_ : images_failed_).push_back(year);
         if (stats_) stats_->picture_store_ns -= stats_->picture_fetch_ns - fetch_before;
+      } else if (data_wanted_) {
+        images_failed_.push_back(year);
       }
       out_.WriteLine(ProgressLine(ProgressValue(position, years.size())));
     }
-    return true;
+    return !Cancelled();
   }
 
   std::string season_text_;
@@ -200,23 +233,57 @@ class SeasonUpdate {
   SeasonUpdateStats* stats_;
   LineWriter& out_;
   std::mt19937 random_;
+  bool data_wanted_ = false;
+  bool cancelled_ = false;
+  int silent_requests_ = 0;
+  std::vector<std::string> data_done_;
+  std::vector<std::string> data_failed_;
+  std::vector<std::string> images_done_;
+  std::vector<std::string> images_failed_;
 };
 
 }  // namespace
 
-std::vector<std::string> ParseYearList(std::string_view body) {
-  std::vector<std::string> years;
-  for (size_t at = 0; body.size() - at >= kYearTokenSize; at += kYearTokenSize) {
-    std::string_view token = body.substr(at, kYearTokenSize);
-    if (!IsDigit(token[0])) break;
-    if (std::all_of(token.begin(), token.end(), IsDigit)) years.emplace_back(token);
+void YearListReader::Feed(std::string_view piece) {
+  bytes_ += static_cast<int64_t>(piece.size());
+  if (ended_) return;
+  if (!partial_.empty()) {
+    size_t take = std::min(kYearTokenSize - partial_.size(), piece.size());
+    partial_.append(piece.substr(0, take));
+    piece.remove_prefix(take);
+    if (partial_.size() < kYearTokenSize) return;
+    Take(partial_);
+    partial_.clear();
   }
-  return years;
+  for (; !ended_ && piece.size() >= kYearTokenSize; piece.remove_prefix(kYearTokenSize)) {
+    Take(piece.substr(0, kYearTokenSize));
+  }
+  if (!ended_) partial_.assign(piece);
+}
+
+void YearListReader::Take(std::string_view token) {
+  if (!IsDigit(token[0])) {
+    ended_ = true;
+    return;
+  }
+  if (!std::all_of(token.begin(), token.end(), IsDigit)) return;
+  size_t number = static_cast<size_t>(std::stoi(std::string(token)));
+  if (seen_[number]) return;
+  seen_[number] = true;
+  years_.emplace_back(token);
+}
+
+std::vector<std::string> ParseYearList(std::string_view body) {
+  YearListReader reader;
+  reader.Feed(body);
+  return reader.years();
 }
 
 MissingYears FindMissingYears(const fs::path& season_folder,
                               const std::vector<std::string>& years) {
   MissingYears missing;
+  IniFile index;
+  index.OpenIni(season_folder / kImageStoreFile);
   for (const std::string& year : years) {
     fs::path folder = season_folder / year;
     if (!Exists(folder)) {
@@ -224,8 +291,12 @@ MissingYears FindMissingYears(const fs::path& season_folder,
       missing.images.push_back(year);
       continue;
     }
-    if (!Exists(folder / kGameYearFileNames[0])) missing.data.push_back(year);
-    if (!Exists(folder / "Images")) missing.images.push_back(year);
+    bool has_data = Exists(folder / kGameYearFileNames[0]);
+    if (!has_data) missing.data.push_back(year);
+    if (!IsRealFolder(folder / "Images") ||
+        (has_data && !YearPicturesComplete(season_folder, year, index))) {
+      missing.images.push_back(year);
+    }
   }
   for (std::vector<std::string>* list : {&missing.data, &missing.images}) {
     std::sort(list->begin(), list->end());

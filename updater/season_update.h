@@ -35,12 +35,20 @@ struct SeasonUpdateStats {
 struct SeasonUpdateOptions {
   std::filesystem::path data_folder;  // holds <season>/
   ServerConfig servers;
-  // Archives are downloaded here before they are unpacked.
-  std::filesystem::path temp_folder = std::filesystem::temp_directory_path();
   // Attempts per game year and per picture before it is given up.
   int attempts = 3;
-  // Set by the Viewer's "Cancle"; looked at before every year attempt.
+  // Set by the Viewer's "Cancle"; looked at before every year attempt and
+  // all through every request.
   const std::atomic<bool>* cancel = nullptr;
+  // Total time per request. An archive earns a second more for every
+  // `archive_rate` bytes that arrive, so a big one on a slow line finishes.
+  int list_total_ms = 30000;
+  int picture_total_ms = 60000;
+  int archive_total_ms = 60000;
+  int64_t archive_rate = 16 << 10;
+  // Picture requests in a row without any answer after which the game server
+  // counts as gone for the rest of the run.
+  int picture_silences = 3;
   std::chrono::milliseconds ticker_interval{500};
   HttpLimits http;
   SeasonUpdateStats* stats = nullptr;
@@ -50,7 +58,26 @@ enum class SeasonUpdateOutcome { kReady, kCancelled, kFailed };
 
 // The game years of a year-list body: consecutive four-character tokens up
 // to the first that does not begin with a digit. A token that is not four
-// digits is skipped, since it would name a folder outside the season.
+// digits is skipped, since it would name a folder outside the season; a
+// repeated one is skipped too, which bounds the list to 10,000 years however
+// long the body is. Fed piece by piece as the body arrives.
+class YearListReader {
+ public:
+  void Feed(std::string_view piece);
+  // In the order they came.
+  const std::vector<std::string>& years() const { return years_; }
+  int64_t bytes() const { return bytes_; }
+
+ private:
+  void Take(std::string_view token);
+
+  std::vector<std::string> years_;
+  std::vector<bool> seen_ = std::vector<bool>(10000, false);
+  std::string partial_;
+  int64_t bytes_ = 0;
+  bool ended_ = false;
+};
+
 std::vector<std::string> ParseYearList(std::string_view body);
 
 struct MissingYears {
@@ -58,13 +85,17 @@ struct MissingYears {
   std::vector<std::string> images;  // no Images folder
 };
 
-// Sorted ascending, each year once.
+// Sorted ascending, each year once. A year's pictures are missing until its
+// "Images" folder is there and the index knows every picture of its data
+// files, so a run that ended early is resumed.
 MissingYears FindMissingYears(const std::filesystem::path& season_folder,
                               const std::vector<std::string>& years);
 
 // Runs steps 1 to 3 and writes every line up to the final one: the Ready
-// line, an "Error " line (kFailed) or "Cancle" (kCancelled). A cancelled run
-// keeps every year it finished and leaves no partial one behind.
+// line, an "Error " line (kFailed: the year list did not come, another
+// updater holds the season, or wanted years failed after their attempts) or
+// "Cancle" (kCancelled). A cancelled run keeps every year it finished and
+// leaves no partial one behind.
 SeasonUpdateOutcome UpdateSeason(int64_t season, bool data_wanted, bool images_wanted,
                                  const SeasonUpdateOptions& options, LineWriter& out);
 

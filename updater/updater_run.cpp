@@ -14,7 +14,6 @@ void RunUpdaterCommand(std::string_view command_line, const UpdaterEnvironment& 
     SeasonUpdateOptions options;
     options.data_folder = environment.program_folder / "Data";
     options.servers = LoadServerConfig(environment.program_folder);
-    options.temp_folder = environment.temp_folder;
     options.cancel = environment.cancel;
     UpdateSeason(command->season, command->data_wanted, command->images_wanted, options, out);
   } else {

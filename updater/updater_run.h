@@ -14,7 +14,6 @@ namespace wunt {
 struct UpdaterEnvironment {
   // Holds Server.ini and Data/.
   std::filesystem::path program_folder;
-  std::filesystem::path temp_folder = std::filesystem::temp_directory_path();
   const std::atomic<bool>* cancel = nullptr;
 };
 

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/file_util.h"
@@ -128,13 +131,19 @@ class UpdaterEndToEnd : public ::testing::Test {
     ASSERT_TRUE(WriteFileAtomically(program_ / "Server.ini", text));
   }
 
+  void RestartServer(std::vector<std::string> extra = {}) {
+    server_.Terminate();
+    StartServer(std::move(extra));
+  }
+
   // Runs the updater to its end with its input closed; with `cancel_after`
   // it writes "Cancle" once that line has come.
   std::vector<std::string> RunUpdater(std::vector<std::string> args,
-                                      const std::string& cancel_after = "") {
+                                      const std::string& cancel_after = "",
+                                      const ChildProcess::Options& options = {}) {
     args.insert(args.begin(), (program_ / "WUNT_Updater").string());
     ChildProcess updater;
-    EXPECT_TRUE(updater.Start(args));
+    EXPECT_TRUE(updater.Start(args, options));
     std::vector<std::string> lines;
     if (cancel_after.empty()) {
       updater.CloseInput();
@@ -147,6 +156,7 @@ class UpdaterEndToEnd : public ::testing::Test {
     }
     for (std::string& line : updater.ReadRemainingLines(kRunLimit)) lines.push_back(line);
     EXPECT_EQ(updater.Wait(milliseconds(10000)), std::optional<int>(0));
+    peak_rss_kib_ = updater.peak_rss_kib();
     return lines;
   }
 
@@ -186,7 +196,9 @@ class UpdaterEndToEnd : public ::testing::Test {
       }
     }
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(program_)) {
-      EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+      std::string name = entry.path().filename().string();
+      EXPECT_EQ(name.find(".tmp"), std::string::npos) << entry.path();
+      EXPECT_EQ(name.find("_WUNT"), std::string::npos) << entry.path();
     }
   }
 
@@ -221,12 +233,26 @@ class UpdaterEndToEnd : public ::testing::Test {
       ExpectTiled(*tiled, *source);
     }
     EXPECT_EQ(fixed, 3);
+    // Each stored picture once: no second copy under a name with a digit put
+    // in front, as a resumed run would make if it did not know its own file.
+    std::set<std::string> files;
+    for (const auto& entry : stored) files.insert(entry.second);
+    size_t on_disk = 0;
+    for (const std::string& year : kYears) {
+      std::error_code ec;
+      for (const fs::directory_entry& entry :
+           fs::directory_iterator(LocalSeason() / year / "Images", ec)) {
+        on_disk += entry.is_regular_file();
+      }
+    }
+    EXPECT_EQ(on_disk, files.size());
   }
 
   fs::path root_;
   fs::path source_;   // the served season's data folder
   fs::path program_;  // the updater's program folder
   ChildProcess server_;
+  long peak_rss_kib_ = 0;
 };
 
 std::vector<std::string> Lines(std::initializer_list<std::vector<std::string>> parts) {
@@ -328,19 +354,29 @@ class UpdaterFaults : public UpdaterEndToEnd, public ::testing::WithParamInterfa
 
 TEST_P(UpdaterFaults, RunEndsWithTheRightFinalLineAndOnlyWholeYears) {
   StartServer(GetParam().server_args);
+  auto start = std::chrono::steady_clock::now();
   std::vector<std::string> lines = WithoutTicker(RunUpdater({"-t 1 -r 7 Image Data"}));
+  auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
+          .count();
   EXPECT_EQ(lines, GetParam().expected_lines);
   ExpectData(GetParam().loaded);
   if (GetParam().all_pictures) ExpectPictures();
+  // No fault may make a run take long or hold much memory.
+  EXPECT_LT(seconds, 40);
+  EXPECT_LT(peak_rss_kib_, 128 * 1024);
+  std::printf("%s: %lld s, peak %ld KiB\n", Joined(GetParam().server_args, " ").c_str(),
+              static_cast<long long>(seconds), peak_rss_kib_);
 }
 
+// A year whose data never came failed for its pictures too.
 std::vector<std::string> RunWithout1991(int attempts) {
   std::vector<std::string> loaded = Except("1991");
   return Lines({{"Step 1"},
                 Step2Lines(attempts),
                 {"Step 3"},
                 ProgressLines(4),
-                {"Ready" + Joined(loaded, " ") + Joined(loaded, "|"), kClosingLine}});
+                {FailedYearsLine({"1991"}, {"1991"}, loaded, loaded), kClosingLine}});
 }
 
 std::vector<std::string> RunWithEverything(int attempts_of_1991) {
@@ -349,6 +385,14 @@ std::vector<std::string> RunWithEverything(int attempts_of_1991) {
                 {"Step 3"},
                 ProgressLines(4),
                 {"Ready" + Joined(kYears, " ") + Joined(kYears, "|"), kClosingLine}});
+}
+
+std::vector<std::string> PicturesFailed() {
+  return Lines({{"Step 1"},
+                Step2Lines(1),
+                {"Step 3"},
+                ProgressLines(4),
+                {FailedYearsLine({}, kYears, kYears, {}), kClosingLine}});
 }
 
 const std::vector<std::string> kUnreachable = {"Step 1", kErrorServerUnreachable, kClosingLine};
@@ -368,14 +412,34 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{
             {"--fault", "stall:1991:1", "--stall-ms", "6000"}, RunWithEverything(2), kYears, true},
         FaultCase{{"--fault", "slow:any"}, RunWithEverything(1), kYears, true},
-        // Pictures that never come leave their years without index entries.
-        FaultCase{{"--fault", "drop:picture"},
-                  Lines({{"Step 1"},
-                         Step2Lines(1),
+        // Pictures that never come leave their years without index entries,
+        // and the years are not reported as done.
+        FaultCase{{"--fault", "drop:picture"}, PicturesFailed(), kYears, false},
+        FaultCase{{"--fault", "garbage:picture"}, PicturesFailed(), kYears, false},
+        FaultCase{{"--fault", "notfound:picture"}, PicturesFailed(), kYears, false},
+        // A server that never answers a picture costs three header waits,
+        // then counts as gone.
+        FaultCase{{"--fault", "silent:picture"}, PicturesFailed(), kYears, false},
+        // Archives that would expand to 1 GiB per entry are refused.
+        FaultCase{{"--fault", "bomb:archive"},
+                  Lines({{"Step 1", "Step 2"},
+                         {ProgressLine(250), ProgressLine(250), ProgressLine(250)},
+                         {ProgressLine(500), ProgressLine(500), ProgressLine(500)},
+                         {ProgressLine(750), ProgressLine(750), ProgressLine(750)},
+                         {ProgressLine(1000), ProgressLine(1000), ProgressLine(1000)},
                          {"Step 3"},
                          ProgressLines(4),
-                         {"Ready" + Joined(kYears, " ") + Joined(kYears, "|"), kClosingLine}}),
-                  kYears,
+                         {FailedYearsLine(kYears, kYears, {}, {}), kClosingLine}}),
+                  {},
+                  false},
+        // A list of one year repeated for 100 MB is one year.
+        FaultCase{{"--fault", "repeat:list"},
+                  Lines({{"Step 1", "Step 2"},
+                         ProgressLines(1),
+                         {"Step 3"},
+                         ProgressLines(1),
+                         {"Ready 1990|1990", kClosingLine}}),
+                  {"1990"},
                   false},
         // Without the year list there is nothing to do.
         FaultCase{{"--fault", "garbage:list"}, kUnreachable, {}, false},
@@ -446,6 +510,164 @@ TEST_F(UpdaterEndToEnd, CancelBetweenYearsKeepsFinishedYearsAndNoPartialOne) {
   EXPECT_EQ(WithoutTicker(lines), expected);
   ExpectData(loaded);
   EXPECT_FALSE(fs::exists(LocalSeason() / "1990" / "Images"));
+}
+
+TEST_F(UpdaterEndToEnd, PicturesThatFailedAreFetchedByTheNextRun) {
+  StartServer({"--fault", "garbage:picture"});
+  RunUpdater({"-t 1 -r 7 Image Data"});
+  EXPECT_TRUE(IndexEntries(LocalSeason() / kImageStoreFile).empty());
+  RestartServer();
+  EXPECT_EQ(WithoutTicker(RunUpdater({"-t 1 -r 7 Image Data"})),
+            Lines({{"Step 1", "Step 2", "Step 3"},
+                   ProgressLines(4),
+                   {"Ready" + Joined(kYears, "|"), kClosingLine}}));
+  ExpectData(kYears);
+  ExpectPictures();
+}
+
+// Killed in step 2 and in step 3, a rerun completes the season as a run
+// without interruption would have left it, byte for byte.
+TEST_F(UpdaterEndToEnd, KilledRunsAreCompletedByTheNextRun) {
+  const struct {
+    std::vector<std::string> faults;
+    std::string kill_after;
+  } cases[] = {
+      {{"--fault", "stall:1991", "--stall-ms", "3000"}, ProgressLine(250)},
+      {{"--fault", "slow:picture"}, "Step 3"},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(program_ / "Data");
+    fs::create_directories(program_ / "Data");
+    RestartServer(c.faults);
+    ChildProcess updater;
+    ASSERT_TRUE(updater.Start({(program_ / "WUNT_Updater").string(), "-t 1 -r 7 Image Data"}));
+    while (auto line = updater.ReadLine(kRunLimit)) {
+      if (*line == c.kill_after) break;
+    }
+    std::this_thread::sleep_for(milliseconds(700));
+    updater.Kill();
+    RestartServer();
+    std::vector<std::string> lines = RunUpdater({"-t 1 -r 7 Image Data"});
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), kClosingLine);
+    EXPECT_EQ(lines[lines.size() - 2].rfind("Ready", 0), 0u) << lines[lines.size() - 2];
+    ExpectData(kYears);
+    ExpectPictures();
+  }
+}
+
+// Writes fail beyond a file size, as on a full disk: the run says which
+// years failed, leaves nothing half-written, and the next run completes.
+TEST_F(UpdaterEndToEnd, FullDiskFailsTheYearsAndTheNextRunCompletesThem) {
+  StartServer();
+  uintmax_t smallest = UINTMAX_MAX;
+  for (const std::string& year : kYears) {
+    smallest = std::min(smallest, fs::file_size(SourceSeason() / year / "Park.ini"));
+  }
+  ChildProcess::Options limited;
+  limited.file_size_limit = smallest / 2;
+  std::vector<std::string> lines = RunUpdater({"-t 1 -r 7 Image Data"}, "", limited);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], FailedYearsLine(kYears, kYears, {}, {}));
+  ExpectData({});
+
+  EXPECT_EQ(WithoutTicker(RunUpdater({"-t 1 -r 7 Image Data"})).at(0), "Step 1");
+  ExpectData(kYears);
+  ExpectPictures();
+}
+
+TEST_F(UpdaterEndToEnd, ASecondUpdaterOfTheSeasonEndsAtOnce) {
+  StartServer({"--fault", "slow:any"});
+  ChildProcess first;
+  ASSERT_TRUE(first.Start({(program_ / "WUNT_Updater").string(), "-t 1 -r 7 Image Data"}));
+  first.CloseInput();
+  EXPECT_EQ(first.ReadLine(kRunLimit), std::optional<std::string>("Step 1"));
+  EXPECT_EQ(RunUpdater({"-t 1 -r 7 Image Data"}),
+            (std::vector<std::string>{kErrorSeasonBusy, kClosingLine}));
+  std::vector<std::string> lines = first.ReadRemainingLines(kRunLimit);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], "Ready" + Joined(kYears, " ") + Joined(kYears, "|"));
+  ExpectData(kYears);
+  ExpectPictures();
+}
+
+// Links planted in the season folder are neither followed nor written
+// through; leftovers of a killed run are cleared.
+TEST_F(UpdaterEndToEnd, PlantedLinksAreNeverWrittenThrough) {
+  StartServer();
+  const fs::path outside = root_ / "outside";
+  fs::create_directories(outside / "folder");
+  ASSERT_TRUE(WriteFileAtomically(outside / "file", "keep"));
+  fs::create_symlink(outside / "file", LocalSeason() / "1990_WUNT");
+  fs::create_directory_symlink(outside / "folder", LocalSeason() / "1991");
+  ASSERT_TRUE(WriteFileAtomically(LocalSeason() / "1992_WUNT.tmp99999_0", "left over"));
+
+  std::vector<std::string> lines = WithoutTicker(RunUpdater({"-t 1 -r 7 Image Data"}));
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2],
+            FailedYearsLine({"1991"}, {"1991"}, Except("1991"), Except("1991")));
+  EXPECT_EQ(ReadWholeFile(outside / "file"), std::optional<std::string>("keep"));
+  EXPECT_TRUE(fs::is_empty(outside / "folder"));
+  EXPECT_FALSE(fs::exists(LocalSeason() / "1992_WUNT.tmp99999_0"));
+  fs::remove(LocalSeason() / "1991");
+  fs::remove(LocalSeason() / "1990_WUNT");
+  ExpectData(Except("1991"));
+}
+
+TEST_F(UpdaterEndToEnd, AnUnusableTmpdirChangesNothing) {
+  StartServer();
+  ASSERT_TRUE(WriteFileAtomically(root_ / "not_a_folder", ""));
+  ChildProcess::Options options;
+  options.environment = {"TMPDIR=" + (root_ / "not_a_folder").string()};
+  EXPECT_EQ(
+      WithoutTicker(RunUpdater({"-t 1 -r 7 Data"}, "", options)),
+      Lines(
+          {{"Step 1", "Step 2"}, ProgressLines(4), {"Ready" + Joined(kYears, " "), kClosingLine}}));
+  ExpectData(kYears);
+}
+
+// A folder where the picture index should be: the data still loads, the
+// pictures fail and say so.
+TEST_F(UpdaterEndToEnd, AFolderWhereAFileBelongsIsAnUnreadableFile) {
+  StartServer();
+  fs::create_directories(LocalSeason() / kImageStoreFile);
+  EXPECT_EQ(WithoutTicker(RunUpdater({"-t 1 -r 7 Image Data"})),
+            Lines({{"Step 1", "Step 2"},
+                   ProgressLines(4),
+                   {"Step 3"},
+                   ProgressLines(4),
+                   {FailedYearsLine({}, kYears, kYears, {}), kClosingLine}}));
+  ExpectData(kYears);
+}
+
+TEST_F(UpdaterEndToEnd, CancelIsAnsweredWithinASecondDuringAStalledFetch) {
+  StartServer({"--fault", "silent:1991"});
+  ChildProcess updater;
+  ASSERT_TRUE(updater.Start({(program_ / "WUNT_Updater").string(), "-t 1 -r 7 Image Data"}));
+  std::vector<std::string> lines;
+  while (auto line = updater.ReadLine(kRunLimit)) {
+    lines.push_back(*line);
+    if (*line == ProgressLine(250)) break;
+  }
+  std::this_thread::sleep_for(milliseconds(300));  // well inside the fetch
+  auto sent = std::chrono::steady_clock::now();
+  updater.Write("Cancle\n");
+  std::optional<std::string> answer = updater.ReadLine(kRunLimit);
+  auto waited = std::chrono::steady_clock::now() - sent;
+  EXPECT_EQ(answer, std::optional<std::string>(kCancelLine));
+  EXPECT_LT(waited, milliseconds(1000));
+  EXPECT_EQ(updater.ReadLine(kRunLimit), std::optional<std::string>(kClosingLine));
+  EXPECT_EQ(updater.Wait(milliseconds(10000)), std::optional<int>(0));
+  ExpectData({"1990"});
+}
+
+// One byte every two seconds never trips the silence limit; the year list's
+// total time ends it.
+TEST_F(UpdaterEndToEnd, ATricklingYearListEndsInItsTotalTime) {
+  StartServer({"--fault", "trickle:list", "--trickle-ms", "2000"});
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(WithoutTicker(RunUpdater({"-t 1 -r 7 Image Data"})), kUnreachable);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(40000));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,7 +19,12 @@ using Clock = std::chrono::steady_clock;
 
 ChildProcess::~ChildProcess() { Terminate(); }
 
-bool ChildProcess::Start(const std::vector<std::string>& argv) {
+bool ChildProcess::Start(const std::vector<std::string>& argv) { return Start(argv, Options{}); }
+
+bool ChildProcess::Start(const std::vector<std::string>& argv, const Options& options) {
+  // A process object may be started again after the last one ended.
+  pending_.clear();
+  output_ended_ = false;
   int in[2];
   int out[2];
   if (pipe2(in, O_CLOEXEC) != 0) return false;
@@ -35,7 +41,21 @@ bool ChildProcess::Start(const std::vector<std::string>& argv) {
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
-  int rc = posix_spawn(&pid_, argv[0].c_str(), &actions, nullptr, args.data(), environ);
+  std::vector<char*> env;
+  for (const std::string& entry : options.environment)
+    env.push_back(const_cast<char*>(entry.c_str()));
+  for (char** entry = environ; *entry != nullptr; ++entry) env.push_back(*entry);
+  env.push_back(nullptr);
+  // Limits are inherited: set for the spawn only, then put back.
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  if (options.file_size_limit > 0) {
+    rlimit limited = saved;
+    limited.rlim_cur = options.file_size_limit;
+    setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  int rc = posix_spawn(&pid_, argv[0].c_str(), &actions, nullptr, args.data(), env.data());
+  if (options.file_size_limit > 0) setrlimit(RLIMIT_FSIZE, &saved);
   posix_spawn_file_actions_destroy(&actions);
   close(in[0]);
   close(out[1]);
@@ -117,15 +137,27 @@ std::optional<int> ChildProcess::Wait(std::chrono::milliseconds limit) {
   const Clock::time_point end = Clock::now() + limit;
   for (;;) {
     int status = 0;
-    pid_t done = waitpid(pid_, &status, WNOHANG);
+    rusage usage{};
+    pid_t done = wait4(pid_, &status, WNOHANG, &usage);
     if (done == pid_) {
       pid_ = -1;
+      peak_rss_kib_ = usage.ru_maxrss;
       if (WIFEXITED(status)) return WEXITSTATUS(status);
       return std::nullopt;
     }
     if (done < 0 || Clock::now() >= end) return std::nullopt;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+}
+
+void ChildProcess::Kill() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+  CloseInput();
+  CloseOutput();
 }
 
 void ChildProcess::Terminate() {

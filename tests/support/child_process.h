@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,8 +20,16 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
+  struct Options {
+    // "NAME=value" entries put before the inherited environment.
+    std::vector<std::string> environment;
+    // RLIMIT_FSIZE of the child in bytes; 0: inherited.
+    uint64_t file_size_limit = 0;
+  };
+
   // argv[0] is the program's path; standard error goes to /dev/null.
   bool Start(const std::vector<std::string>& argv);
+  bool Start(const std::vector<std::string>& argv, const Options& options);
   // One line without its LF; nothing at the end of output or after `limit`.
   std::optional<std::string> ReadLine(std::chrono::milliseconds limit);
   // Every remaining line until the output ends (or `limit` passes).
@@ -33,6 +42,10 @@ class ChildProcess {
   std::optional<int> Wait(std::chrono::milliseconds limit);
   // SIGTERM, then SIGKILL if it does not end.
   void Terminate();
+  // SIGKILL at once, as a crash or a power cut would end it.
+  void Kill();
+  // The child's peak resident memory in KiB, once Wait() has seen it end.
+  long peak_rss_kib() const { return peak_rss_kib_; }
 
  private:
   pid_t pid_ = -1;
@@ -40,6 +53,7 @@ class ChildProcess {
   int output_ = -1;
   std::string pending_;
   bool output_ended_ = false;
+  long peak_rss_kib_ = 0;
 };
 
 }  // namespace wunt::testing

@@ -37,6 +37,39 @@ TEST(ParseYearList, TakesWholeFourDigitTokens) {
   for (const auto& [body, years] : cases) EXPECT_EQ(ParseYearList(body), years) << body;
 }
 
+// The same years whatever pieces the body arrives in; repeats count once.
+TEST(YearListReader, PiecesAndRepeatsGiveTheSameYears) {
+  const std::string body = "1972197019721971197019701972x1973";
+  const std::vector<std::string> expected = {"1972", "1970", "1971"};
+  for (size_t piece : {1, 3, 4, 5, 7, 64}) {
+    YearListReader reader;
+    for (size_t at = 0; at < body.size(); at += piece) reader.Feed(body.substr(at, piece));
+    EXPECT_EQ(reader.years(), expected) << piece;
+    EXPECT_EQ(reader.bytes(), static_cast<int64_t>(body.size()));
+  }
+}
+
+TEST(YearListReader, AHugeRepeatedListStaysOneYear) {
+  YearListReader reader;
+  const std::string piece(1 << 20, '0');  // "0000" over and over
+  for (int i = 0; i < 64; ++i) reader.Feed(piece);
+  EXPECT_EQ(reader.years(), (std::vector<std::string>{"0000"}));
+}
+
+TEST(FindMissingYears, AYearWhosePicturesAreNotAllIndexedIsResumed) {
+  fs::path season = FreshFolder("missing_pictures");
+  for (const char* year : {"1980", "1981"}) {
+    fs::create_directories(season / year / "Images");
+    WriteFileAtomically(season / year / "Park.ini", "");
+    WriteFileAtomically(season / year / "Attraction.ini",
+                        std::string("[1]\r\n21 = bilder/") + year + ".jpg\r\n");
+  }
+  WriteFileAtomically(season / "ImageStore.ini", "bilder/1980.jpg = 1980\\Images\\1.jpg\r\n");
+  MissingYears missing = FindMissingYears(season, {"1980", "1981"});
+  EXPECT_TRUE(missing.data.empty());
+  EXPECT_EQ(missing.images, (std::vector<std::string>{"1981"}));
+}
+
 TEST(FindMissingYears, SortsAndSplitsByDataAndPictures) {
   fs::path season = FreshFolder("missing");
   fs::create_directories(season / "1971");
@@ -69,7 +102,6 @@ class SeasonUpdateTest : public ::testing::Test {
     server_ = std::make_unique<UpdateServer>(std::move(season), UpdateServerOptions{});
     ASSERT_TRUE(server_->Start("127.0.0.1", 0, nullptr));
     options_.data_folder = data_;
-    options_.temp_folder = data_;
     options_.servers.update_host = options_.servers.game_host = "127.0.0.1";
     options_.servers.update_port = options_.servers.game_port = server_->port();
   }
@@ -81,8 +113,11 @@ class SeasonUpdateTest : public ::testing::Test {
 };
 
 TEST_F(SeasonUpdateTest, ErrorPagesAreNotStoredAsPictures) {
-  EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kReady);
-  EXPECT_EQ(out_.lines().back(), "Ready 1970 1971|1970|1971");
+  // A picture that never comes keeps its years from counting as done.
+  EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kFailed);
+  EXPECT_EQ(out_.lines().back(),
+            "Error Nicht alle Jahre konnten geladen werden. Fehlgeschlagen: Bilder 1970, 1971. "
+            "Geladen: Daten 1970, 1971.");
   IniFile index;
   ASSERT_TRUE(index.OpenIni(data_ / "7" / "ImageStore.ini"));
   index.SelectGroup("");
@@ -116,9 +151,11 @@ TEST_F(SeasonUpdateTest, CancelBeforeTheFirstYearLoadsNothing) {
 
 TEST_F(SeasonUpdateTest, MissingSeasonFolderLoadsNothingAndCreatesNothing) {
   fs::remove_all(data_ / "7");
-  EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kReady);
+  EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kFailed);
   std::vector<std::string> lines = out_.lines();
-  EXPECT_EQ(lines.back(), "Ready");
+  EXPECT_EQ(lines.back(),
+            "Error Nicht alle Jahre konnten geladen werden. Fehlgeschlagen: Daten 1970, 1971; "
+            "Bilder 1970, 1971. Geladen: nichts.");
   // Three attempts per year in step 2, each followed by its progress line,
   // and one line per year in step 3.
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Progress 500"), 3 + 1);

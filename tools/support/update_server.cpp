@@ -136,6 +136,16 @@ const char* FaultName(ServerFaultKind kind) {
       return "slow";
     case ServerFaultKind::kGarbage:
       return "garbage";
+    case ServerFaultKind::kTrickle:
+      return "trickle";
+    case ServerFaultKind::kSilent:
+      return "silent";
+    case ServerFaultKind::kNotFound:
+      return "notfound";
+    case ServerFaultKind::kBomb:
+      return "bomb";
+    case ServerFaultKind::kRepeat:
+      return "repeat";
   }
   return "";
 }
@@ -156,10 +166,11 @@ RasterImage PatternPicture(int width, int height) {
 }  // namespace
 
 std::optional<ServerFault> ParseServerFault(std::string_view text) {
-  static const ServerFaultKind kKinds[] = {ServerFaultKind::kRefuse,  ServerFaultKind::kDrop,
-                                           ServerFaultKind::kCorrupt, ServerFaultKind::kTruncate,
-                                           ServerFaultKind::kStall,   ServerFaultKind::kSlow,
-                                           ServerFaultKind::kGarbage};
+  static const ServerFaultKind kKinds[] = {
+      ServerFaultKind::kRefuse,   ServerFaultKind::kDrop,    ServerFaultKind::kCorrupt,
+      ServerFaultKind::kTruncate, ServerFaultKind::kStall,   ServerFaultKind::kSlow,
+      ServerFaultKind::kGarbage,  ServerFaultKind::kTrickle, ServerFaultKind::kSilent,
+      ServerFaultKind::kNotFound, ServerFaultKind::kBomb,    ServerFaultKind::kRepeat};
   ServerFault fault;
   std::string_view kind = text.substr(0, text.find(':'));
   auto found = std::find_if(std::begin(kKinds), std::end(kKinds),
@@ -194,6 +205,24 @@ std::string BuildGameYearArchive(const std::string (&files)[3], const std::vecto
     } else {
       archive += MakeArchiveEntry(files[i]);
     }
+  }
+  return archive;
+}
+
+std::string BuildBombArchive(uint32_t size) {
+  // One literal, then a single match that repeats it to the full size.
+  Jcalg1BitWriter bits;
+  bits.Put(1, 1);
+  bits.Put('A', 8);
+  bits.Put(0b01, 2);
+  bits.Gamma(2);  // the last offset again (1)
+  bits.Gamma(size - 1);
+  std::string stream = Jcalg1Header(size, 0) + bits.Finish();
+  std::string archive;
+  for (int i = 0; i < 3; ++i) {
+    AppendLe32(archive, size);
+    AppendLe32(archive, static_cast<uint32_t>(stream.size()));
+    archive += stream;
   }
   return archive;
 }
@@ -406,6 +435,15 @@ bool UpdateServer::Pause(int32_t ms) const {
   return !stop_;
 }
 
+void UpdateServer::WaitForClose(int fd) const {
+  char buffer[256];
+  while (!stop_) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 50) != 1) continue;
+    if (recv(fd, buffer, sizeof buffer, 0) <= 0) return;
+  }
+}
+
 void UpdateServer::Serve() {
   // One connection after the other, as the updater makes them.
   while (!stop_) {
@@ -476,6 +514,30 @@ void UpdateServer::Answer(int fd, const std::string& request_line) {
   }
 
   auto is = [&fault](ServerFaultKind kind) { return fault && *fault == kind; };
+  if (is(ServerFaultKind::kSilent)) {
+    WaitForClose(fd);
+    return;
+  }
+  if (is(ServerFaultKind::kNotFound)) {
+    status = "404 Not Found";
+    type = "text/html";
+    body = "<html><body><h1>404 Not Found</h1></body></html>\r\n";
+    chunked = false;
+  }
+  if (is(ServerFaultKind::kBomb)) body = BuildBombArchive(uint32_t{1} << 30);
+  if (is(ServerFaultKind::kRepeat) && !season_.years.empty()) {
+    // Sent piece by piece: the server need not hold the whole list.
+    const std::string year = season_.years.front();
+    const size_t count = static_cast<size_t>(options_.repeat_bytes) / year.size();
+    std::string piece;
+    for (size_t i = 0; i < 16384; ++i) piece += year;
+    SendAll(fd, Header(status, type, LengthFraming(count * year.size())));
+    for (size_t sent = 0; sent < count; sent += 16384) {
+      size_t n = std::min<size_t>(16384, count - sent);
+      if (!SendAll(fd, std::string_view(piece).substr(0, n * year.size()))) return;
+    }
+    return;
+  }
   if (is(ServerFaultKind::kRefuse)) {
     linger reset{1, 0};
     setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
@@ -511,6 +573,13 @@ void UpdateServer::Answer(int fd, const std::string& request_line) {
   std::string wire = chunked ? Header(status, type, "Transfer-Encoding: chunked\r\n") +
                                    Chunked(body, options_.chunk_size, true)
                              : Header(status, type, LengthFraming(body.size())) + body;
+  if (is(ServerFaultKind::kTrickle)) {
+    SendAll(fd, Header(status, type, LengthFraming(body.size())));
+    for (char byte : body) {
+      if (!SendAll(fd, std::string_view(&byte, 1)) || !Pause(options_.trickle_ms)) return;
+    }
+    return;
+  }
   if (is(ServerFaultKind::kSlow)) {
     for (size_t at = 0; at < wire.size(); at += kSlowPiece) {
       if (!SendAll(fd, std::string_view(wire).substr(at, kSlowPiece)) || !Pause(kSlowPauseMs)) {

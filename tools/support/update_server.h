@@ -28,6 +28,11 @@ enum class ServerFaultKind {
   kStall,     // nothing is sent for a while, then the normal answer
   kSlow,      // the body trickles in small pieces
   kGarbage,   // bytes that are no HTTP answer at all
+  kTrickle,   // the body comes one byte per trickle period, never falling silent
+  kSilent,    // the connection is accepted and never answered
+  kNotFound,  // an error page with status 404 instead of the answer
+  kBomb,      // archives: three tiny entries that claim to expand to 1 GiB each
+  kRepeat,    // year list: the first year over and over, repeat_bytes long
 };
 
 struct ServerFault {
@@ -57,6 +62,9 @@ std::optional<ServedSeason> LoadServedSeason(const std::filesystem::path& season
 // named in `plain` (0 to 2) are stored without compression.
 std::string BuildGameYearArchive(const std::string (&files)[3], const std::vector<int>& plain);
 
+// An archive of three entries, each a few bytes that expand to `size` bytes.
+std::string BuildBombArchive(uint32_t size);
+
 // Gives a few pictures of a season the paths of the updater's fixed-size
 // table, at sizes other than the table's (and one at its own size), by
 // rewriting the data files and the index. Does nothing when the season
@@ -73,6 +81,8 @@ RoutedRequest RouteRequest(const ServedSeason& season, std::string_view request_
 struct UpdateServerOptions {
   std::vector<ServerFault> faults;
   int32_t stall_ms = 6000;
+  int32_t trickle_ms = 10000;
+  int64_t repeat_bytes = int64_t{100} << 20;
   size_t chunk_size = 4096;
   // Told every log line as it is made (on the server's thread).
   std::function<void(const std::string&)> on_request;
@@ -97,6 +107,8 @@ class UpdateServer {
   void Answer(int fd, const std::string& request_line);
   std::optional<ServerFaultKind> TakeFault(const RoutedRequest& request);
   bool Pause(int32_t ms) const;
+  // Until the client closes its end or the server stops.
+  void WaitForClose(int fd) const;
 
   ServedSeason season_;
   UpdateServerOptions options_;

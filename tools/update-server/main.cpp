@@ -2,7 +2,7 @@
 //   update-server [--data DIR] [--season N] [--bind ADDR] [--port P]
 //                 [--demo [--years N] [--seed N] [--parks N]]
 //                 [--copy-base-to DIR] [--fault KIND[:TARGET[:TIMES]]]...
-//                 [--stall-ms MS] [--log]
+//                 [--stall-ms MS] [--trickle-ms MS] [--repeat-bytes N] [--log]
 // Serves DIR/<season>/ (with --demo: a demo season written there first, with
 // pictures for the fixed-size table). Prints "Listening on ADDR:PORT" once it
 // accepts connections and runs until SIGINT or SIGTERM; --log shows every
@@ -28,7 +28,9 @@ void Usage() {
                "                     [--demo [--years N] [--seed N] [--parks N]]\n"
                "                     [--copy-base-to DIR] [--fault KIND[:TARGET[:TIMES]]]...\n"
                "                     [--stall-ms MS] [--log]\n"
-               "faults: refuse drop corrupt truncate stall slow garbage\n"
+               "                     [--trickle-ms MS] [--repeat-bytes N]\n"
+               "faults: refuse drop corrupt truncate stall slow garbage trickle silent\n"
+               "        notfound bomb (archives) repeat (year list)\n"
                "targets: any list archive picture, a game year or a picture path\n");
 }
 
@@ -97,6 +99,10 @@ int main(int argc, char** argv) {
       ok = ReadInt(value, 1, 1000000, n), demo_options.parks = static_cast<int32_t>(n);
     } else if (arg == "--stall-ms") {
       ok = ReadInt(value, 0, 600000, n), options.stall_ms = static_cast<int32_t>(n);
+    } else if (arg == "--trickle-ms") {
+      ok = ReadInt(value, 1, 600000, n), options.trickle_ms = static_cast<int32_t>(n);
+    } else if (arg == "--repeat-bytes") {
+      ok = ReadInt(value, 4, int64_t{1} << 32, n), options.repeat_bytes = n;
     } else if (arg == "--fault") {
       std::optional<wunt::ServerFault> fault = wunt::ParseServerFault(value);
       ok = fault.has_value();
