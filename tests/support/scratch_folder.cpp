@@ -6,8 +6,6 @@
 #include <atomic>
 #include <fstream>
 
-#include "tools/support/demo_season.h"
-
 namespace wunt::test {
 
 namespace fs = std::filesystem;
@@ -36,17 +34,28 @@ void WriteBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
+DemoSeasonOptions SmallSeason(int32_t parks, int32_t companies, int32_t years) {
+  DemoSeasonOptions options;
+  options.parks = parks;
+  options.companies = companies;
+  options.years = years;
+  options.max_placed = 3;
+  options.pictures = false;
+  return options;
+}
+
+void WriteDemoData(const fs::path& data, const DemoSeasonOptions& options) {
+  fs::remove_all(data);
+  std::string error;
+  EXPECT_TRUE(WriteDemoSeason(data, options, nullptr, &error)) << error;
+}
+
 fs::path MakeProgramFolder(const std::string& name, int32_t season) {
   const fs::path folder = fs::path(WUNT_BINARY_DIR) / "test-programs" / name;
-  fs::remove_all(folder);
-  DemoSeasonOptions options;
+  DemoSeasonOptions options = SmallSeason(40, 10, 6);
+  options.max_placed = DemoSeasonOptions().max_placed;
   options.season = season;
-  options.years = 6;
-  options.parks = 40;
-  options.companies = 10;
-  options.pictures = false;
-  std::string error;
-  EXPECT_TRUE(WriteDemoSeason(folder / "Data", options, nullptr, &error)) << error;
+  WriteDemoData(folder / "Data", options);
   return folder;
 }
 

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tools/support/demo_season.h"
+
 namespace wunt::test {
 
 // A new empty folder below GoogleTest's temporary folder, named after the
@@ -30,6 +32,14 @@ class ScratchFolder {
 
 // Writes `bytes` to `path` as they stand, creating the folders on the way.
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// Options for a small demo season without pictures: quick to write, and
+// enough parks and years for the computations to mean something.
+DemoSeasonOptions SmallSeason(int32_t parks, int32_t companies, int32_t years);
+
+// Writes the demo season into `data` (a Data folder) as a test step: a
+// failure fails the test with the generator's reason.
+void WriteDemoData(const std::filesystem::path& data, const DemoSeasonOptions& options);
 
 // <build>/test-programs/<name>/ with Data/<season>/ of a small demo season
 // (6 years, 40 parks, 10 companies, no pictures), made anew on every call.

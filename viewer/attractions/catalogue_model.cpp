@@ -12,7 +12,7 @@
 namespace wunt {
 namespace {
 
-constexpr std::array<CatalogueColumnSpec, kCatalogueColumnCount> kColumns = {{
+constexpr std::array<CatalogueColumnInfo, kCatalogueColumnCount> kColumns = {{
     {"Name", 140},
     {"Gesamtpunkte", 90},
     {"Kosten", 90},
@@ -122,7 +122,7 @@ double SortKey(const CatalogueEntry& e, int column) {
 
 }  // namespace
 
-const CatalogueColumnSpec& CatalogueColumnOf(int column) {
+const CatalogueColumnInfo& CatalogueColumnOf(int column) {
   return kColumns[static_cast<size_t>(column)];
 }
 

@@ -23,11 +23,11 @@ enum CatalogueColumn : int {
   kColumnArea = 6,
 };
 
-struct CatalogueColumnSpec {
+struct CatalogueColumnInfo {
   std::string_view header;  // Windows-1252
   int width;                // pixels of the reference font
 };
-const CatalogueColumnSpec& CatalogueColumnOf(int column);
+const CatalogueColumnInfo& CatalogueColumnOf(int column);
 
 // Computes the figures of `entry` from the weights in `settings`: staff and
 // ground cost, the yearly cost (32-bit, integer steps as the game's own

@@ -14,7 +14,7 @@ constexpr std::string_view kSettingsFile = "SaveData.ini";
 constexpr std::string_view kViewerGroup = "AttViewer";
 constexpr std::string_view kBuildGroup = "Build";
 
-constexpr std::array<SpinSpec, kSpinCount> kSpins = {{
+constexpr std::array<SpinLimits, kSpinCount> kSpins = {{
     {"Livetime", 2, 100, 20},
     {"QuantifierMaint", 1, 1000, 100},
     {"PersoCost", 10, 1000, 100},
@@ -68,7 +68,7 @@ std::string BuildKey(const BuildTick& tick, std::map<std::string, int>& used) {
 
 }  // namespace
 
-const SpinSpec& SpinSpecOf(Spin spin) { return kSpins[static_cast<size_t>(spin)]; }
+const SpinLimits& SpinLimitsOf(Spin spin) { return kSpins[static_cast<size_t>(spin)]; }
 
 std::string SpinDisplayText(Spin spin, int32_t value) {
   switch (spin) {
@@ -96,7 +96,7 @@ CatalogueSettings::CatalogueSettings() {
 }
 
 void CatalogueSettings::SetSpin(Spin s, int32_t value) {
-  const SpinSpec& spec = SpinSpecOf(s);
+  const SpinLimits& spec = SpinLimitsOf(s);
   spins[static_cast<size_t>(s)] = std::clamp(value, spec.minimum, spec.maximum);
 }
 
@@ -122,7 +122,7 @@ CatalogueSettings LoadCatalogueSettings(const std::filesystem::path& season_fold
     settings.terms = ToInt32(ini.ReadLong("Calculate", settings.terms));
     settings.mark_new = ini.ReadLong("MarkNew", 1) != 0;
     for (int s = 0; s < kSpinCount; ++s) {
-      const SpinSpec& spec = kSpins[static_cast<size_t>(s)];
+      const SpinLimits& spec = kSpins[static_cast<size_t>(s)];
       settings.SetSpin(static_cast<Spin>(s), ToInt32(ini.ReadLong(spec.key, spec.stored_default)));
     }
   }

@@ -46,13 +46,13 @@ enum Spin : int {
 };
 inline constexpr int kSpinCount = 9;
 
-struct SpinSpec {
+struct SpinLimits {
   std::string_view key;  // in "AttViewer"
   int32_t minimum;
   int32_t maximum;
   int32_t stored_default;  // may lie outside the range ("SizeCost")
 };
-const SpinSpec& SpinSpecOf(Spin spin);
+const SpinLimits& SpinLimitsOf(Spin spin);
 
 // The text shown beside a spin for `value`, e.g. "20 Jahre", "1.00 %".
 std::string SpinDisplayText(Spin spin, int32_t value);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/message_sink.h"
+#include "tests/support/scratch_folder.h"
 #include "tools/support/demo_season.h"
 #include "viewer/calc/calculations.h"
 #include "viewer/calc/formula.h"
@@ -34,16 +35,10 @@ int64_t Profit(int64_t revenue, int64_t costs) {
 }
 
 TEST(DemoSeasonComputeTest, ProfitOfParksAndCompanies) {
-  const fs::path data = fs::path(testing::TempDir()) / "calc_demo_season";
-  fs::remove_all(data);
-  DemoSeasonOptions options;
-  options.parks = 40;
-  options.companies = 8;
-  options.years = 4;
-  options.max_placed = 3;
-  options.pictures = false;
-  std::string error;
-  ASSERT_TRUE(WriteDemoSeason(data, options, nullptr, &error)) << error;
+  const test::ScratchFolder scratch;
+  const fs::path data = scratch / "Data";
+  const DemoSeasonOptions options = test::SmallSeason(40, 8, 4);
+  ASSERT_NO_FATAL_FAILURE(test::WriteDemoData(data, options));
   const fs::path folder = SeasonFolder(data, options.season);
 
   RecordingMessageSink sink;

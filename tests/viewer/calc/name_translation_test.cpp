@@ -8,6 +8,7 @@
 
 #include "common/file_util.h"
 #include "common/text.h"
+#include "tests/support/scratch_folder.h"
 #include "tools/support/demo_season.h"
 #include "viewer/calc/calculations.h"
 #include "viewer/data/translation.h"
@@ -45,7 +46,7 @@ TEST(WholeNamesTest, DisplayDirection) {
     const char* shown;
   };
   const Case cases[] = {
-      // The spec's failing case: "U" beside "Umsatz".
+      // A short field name must not cut a longer one: "U" beside "Umsatz".
       {"Umsatz [/100] EUR = U", "\"Umsatz in Euro\" [/100] EUR = \"Umsatz\""},
       {"U/Parkanzahl = Je Park", "\"Umsatz\"/Parkanzahl = Je Park"},
       {"U_2+U2+2U+U = x", "U_2+U2+2U+\"Umsatz\" = x"},
@@ -142,16 +143,11 @@ std::string PlainDisplay(std::string text, const std::vector<NameTableEntry>& ta
 }
 
 TEST(WholeNamesTest, DemoSeasonTextsUnchangedAndSurviveASave) {
-  const fs::path data = fs::path(testing::TempDir()) / "calc_names_demo";
-  fs::remove_all(data);
-  DemoSeasonOptions options;
-  options.parks = 5;
-  options.companies = 2;
-  options.years = 1;
+  const test::ScratchFolder scratch;
+  const fs::path data = scratch / "Data";
+  DemoSeasonOptions options = test::SmallSeason(5, 2, 1);
   options.max_placed = 1;
-  options.pictures = false;
-  std::string error;
-  ASSERT_TRUE(WriteDemoSeason(data, options, nullptr, &error)) << error;
+  ASSERT_NO_FATAL_FAILURE(test::WriteDemoData(data, options));
   const fs::path folder = SeasonFolder(data, options.season);
   const std::vector<NameTableEntry> table = LoadNameTable(folder);
   ASSERT_FALSE(table.empty());

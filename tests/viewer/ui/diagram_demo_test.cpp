@@ -8,6 +8,7 @@
 #include "common/message_sink.h"
 #include "common/raster_image.h"
 #include "tests/support/printers.h"
+#include "tests/support/scratch_folder.h"
 #include "tools/support/demo_season.h"
 #include "viewer/calc/value_computation.h"
 #include "viewer/ui/diagram_model.h"
@@ -22,16 +23,10 @@ namespace fs = std::filesystem;
 PixelSize Measure(std::string_view text) { return {static_cast<int32_t>(7 * text.size()), 13}; }
 
 TEST(DiagramDemoTest, StartValuesShowTheWholeTable) {
-  const fs::path data = fs::path(testing::TempDir()) / "diagram_demo_season";
-  fs::remove_all(data);
-  DemoSeasonOptions options;
-  options.parks = 30;
-  options.companies = 6;
-  options.years = 5;
-  options.max_placed = 3;
-  options.pictures = false;
-  std::string error;
-  ASSERT_TRUE(WriteDemoSeason(data, options, nullptr, &error)) << error;
+  const test::ScratchFolder scratch;
+  const fs::path data = scratch / "Data";
+  const DemoSeasonOptions options = test::SmallSeason(30, 6, 5);
+  ASSERT_NO_FATAL_FAILURE(test::WriteDemoData(data, options));
   const int32_t last_year = options.first_year + options.years - 1;
 
   for (ContentKind content_kind : {ContentKind::kValue, ContentKind::kYear}) {
