@@ -6,7 +6,7 @@ packages=(
   zlib1g-dev libjpeg62-turbo-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
   chromium
-  qt6-base-dev qt6-webengine-dev libgl-dev fonts-dejavu-core
+  qt6-base-dev qt6-webengine-dev qt6-translations-l10n libgl-dev fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do

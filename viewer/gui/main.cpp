@@ -3,6 +3,7 @@
 
 #include "viewer/platform/app_info.h"
 #include "viewer/platform/fault_handler.h"
+#include "viewer/platform/translations.h"
 #include "viewer/platform/web_page.h"
 #include "viewer/ui/gui/main_window.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
   wunt::InstallFaultHandler();
   wunt::RegisterAppSchemes();
   QApplication app(argc, argv);
+  wunt::InstallGermanTranslations(app);
   // Closing a result window, while the main window is hidden, must not end
   // the program; only the main window's close does.
   app.setQuitOnLastWindowClosed(false);

@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -38,30 +39,47 @@ QRect DialogUnits::Rect(int x, int y, int width, int height) const {
 
 QSize DialogUnits::Size(int width, int height) const { return QSize(X(width), Y(height)); }
 
+void SetFixedDialogSize(QWidget* window, int width, int height) {
+  window->setFixedSize(DialogUnits(window).Size(width, height));
+}
+
 void FitToScreen(QWidget* window, bool center) {
   QScreen* screen = window->screen();
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
-  // The frame counts too: its title bar must stay reachable.
-  const QSize frame_extra = window->frameGeometry().size() - window->geometry().size();
-  const QSize limit = area.size() - frame_extra;
-  if (window->width() > limit.width() || window->height() > limit.height()) {
-    if (window->minimumWidth() > limit.width() || window->minimumHeight() > limit.height()) {
-      window->setMinimumSize(window->minimumSize().boundedTo(limit));
-    }
-    if (window->maximumWidth() > limit.width() || window->maximumHeight() > limit.height()) {
-      window->setMaximumSize(window->maximumSize().boundedTo(limit));
-    }
-    window->resize(window->size().boundedTo(limit));
+  // The frame counts too: its title bar must stay reachable. Before the
+  // window is shown its frame is unknown; a title bar and thin borders are
+  // what desktops draw.
+  QMargins frame(window->geometry().left() - window->frameGeometry().left(),
+                 window->geometry().top() - window->frameGeometry().top(),
+                 window->frameGeometry().right() - window->geometry().right(),
+                 window->frameGeometry().bottom() - window->geometry().bottom());
+  if (frame.isNull()) {
+    const int border = window->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    const int title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    frame = QMargins(border, title + border, border, border);
   }
-  QRect frame = window->frameGeometry();
-  if (center) frame.moveCenter(area.center());
-  frame.moveLeft(std::clamp(frame.left(), area.left(),
-                            std::max(area.left(), area.right() - frame.width() + 1)));
-  frame.moveTop(std::clamp(frame.top(), area.top(),
-                           std::max(area.top(), area.bottom() - frame.height() + 1)));
-  window->move(frame.topLeft());
+  const QSize limit = area.size().shrunkBy(frame);
+  if (window->width() > limit.width() || window->height() > limit.height()) {
+    const QSize size = window->size().boundedTo(limit);
+    // A window of fixed size gets a smaller fixed size; a resizable one
+    // keeps its limits, so that it can grow again on a bigger screen.
+    if (window->minimumSize() == window->maximumSize()) {
+      window->setFixedSize(size);
+    } else {
+      window->setMinimumSize(window->minimumSize().boundedTo(limit));
+      window->resize(size);
+    }
+  }
+  QRect outer = QRect(window->geometry().topLeft(), window->size()).marginsAdded(frame);
+  if (center) outer.moveCenter(area.center());
+  outer.moveLeft(std::clamp(outer.left(), area.left(),
+                            std::max(area.left(), area.right() - outer.width() + 1)));
+  outer.moveTop(std::clamp(outer.top(), area.top(),
+                           std::max(area.top(), area.bottom() - outer.height() + 1)));
+  // A window's position is its frame's.
+  window->move(outer.topLeft());
 }
 
 }  // namespace wunt

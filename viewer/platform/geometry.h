@@ -36,12 +36,17 @@ class DialogUnits {
   double y_scale_ = 1.0;
 };
 
-// Places `widget` at a rectangle given in reference units.
+// Places `widget` at a rectangle given in reference units. The units are
+// those of the window's font: a control with a font of its own (a big year
+// label) keeps the place the window's layout gives it.
 template <typename W>
 W* Place(W* widget, int x, int y, int width, int height) {
-  widget->setGeometry(DialogUnits(widget).Rect(x, y, width, height));
+  widget->setGeometry(DialogUnits(widget->window()).Rect(x, y, width, height));
   return widget;
 }
+
+// Gives a window that cannot be resized its size in reference units.
+void SetFixedDialogSize(QWidget* window, int width, int height);
 
 // A window larger than its screen's available area shrinks to it; the
 // window is moved so that all of it lies on that area, centred when

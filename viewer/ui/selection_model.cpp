@@ -1,6 +1,7 @@
 #include "viewer/ui/selection_model.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace wunt {
 namespace {
@@ -11,6 +12,99 @@ unsigned char FoldLabelByte(unsigned char c) {
   // 0xD7 is the multiplication sign and has no small form.
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
   return c;
+}
+
+// A Windows-1252 byte as the letters it sorts with: the base letter in
+// lower case, two letters for ß, Æ, Œ and Þ, itself for the rest.
+std::string_view OrderLetters(unsigned char c) {
+  static constexpr std::string_view kUpper[32] = {
+      "a", "a", "a", "a", "a", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i",  "i",
+      "d", "n", "o", "o", "o", "o", "o",  "",  "o", "u", "u", "u", "u", "y", "th", "ss"};
+  if (c >= 0xC0 && c != 0xD7 && c != 0xF7) {
+    if (c == 0xFF) return "y";
+    return kUpper[(c - 0xC0) & 0x1F];
+  }
+  switch (c) {
+    case 0x8A:
+    case 0x9A:
+      return "s";
+    case 0x8E:
+    case 0x9E:
+      return "z";
+    case 0x8C:
+    case 0x9C:
+      return "oe";
+    case 0x9F:
+      return "y";
+    default:
+      return {};
+  }
+}
+
+// The label spelt in the letters it sorts with.
+std::string OrderKey(std::string_view label) {
+  std::string key;
+  key.reserve(label.size() + 4);
+  for (const char raw : label) {
+    const auto c = static_cast<unsigned char>(raw);
+    if (c >= 'A' && c <= 'Z') {
+      key += static_cast<char>(c + 32);
+    } else if (const std::string_view letters = OrderLetters(c); !letters.empty()) {
+      key += letters;
+    } else {
+      key += raw;
+    }
+  }
+  return key;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// -1, 0 or 1: runs of digits compare by their value, the rest bytewise.
+int CompareNatural(std::string_view a, std::string_view b) {
+  size_t i = 0;
+  size_t j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (IsDigit(a[i]) && IsDigit(b[j])) {
+      while (i < a.size() && a[i] == '0') ++i;
+      while (j < b.size() && b[j] == '0') ++j;
+      const size_t a_start = i;
+      const size_t b_start = j;
+      while (i < a.size() && IsDigit(a[i])) ++i;
+      while (j < b.size() && IsDigit(b[j])) ++j;
+      // Without leading zeros the longer number is the bigger one.
+      if (i - a_start != j - b_start) return i - a_start < j - b_start ? -1 : 1;
+      const int digits = a.substr(a_start, i - a_start).compare(b.substr(b_start, j - b_start));
+      if (digits != 0) return digits < 0 ? -1 : 1;
+      continue;
+    }
+    const auto x = static_cast<unsigned char>(a[i]);
+    const auto y = static_cast<unsigned char>(b[j]);
+    if (x != y) return x < y ? -1 : 1;
+    ++i;
+    ++j;
+  }
+  const size_t a_rest = a.size() - i;
+  const size_t b_rest = b.size() - j;
+  return a_rest == b_rest ? 0 : (a_rest < b_rest ? -1 : 1);
+}
+
+// Positions of `list` (all, or those `shown`) in natural order.
+template <typename Shown>
+std::vector<size_t> NaturalRows(const std::vector<SelectionEntry>& list, Shown shown) {
+  std::vector<size_t> rows;
+  std::vector<std::string> keys(list.size());
+  rows.reserve(list.size());
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (!shown(list[i])) continue;
+    rows.push_back(i);
+    keys[i] = OrderKey(list[i].label);
+  }
+  // The lists are kept in LabelLess order, so a stable sort settles ties
+  // as NaturalLess does.
+  std::stable_sort(rows.begin(), rows.end(),
+                   [&keys](size_t a, size_t b) { return CompareNatural(keys[a], keys[b]) < 0; });
+  return rows;
 }
 
 int32_t FilterOfCountry(int32_t country) {
@@ -27,6 +121,11 @@ bool LabelLess(std::string_view a, std::string_view b) {
     if (x != y) return x < y;
   }
   return a.size() < b.size();
+}
+
+bool NaturalLess(std::string_view a, std::string_view b) {
+  const int order = CompareNatural(OrderKey(a), OrderKey(b));
+  return order != 0 ? order < 0 : LabelLess(a, b);
 }
 
 std::string SelectionLabel(const ValueRecord& record, SourceKind source_kind,
@@ -137,6 +236,46 @@ void SelectionModel::InsertSorted(std::vector<SelectionEntry>& list, SelectionEn
   list.insert(at, std::move(entry));
 }
 
+std::vector<size_t> SelectionModel::AvailableRows() const {
+  return NaturalRows(available_, [this](const SelectionEntry& e) { return IsShown(e); });
+}
+
+std::vector<size_t> SelectionModel::ChosenRows() const {
+  return NaturalRows(chosen_, [](const SelectionEntry&) { return true; });
+}
+
+namespace {
+
+// Takes the entries at `positions` out of `from` and sorts them into `to`.
+size_t MovePositions(std::vector<size_t> positions, std::vector<SelectionEntry>& from,
+                     const std::function<void(SelectionEntry)>& insert) {
+  std::sort(positions.begin(), positions.end());
+  positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+  while (!positions.empty() && positions.back() >= from.size()) positions.pop_back();
+  std::vector<SelectionEntry> moved;
+  moved.reserve(positions.size());
+  for (size_t position : positions) moved.push_back(std::move(from[position]));
+  // Erase from the back so that the positions still to erase stay valid.
+  for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
+    from.erase(from.begin() + static_cast<std::ptrdiff_t>(*it));
+  }
+  for (SelectionEntry& entry : moved) insert(std::move(entry));
+  return moved.size();
+}
+
+}  // namespace
+
+size_t SelectionModel::AddPositions(std::vector<size_t> positions) {
+  return MovePositions(std::move(positions), available_,
+                       [this](SelectionEntry entry) { InsertSorted(chosen_, std::move(entry)); });
+}
+
+size_t SelectionModel::RemovePositions(std::vector<size_t> positions) {
+  return MovePositions(std::move(positions), chosen_, [this](SelectionEntry entry) {
+    InsertSorted(available_, std::move(entry));
+  });
+}
+
 bool SelectionModel::Add(size_t visible_index) {
   size_t seen = 0;
   for (size_t i = 0; i < available_.size(); ++i) {
@@ -226,6 +365,20 @@ size_t SelectionModel::ApplyAutoSelection(int choice, const ValueList& entities)
   return added;
 }
 
+namespace {
+
+// The list positions behind the shown lines `selected`.
+std::vector<size_t> RowPositions(const std::vector<size_t>& rows,
+                                 const std::vector<size_t>& selected) {
+  std::vector<size_t> positions;
+  for (size_t row : selected) {
+    if (row < rows.size()) positions.push_back(rows[row]);
+  }
+  return positions;
+}
+
+}  // namespace
+
 bool SelectionTab::SourceChosen(SourceKind source_kind) {
   if (source_kind == last_source_) return false;
   last_source_ = source_kind;
@@ -241,17 +394,17 @@ void SelectionTab::AddAllClicked() {
   model_.AddAll();
 }
 
-void SelectionTab::AddClicked(std::optional<size_t> selected) {
+void SelectionTab::AddClicked(const std::vector<size_t>& selected) {
   buttons_.apply = true;
   buttons_.add = false;
-  if (selected) model_.Add(*selected);
+  model_.AddPositions(RowPositions(model_.AvailableRows(), selected));
   buttons_.add_all = model_.VisibleAvailableCount() > 0;
 }
 
 void SelectionTab::AvailableListEvent(bool double_click, std::optional<size_t> selected) {
   if (double_click && selected) {
     buttons_.apply = true;
-    model_.Add(*selected);
+    model_.AddPositions(RowPositions(model_.AvailableRows(), {*selected}));
   }
   // A line moved away by the double-click leaves nothing selected.
   buttons_.add = selected.has_value() && !double_click;
@@ -281,13 +434,15 @@ void SelectionTab::AutoChoiceChanged(int choice) {
   }
 }
 
-void SelectionTab::RemoveClicked(std::optional<size_t> selected) {
+void SelectionTab::RemoveClicked(const std::vector<size_t>& selected) {
   buttons_.remove = false;
-  if (selected) model_.Remove(*selected);
+  model_.RemovePositions(RowPositions(model_.ChosenRows(), selected));
 }
 
 void SelectionTab::ChosenListEvent(bool double_click, std::optional<size_t> selected) {
-  if (double_click && selected) model_.Remove(*selected);
+  if (double_click && selected) {
+    model_.RemovePositions(RowPositions(model_.ChosenRows(), {*selected}));
+  }
   buttons_.remove = selected.has_value() && !double_click;
 }
 

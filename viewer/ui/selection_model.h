@@ -22,8 +22,15 @@ namespace wunt {
 inline constexpr int kCountryFilterCount = 16;
 
 // Case-insensitive label order of both lists: A-Z and the accented capitals
-// of Windows-1252 fold to lower case, then bytes compare unsigned.
+// of Windows-1252 fold to lower case, then bytes compare unsigned. Pages,
+// files and the page's positions follow this order.
 bool LabelLess(std::string_view a, std::string_view b);
+
+// The order the tab's lists show (Windows-1252 labels): letters with their
+// base letters whatever the accent or case (Ä with A, ß as ss), numbers
+// inside names by value ("Adlerhorst 2" before "Adlerhorst 19"); labels
+// equal so far keep the order of LabelLess.
+bool NaturalLess(std::string_view a, std::string_view b);
 
 // "Name (1990 - 1995)", or "Name (1990 -     )" while the entity still exists
 // in the end year; the bare name for countries and for content kind "Jahr".
@@ -75,10 +82,20 @@ class SelectionModel {
   // "Alle" toggled: every box takes its state.
   void SetAllFilters(bool checked);
 
+  // The lines the tab shows, in natural order: positions in available() of
+  // the shown entries, and positions in chosen().
+  std::vector<size_t> AvailableRows() const;
+  std::vector<size_t> ChosenRows() const;
+
   // Move the entry at a visible index to the other list. False, changing
   // nothing, when the index is out of range.
   bool Add(size_t visible_index);
   bool Remove(size_t index);
+  // Move the entries at these positions of available() or chosen() to the
+  // other list; positions out of range or repeated count once or not at
+  // all. Returns how many moved.
+  size_t AddPositions(std::vector<size_t> positions);
+  size_t RemovePositions(std::vector<size_t> positions);
   // Everything shown in the available list; everything chosen.
   void AddAll();
   void RemoveAll();
@@ -116,8 +133,9 @@ struct SelectionButtons {
   bool filters_enabled = true;  // the 16 country boxes and "Alle"
 };
 
-// The third tab's events. `selected` is the line selected in the list the
-// event came from, if any.
+// The third tab's events. Lines are the rows the lists show, in the order
+// of AvailableRows() and ChosenRows(); `selected` is the line selected in
+// the list the event came from, if any.
 class SelectionTab {
  public:
   SelectionModel& model() { return model_; }
@@ -130,13 +148,13 @@ class SelectionTab {
   // last kind seen (the first seen is parks): the caller then fills anew.
   bool SourceChosen(SourceKind source_kind);
   void AddAllClicked();
-  void AddClicked(std::optional<size_t> selected);
+  void AddClicked(const std::vector<size_t>& selected);
   void AvailableListEvent(bool double_click, std::optional<size_t> selected);
   // "Alle" or one country box toggled.
   void AllToggled(bool checked);
   void FilterToggled(int index, bool checked);
   void AutoChoiceChanged(int choice);
-  void RemoveClicked(std::optional<size_t> selected);
+  void RemoveClicked(const std::vector<size_t>& selected);
   void ChosenListEvent(bool double_click, std::optional<size_t> selected);
   void RemoveAllClicked();
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFont>
 #include <cstdlib>
 
+#include "viewer/platform/translations.h"
 #include "viewer/platform/web_page.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +16,13 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   wunt::RegisterAppSchemes();
   QApplication app(argc, argv);
+  wunt::InstallGermanTranslations(app);
+  // A desktop with a bigger font than the default, for the fit tests.
+  if (const char* points = std::getenv("WUNT_TEST_FONT_POINTS")) {
+    QFont font = QApplication::font();
+    font.setPointSize(std::atoi(points));
+    QApplication::setFont(font);
+  }
   app.setQuitOnLastWindowClosed(false);
   return RUN_ALL_TESTS();
 }

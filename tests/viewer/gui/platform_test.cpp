@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -15,6 +17,23 @@
 
 namespace wunt {
 namespace {
+
+TEST(Translations, QtsOwnTextsAreGerman) {
+  // The standard buttons of file dialogs and questions ...
+  QDialogButtonBox box(QDialogButtonBox::Save | QDialogButtonBox::Cancel | QDialogButtonBox::Yes |
+                       QDialogButtonBox::No);
+  auto text = [&box](QDialogButtonBox::StandardButton which) {
+    return box.button(which)->text().remove(QLatin1Char('&'));
+  };
+  EXPECT_EQ(text(QDialogButtonBox::Save), QStringLiteral("Speichern"));
+  EXPECT_EQ(text(QDialogButtonBox::Cancel), QStringLiteral("Abbrechen"));
+  EXPECT_EQ(text(QDialogButtonBox::Yes), QStringLiteral("Ja"));
+  EXPECT_EQ(text(QDialogButtonBox::No), QStringLiteral("Nein"));
+  // ... the file dialog itself, and the web view's context menu.
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"),
+            QStringLiteral("Datei&name:"));
+  EXPECT_NE(QCoreApplication::translate("RenderViewContextMenuQt", "Copy"), QStringLiteral("Copy"));
+}
 
 TEST(GuiMessageSink, GathersEqualMessagesOfOneOperation) {
   MessageBoxes::StartRecording();

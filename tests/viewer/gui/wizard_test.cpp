@@ -3,6 +3,7 @@
 // filters.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -10,14 +11,19 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
+#include <QWheelEvent>
 
 #include "common/text.h"
 #include "tests/support/gui/gui_support.h"
 #include "viewer/data/gui/season_progress_window.h"
 #include "viewer/data/translation.h"
 #include "viewer/platform/dialogs.h"
+#include "viewer/platform/geometry.h"
 #include "viewer/ui/gui/main_window.h"
 
 namespace wunt {
@@ -60,7 +66,7 @@ TEST_F(Wizard, SeasonChooserAndTheFirstApply) {
   EXPECT_FALSE(c().back1->isEnabled());
   EXPECT_FALSE(c().next1->isEnabled());
   EXPECT_EQ(window_->windowTitle(), QStringLiteral("WUNT2.1 Viewer (V0.05 Alpa 3)"));
-  EXPECT_EQ(window_->size(), QSize(600, 400));
+  EXPECT_EQ(window_->size(), DialogUnits(window_.get()).Size(600, 400));
 
   // A season without data stays on tab 1.
   Apply1(c().kind_value, QStringLiteral("3. Runde"));
@@ -95,14 +101,14 @@ TEST_F(Wizard, YearSpinsByContentKindAndTheirPushRules) {
   EXPECT_TRUE(c().start_label->isHidden());
   EXPECT_TRUE(c().vanished->isHidden());
   EXPECT_EQ(c().end_label->text(), QStringLiteral("gewünschtes Jahr:"));
-  EXPECT_EQ(c().end_label->geometry(), QRect(285, 38, 100, 17));
+  EXPECT_EQ(c().end_label->geometry(), DialogUnits(window_.get()).Rect(285, 38, 100, 17));
   EXPECT_EQ(c().end_year->minimum(), lowest);
 
   c().back2->click();
   Apply1(c().kind_park);
   EXPECT_FALSE(c().start_year->isHidden());
   EXPECT_EQ(c().end_label->text(), QStringLiteral("Ende:"));
-  EXPECT_EQ(c().end_label->geometry(), QRect(335, 38, 50, 17));
+  EXPECT_EQ(c().end_label->geometry(), DialogUnits(window_.get()).Rect(335, 38, 50, 17));
   EXPECT_TRUE(c().vanished->isHidden());
 }
 
@@ -143,8 +149,9 @@ TEST_F(Wizard, CountryFiltersFollowTheCountriesAndTheSourceKind) {
     EXPECT_EQ(!c().filter[i]->isHidden(), i < count) << i;
   }
   EXPECT_EQ(c().filter[0]->text().toStdString(), Cp1252ToUtf8(countries[0].name));
-  EXPECT_EQ(c().filter_all->y(), count * 25);
-  EXPECT_EQ(c().filter_area->height(), (count + 1) * 25);
+  const DialogUnits units(window_.get());
+  EXPECT_EQ(c().filter_all->y(), units.Y(count * 25));
+  EXPECT_EQ(c().filter_area->height(), units.Y((count + 1) * 25));
 
   // Unchecking a country hides its parks and clears "Alle".
   const int all_parks = c().available->count();
@@ -203,6 +210,61 @@ TEST_F(Wizard, AddAndRemoveButtonsFollowTheLists) {
   EXPECT_TRUE(c().add_all->isEnabled());
 }
 
+TEST_F(Wizard, KeyboardReturnFocusOrderAndSeveralLinesAtOnce) {
+  QApplication::setActiveWindow(window_.get());
+  // Return applies the step, and each step starts at its first choice.
+  EXPECT_EQ(window_->focusWidget(), c().kind_value);
+  QTest::keyClick(c().kind_value, Qt::Key_Return);
+  ASSERT_EQ(window_->step(), 1);
+  EXPECT_EQ(window_->focusWidget(), c().calculation);
+  c().calculation->setCurrentIndex(0);
+  QTest::keyClick(c().calculation, Qt::Key_Return);
+  ASSERT_EQ(window_->step(), 2);
+  EXPECT_EQ(window_->focusWidget(), c().available);
+
+  // "Übernehmen" comes before the country boxes on the way through tab 3.
+  int apply_at = -1;
+  int filter_at = -1;
+  QWidget* at = c().source;
+  for (int i = 0; i < 40; ++i, at = at->nextInFocusChain()) {
+    if (at == c().apply3 && apply_at < 0) apply_at = i;
+    if (at == c().filter[0] && filter_at < 0) filter_at = i;
+  }
+  ASSERT_GE(apply_at, 0);
+  EXPECT_TRUE(filter_at < 0 || apply_at < filter_at) << apply_at << " " << filter_at;
+
+  // Shift and Ctrl select several lines; the button moves them all.
+  ASSERT_GE(c().available->count(), 4);
+  const QString first = c().available->item(0)->text();
+  const QString third = c().available->item(2)->text();
+  c().available->item(0)->setSelected(true);
+  c().available->item(2)->setSelected(true);
+  c().add->click();
+  ASSERT_EQ(c().chosen->count(), 2);
+  EXPECT_EQ(c().chosen->item(0)->text(), first);
+  EXPECT_EQ(c().chosen->item(1)->text(), third);
+  // Return on a list moves its selected lines and applies nothing.
+  c().chosen->item(1)->setSelected(true);
+  QTest::keyClick(c().chosen, Qt::Key_Return);
+  EXPECT_EQ(c().chosen->count(), 1);
+  EXPECT_EQ(window_->step(), 2);
+  EXPECT_FALSE(window_->computing());
+  c().available->setCurrentRow(0);
+  QTest::keyClick(c().available, Qt::Key_Enter);
+  EXPECT_EQ(c().chosen->count(), 2);
+
+  // One wheel notch over the country boxes scrolls by one box.
+  QScrollBar* bar = c().filters->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 0);
+  bar->setValue(0);
+  QWidget* viewport = c().filters->viewport();
+  QWheelEvent notch(QPointF(5, 5), viewport->mapToGlobal(QPointF(5, 5)), QPoint(),
+                    QPoint(0, -QWheelEvent::DefaultDeltasPerStep), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(viewport, &notch);
+  EXPECT_EQ(bar->value(), c().filter[1]->y());
+}
+
 TEST_F(Wizard, FunctionsStillToComeShowANoteAndKeepTheWizard) {
   MessageBoxes::TakeRecorded();
   for (QPushButton* button : {c().updater, c().attractions}) {
@@ -236,8 +298,8 @@ TEST(SeasonProgressWindow, FiveYearLabelsAndTheCalendarSpan) {
   }
   EXPECT_EQ(window.bar()->maximum(), 5);
   EXPECT_EQ(window.bar()->value(), 1);
-  EXPECT_EQ(window.year_labels()[2]->geometry(), QRect(105, 39, 90, 35));
-  EXPECT_EQ(window.size(), QSize(300, 110));
+  EXPECT_EQ(window.year_labels()[2]->geometry(), DialogUnits(&window).Rect(105, 34, 90, 43));
+  EXPECT_EQ(window.size(), DialogUnits(&window).Size(300, 110));
   test::Screenshot(&window, "season_progress");
 }
 

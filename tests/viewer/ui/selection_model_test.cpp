@@ -70,6 +70,55 @@ TEST(SelectionLabels, OrderIgnoresCase) {
   EXPECT_TRUE(LabelLess("zebra", "\xe4pfel"));
 }
 
+TEST(SelectionLabels, NaturalOrderForTheShownLists) {
+  struct Case {
+    const char* before;
+    const char* after;
+  };
+  const Case cases[] = {
+      {"Adlerhorst 2", "Adlerhorst 19"},  // numbers by value
+      {"Adlerhorst 9 (1990 - 1995)", "Adlerhorst 10 (1990 - 1995)"},
+      {"Park 1990", "Park 2000"},  // same length: by digits
+      {"Äpfelland", "Bergland"},   // Ä sorts with A
+      {"Apfel", "Äpfelland"},      // ... among the A words
+      {"Österreich", "Schweiz"},   // Ö with O
+      {"Straß"
+       "e 2",
+       "Strasse 3"},        // ß as ss, then the number
+      {"étoile", "Fjord"},  // é with e
+      {"Z 01", "z 2"},      // leading zeros count no value
+      {"alpha", "Bravo"},   // case is ignored
+      {"A", "Ä"},           // equal letters: the old order
+  };
+  for (const Case& c : cases) {
+    EXPECT_TRUE(NaturalLess(c.before, c.after)) << c.before << " < " << c.after;
+    EXPECT_FALSE(NaturalLess(c.after, c.before)) << c.after << " < " << c.before;
+  }
+  EXPECT_FALSE(NaturalLess("same", "same"));
+}
+
+TEST(SelectionModel, ShownRowsAreNaturalWhileTheListsKeepThePageOrder) {
+  ValueList parks = {Entity(1, "Park 10", 1), Entity(2, "park 9", 2), Entity(3, "Ärmel", 1),
+                     Entity(4, "Zoo", 1)};
+  SelectionModel model;
+  model.Fill(parks, SourceKind::kParks, ContentKind::kYear, 2005);
+  // Pages and the page's positions keep the plain order ...
+  EXPECT_EQ(Ids(model.available()), (std::vector<int32_t>{1, 2, 4, 3}));
+  // ... the tab shows the natural one.
+  EXPECT_EQ(model.AvailableRows(), (std::vector<size_t>{3, 1, 0, 2}));
+  model.SetFilter(1, false);  // country 2 hides "park 9"
+  EXPECT_EQ(model.AvailableRows(), (std::vector<size_t>{3, 0, 2}));
+  model.SetFilter(1, true);
+
+  // Several lines at once; repeated and unknown positions are ignored.
+  EXPECT_EQ(model.AddPositions({3, 0, 3, 99}), 2u);
+  EXPECT_EQ(Ids(model.chosen()), (std::vector<int32_t>{1, 3}));
+  EXPECT_EQ(model.ChosenRows(), (std::vector<size_t>{1, 0}));
+  EXPECT_EQ(model.RemovePositions({1, 0}), 2u);
+  EXPECT_TRUE(model.chosen().empty());
+  EXPECT_EQ(Ids(model.available()), (std::vector<int32_t>{1, 2, 4, 3}));
+}
+
 TEST(SelectionModel, FillSortsByLabelAndAddRemoveKeepBothListsSorted) {
   SelectionModel model;
   model.Fill(Parks(), SourceKind::kParks, ContentKind::kYear, 2005);
@@ -228,15 +277,20 @@ TEST(SelectionTab, ButtonsFollowTheEvents) {
 
   tab.AvailableListEvent(false, 2);  // a line selected
   EXPECT_EQ(state(tab), (B{false, true, true, false, false}));
-  tab.AddClicked(2);
+  tab.AddClicked({2});
   EXPECT_EQ(state(tab), (B{true, false, true, false, false}));
   tab.AvailableListEvent(true, 0);  // double-click moves alpha over
   EXPECT_EQ(state(tab), (B{true, false, true, false, false}));
   EXPECT_EQ(tab.model().chosen().size(), 2u);
 
+  tab.AddClicked({0, 1});  // several lines selected: bravo and charlie
+  EXPECT_EQ(tab.model().chosen().size(), 4u);
+  tab.RemoveClicked({0, 1});
+  EXPECT_EQ(tab.model().chosen().size(), 2u);
+
   tab.ChosenListEvent(false, 0);
   EXPECT_TRUE(tab.buttons().remove);
-  tab.RemoveClicked(0);
+  tab.RemoveClicked({0});
   EXPECT_FALSE(tab.buttons().remove);
   EXPECT_EQ(tab.model().chosen().size(), 1u);
 

@@ -3,16 +3,15 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
-#include <QScreen>
 
 #include "viewer/platform/app_info.h"
+#include "viewer/platform/geometry.h"
 
 namespace wunt {
 namespace {
 
-QLabel* YearLabel(QWidget* parent, const QRect& geometry, int point_size) {
-  auto* label = new QLabel(parent);
-  label->setGeometry(geometry);
+QLabel* YearLabel(QWidget* parent, int x, int y, int w, int h, int point_size) {
+  auto* label = Place(new QLabel(parent), x, y, w, h);
   label->setAlignment(Qt::AlignCenter);
   label->setFont(QFont(QStringLiteral("Arial"), point_size, QFont::Bold));
   return label;
@@ -23,25 +22,23 @@ QLabel* YearLabel(QWidget* parent, const QRect& geometry, int point_size) {
 SeasonProgressWindow::SeasonProgressWindow()
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setWindowTitle(WindowTitle());
-  setFixedSize(300, 110);
-  auto* text =
-      new QLabel(QStringLiteral("Es werden nun alle bekannten Jahresdaten geladen ..."), this);
-  text->setGeometry(10, 10, 280, 17);
-  (new QGroupBox(this))->setGeometry(10, 30, 280, 50);
-  (new QGroupBox(this))->setGeometry(103, 32, 94, 46);
-  years_[0] = YearLabel(this, {20, 57, 30, 18}, 10);
-  years_[1] = YearLabel(this, {55, 52, 45, 22}, 14);
-  years_[2] = YearLabel(this, {105, 39, 90, 35}, 27);
-  years_[3] = YearLabel(this, {200, 52, 45, 22}, 14);
-  years_[4] = YearLabel(this, {250, 57, 30, 18}, 10);
-  bar_ = new QProgressBar(this);
-  bar_->setGeometry(10, 90, 280, 10);
+  SetFixedDialogSize(this, 300, 110);
+  Place(new QLabel(QStringLiteral("Es werden nun alle bekannten Jahresdaten geladen ..."), this),
+        10, 10, 280, 17);
+  Place(new QGroupBox(this), 10, 30, 280, 50);
+  Place(new QGroupBox(this), 103, 32, 94, 46);
+  years_[0] = YearLabel(this, 20, 57, 30, 18, 10);
+  years_[1] = YearLabel(this, 55, 52, 45, 22, 14);
+  // The current year fills its frame: a 27 pt line is taller than the
+  // frame's old inner height once the font is not the narrow reference.
+  years_[2] = YearLabel(this, 105, 34, 90, 43, 27);
+  years_[3] = YearLabel(this, 200, 52, 45, 22, 14);
+  years_[4] = YearLabel(this, 250, 57, 30, 18, 10);
+  bar_ = Place(new QProgressBar(this), 10, 90, 280, 10);
   bar_->setRange(0, 1);
   bar_->setValue(0);
   bar_->setTextVisible(false);
-  if (QScreen* screen = this->screen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  FitToScreen(this);
 }
 
 void SeasonProgressWindow::ShowYear(const YearProgress& progress) {

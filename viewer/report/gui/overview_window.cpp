@@ -1,7 +1,6 @@
 #include "viewer/report/gui/overview_window.h"
 
 #include <QCloseEvent>
-#include <QScreen>
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineView>
@@ -9,6 +8,7 @@
 #include "common/file_util.h"
 #include "viewer/platform/app_info.h"
 #include "viewer/platform/dialogs.h"
+#include "viewer/platform/geometry.h"
 #include "viewer/platform/web_page.h"
 #include "viewer/report/html_writer.h"
 #include "viewer/ui/page_commands.h"
@@ -16,6 +16,8 @@
 namespace wunt {
 namespace {
 
+// The page's own size: its table and fonts are set by the page, not by the
+// desktop font, so the window is not scaled with the dialog units.
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 constexpr int kLoadAttempts = 3;
@@ -52,7 +54,6 @@ struct PageSnapshot {
 QWebEngineView* MakeView(QWidget* parent, NavigationPage::Handler handler) {
   auto* view = new QWebEngineView(parent);
   view->setPage(new NavigationPage(AppProfile(), std::move(handler), view));
-  view->setGeometry(0, 0, kWidth, kHeight);
   return view;
 }
 
@@ -71,9 +72,7 @@ OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path progra
       WindowTitle("\xdc"
                   "bersicht"));
   resize(kWidth, kHeight);
-  if (QScreen* screen = this->screen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  FitToScreen(this);
   auto handler = [this](const QUrl& url, bool by_user) { return HandleNavigation(url, by_user); };
   loading_view_ = MakeView(this, handler);
   SetPageRoot(QString::fromStdString(state_.data_dir.string()));

@@ -5,18 +5,20 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "common/server_config.h"
@@ -24,6 +26,7 @@
 #include "viewer/data/gui/season_progress_window.h"
 #include "viewer/platform/app_info.h"
 #include "viewer/platform/dialogs.h"
+#include "viewer/platform/geometry.h"
 #include "viewer/report/gui/overview_window.h"
 
 namespace wunt {
@@ -31,6 +34,8 @@ namespace {
 
 constexpr char kBack[] = "< < < < < < <";
 constexpr char kNext[] = "> > > > > > >";
+// The vertical distance between two country filter boxes.
+constexpr int kFilterPitch = 25;
 
 const QString kHelpText = QStringLiteral(
     "Fals ein neues Jahr beendet wurde drücke auf \"Updater\". "
@@ -58,24 +63,12 @@ const QString kParkPlanNotYet = QStringLiteral(
     "Der Parkplan folgt in einer der nächsten Versionen des Viewers. Wähle für die Übersicht "
     "eines Parks eine Rechnung aus.");
 
-template <typename W>
-W* Place(W* widget, int x, int y, int w, int h) {
-  widget->setGeometry(x, y, w, h);
-  return widget;
-}
-
 QPushButton* Button(QWidget* page, const QString& text, int x, int y, int w, int h) {
   return Place(new QPushButton(text, page), x, y, w, h);
 }
 
 QLabel* Label(QWidget* page, const QString& text, int x, int y, int w = 130, int h = 17) {
   return Place(new QLabel(text, page), x, y, w, h);
-}
-
-void CenterOnScreen(QWidget* window) {
-  if (QScreen* screen = window->screen()) {
-    window->move(screen->availableGeometry().center() - window->rect().center());
-  }
 }
 
 }  // namespace
@@ -89,7 +82,7 @@ MainWindow::MainWindow(std::filesystem::path program_folder)
       sink_(this) {
   state_.data_dir = program_folder_ / "Data";
   setWindowTitle(WindowTitle());
-  setFixedSize(600, 400);
+  SetFixedDialogSize(this, 600, 400);
   c_.tabs = Place(new QTabWidget(this), 0, 0, 600, 400);
   const QString names[] = {QStringLiteral("Schritt 1 (Inhaltsauswahl)"),
                            QStringLiteral("Schritt 2 (Jahr- und Wertauswahl)"),
@@ -99,12 +92,29 @@ MainWindow::MainWindow(std::filesystem::path program_folder)
   BuildTab1(c_.tabs->widget(0));
   BuildTab2(c_.tabs->widget(1));
   BuildTab3(c_.tabs->widget(2));
+  // The tab strip is no stop on the keyboard's way: it never changes the
+  // step.
+  c_.tabs->setFocusPolicy(Qt::NoFocus);
+  c_.tabs->tabBar()->setFocusPolicy(Qt::NoFocus);
+  SetFocusOrder({c_.kind_value, c_.kind_park, c_.kind_year, c_.season, c_.apply1, c_.next1,
+                 c_.back1, c_.updater, c_.attractions});
+  SetFocusOrder({c_.start_year, c_.end_year, c_.vanished, c_.calculation, c_.edit, c_.apply2,
+                 c_.next2, c_.back2});
+  // The sixteen country boxes come last: they are rarely wanted on the way
+  // to "Übernehmen".
+  std::vector<QWidget*> tab3 = {c_.source, c_.available,  c_.add,    c_.add_all,
+                                c_.remove, c_.remove_all, c_.chosen, c_.auto_select,
+                                c_.apply3, c_.next3,      c_.back3};
+  tab3.insert(tab3.end(), c_.filter.begin(), c_.filter.end());
+  tab3.push_back(c_.filter_all);
+  SetFocusOrder(tab3);
   // A click on the tab strip never changes the step.
   connect(c_.tabs, &QTabWidget::currentChanged, this, [this](int index) {
     if (index != step_) c_.tabs->setCurrentIndex(step_);
   });
   FillSeasonChooser();
-  CenterOnScreen(this);
+  ShowStep(0);
+  FitToScreen(this);
   // Said once, after the window is up: a port that was replaced.
   if (const std::string note = ReplacedPortsNote(server_config_); !note.empty()) {
     QTimer::singleShot(0, this,
@@ -165,7 +175,9 @@ void MainWindow::BuildTab2(QWidget* page) {
       new QCheckBox(QStringLiteral("Auch Parks berücksichtigen, die im letzten ausgewählten Jahr "
                                    "nicht mehr existieren."),
                     page),
-      90, 60, 420, 17);
+      // Wider than drawn for the narrow reference font: the box's mark
+      // does not grow with the font, the text does.
+      90, 60, 470, 17);
   c_.vanished->setToolTip(
       QStringLiteral("Für die Länderstatistiken werden immer alle Parks berücksichtigt."));
   Place(new QGroupBox(QStringLiteral("Wertauswahl"), page), 15, 100, 570, 180);
@@ -196,6 +208,11 @@ void MainWindow::BuildTab3(QWidget* page) {
   c_.auto_select = Place(new QComboBox(page), 360, 15, 225, 20);
   c_.available = Place(new QListWidget(page), 15, 40, 225, 290);
   c_.chosen = Place(new QListWidget(page), 360, 40, 225, 290);
+  // Several lines at once with Shift and Ctrl; Return moves them.
+  for (QListWidget* list : {c_.available, c_.chosen}) {
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->installEventFilter(this);
+  }
   c_.add = Button(page, QStringLiteral("> Hinzufügen >"), 245, 15, 110, 25);
   c_.add_all = Button(page, QStringLiteral("alle Hinzufügen"), 245, 45, 110, 25);
   c_.remove = Button(page, QStringLiteral("< Entfernen <"), 245, 95, 110, 25);
@@ -204,20 +221,23 @@ void MainWindow::BuildTab3(QWidget* page) {
   c_.remove->setEnabled(false);
   c_.remove_all->setEnabled(false);
   c_.filters = Place(new QScrollArea(page), 245, 155, 110, 175);
-  c_.filter_area = new QWidget;
-  c_.filter_area->resize(89, 425);
+  c_.filters->setFocusPolicy(Qt::NoFocus);
+  c_.filter_area = new QWidget(c_.filters);
   for (int i = 0; i < kCountryFilterCount; ++i) {
-    c_.filter[i] = Place(new QCheckBox(c_.filter_area), 0, 25 * i, 90, 20);
+    c_.filter[i] = Place(new QCheckBox(c_.filter_area), 0, kFilterPitch * i, 90, 20);
     c_.filter[i]->setToolTip(QStringLiteral("Filter aktivieren/ deaktivieren"));
     c_.filter[i]->setChecked(true);
     connect(c_.filter[i], &QCheckBox::clicked, this,
             [this, i](bool checked) { TabEvent([&] { state_.tab.FilterToggled(i, checked); }); });
   }
-  c_.filter_all = Place(new QCheckBox(QStringLiteral("Alle"), c_.filter_area), 0, 400, 90, 20);
+  c_.filter_all = new QCheckBox(QStringLiteral("Alle"), c_.filter_area);
   c_.filter_all->setToolTip(QStringLiteral("alle Filter aktivieren/ deaktivieren"));
   c_.filter_all->setChecked(true);
   c_.filters->setWidget(c_.filter_area);
-  c_.filters->verticalScrollBar()->setSingleStep(1);
+  // One wheel notch or arrow click moves by one box.
+  c_.filters->verticalScrollBar()->setSingleStep(DialogUnits(this).Y(kFilterPitch));
+  c_.filters->viewport()->installEventFilter(this);
+  UpdateFilterBoxes();
   c_.back3 = Button(page, kBack, 15, 340, 185, 25);
   c_.apply3 = Button(page, QStringLiteral("Übernehmen"), 204, 340, 185, 25);
   c_.next3 = Button(page, kNext, 393, 340, 185, 25);
@@ -238,7 +258,7 @@ void MainWindow::BuildTab3(QWidget* page) {
   connect(c_.add, &QPushButton::clicked, this,
           [this] { TabEvent([&] { state_.tab.AddClicked(Selected(c_.available)); }); });
   connect(c_.available, &QListWidget::itemSelectionChanged, this, [this] {
-    state_.tab.AvailableListEvent(false, Selected(c_.available));
+    state_.tab.AvailableListEvent(false, FirstSelected(c_.available));
     MirrorButtons();
   });
   connect(c_.available, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
@@ -248,7 +268,7 @@ void MainWindow::BuildTab3(QWidget* page) {
   connect(c_.remove, &QPushButton::clicked, this,
           [this] { TabEvent([&] { state_.tab.RemoveClicked(Selected(c_.chosen)); }); });
   connect(c_.chosen, &QListWidget::itemSelectionChanged, this, [this] {
-    state_.tab.ChosenListEvent(false, Selected(c_.chosen));
+    state_.tab.ChosenListEvent(false, FirstSelected(c_.chosen));
     MirrorButtons();
   });
   connect(c_.chosen, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
@@ -267,6 +287,33 @@ void MainWindow::BuildTab3(QWidget* page) {
 void MainWindow::ShowStep(int step) {
   step_ = step;
   c_.tabs->setCurrentIndex(step);
+  // Each step starts where its first choice is made.
+  QWidget* first[] = {c_.kind_value->isChecked()  ? c_.kind_value
+                      : c_.kind_park->isChecked() ? c_.kind_park
+                                                  : c_.kind_year,
+                      c_.calculation, c_.available};
+  if (step >= 0 && step < 3) first[step]->setFocus();
+}
+
+void MainWindow::SetFocusOrder(const std::vector<QWidget*>& widgets) {
+  for (size_t i = 1; i < widgets.size(); ++i) setTabOrder(widgets[i - 1], widgets[i]);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // Return presses a focused button, and otherwise the step's
+  // "Übernehmen", as in a dialog. Lists take Return themselves.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+      if (button->isEnabled()) button->click();
+      return;
+    }
+    QPushButton* apply[] = {c_.apply1, c_.apply2, c_.apply3};
+    if (step_ >= 0 && step_ < 3 && apply[step_]->isEnabled() && apply[step_]->isVisible()) {
+      apply[step_]->click();
+    }
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void MainWindow::ShowNotYetAvailable() { MessageBoxes::Show(this, WindowTitle(), kNotYet); }
@@ -318,7 +365,7 @@ void MainWindow::ApplyStep1() {
   c_.start_label->setVisible(!one_year);
   c_.start_year->setVisible(!one_year);
   c_.end_label->setText(one_year ? QStringLiteral("gewünschtes Jahr:") : QStringLiteral("Ende:"));
-  c_.end_label->setGeometry(one_year ? 285 : 335, 38, one_year ? 100 : 50, 17);
+  Place(c_.end_label, one_year ? 285 : 335, 38, one_year ? 100 : 50, 17);
   c_.vanished->setVisible(kind == ContentKind::kValue);
 
   c_.next1->setEnabled(true);
@@ -390,8 +437,41 @@ void MainWindow::UpdateFilterBoxes() {
     c_.filter[box]->setText(FromCp1252(country.name));
     c_.filter[box]->setVisible(true);
   }
-  c_.filter_area->resize(89, (count + 1) * 25);
-  c_.filter_all->move(0, count * 25);
+  Place(c_.filter_all, 0, count * kFilterPitch, 90, 20);
+  // A name longer than the area widens all boxes, and the area scrolls
+  // sideways instead of cutting the name.
+  int width = c_.filters->maximumViewportSize().width() -
+              c_.filters->verticalScrollBar()->sizeHint().width();
+  for (QCheckBox* box : c_.filter) {
+    if (box->isVisibleTo(c_.filter_area)) width = std::max(width, box->sizeHint().width());
+  }
+  for (QCheckBox* box : c_.filter) box->resize(width, box->height());
+  c_.filter_all->resize(width, c_.filter_all->height());
+  c_.filter_area->resize(width, DialogUnits(this).Y((count + 1) * kFilterPitch));
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Return on a list line moves the selected lines, like a double-click.
+  if ((watched == c_.available || watched == c_.chosen) && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      QPushButton* move = watched == c_.available ? c_.add : c_.remove;
+      if (move->isEnabled()) move->click();
+      return true;
+    }
+  }
+  // The area scrolls by one box per wheel notch, whatever the desktop's
+  // lines-per-notch setting says.
+  if (watched == c_.filters->viewport() && event->type() == QEvent::Wheel) {
+    const auto* wheel = static_cast<QWheelEvent*>(event);
+    wheel_rest_ += wheel->angleDelta().y();
+    const int notches = wheel_rest_ / QWheelEvent::DefaultDeltasPerStep;
+    wheel_rest_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+    QScrollBar* bar = c_.filters->verticalScrollBar();
+    bar->setValue(bar->value() - notches * bar->singleStep());
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::SourceChanged(int index) {
@@ -408,10 +488,19 @@ void MainWindow::FillLists() {
   MirrorButtons();
 }
 
-std::optional<size_t> MainWindow::Selected(QListWidget* list) {
-  const QList<QListWidgetItem*> items = list->selectedItems();
-  if (items.isEmpty()) return std::nullopt;
-  return static_cast<size_t>(list->row(items.front()));
+std::vector<size_t> MainWindow::Selected(QListWidget* list) {
+  std::vector<size_t> rows;
+  for (const QListWidgetItem* item : list->selectedItems()) {
+    rows.push_back(static_cast<size_t>(list->row(item)));
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+std::optional<size_t> MainWindow::FirstSelected(QListWidget* list) {
+  const std::vector<size_t> rows = Selected(list);
+  if (rows.empty()) return std::nullopt;
+  return rows.front();
 }
 
 void MainWindow::TabEvent(const std::function<void()>& event) {
@@ -441,15 +530,16 @@ void MainWindow::ShowAvailable() {
   c_.available->clear();
   const auto& available = state_.selection().available();
   QStringList labels;
-  for (size_t i : state_.selection().VisibleAvailable()) labels << FromCp1252(available[i].label);
+  for (size_t i : state_.selection().AvailableRows()) labels << FromCp1252(available[i].label);
   c_.available->addItems(labels);
 }
 
 void MainWindow::ShowChosen() {
   const QSignalBlocker block(c_.chosen);
   c_.chosen->clear();
+  const auto& chosen = state_.selection().chosen();
   QStringList labels;
-  for (const SelectionEntry& entry : state_.selection().chosen()) labels << FromCp1252(entry.label);
+  for (size_t i : state_.selection().ChosenRows()) labels << FromCp1252(chosen[i].label);
   c_.chosen->addItems(labels);
 }
 

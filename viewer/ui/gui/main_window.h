@@ -100,12 +100,15 @@ class MainWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildTab1(QWidget* page);
   void BuildTab2(QWidget* page);
   void BuildTab3(QWidget* page);
   void ShowStep(int step);
+  void SetFocusOrder(const std::vector<QWidget*>& widgets);
   void FillSeasonChooser();
   void ShowNotYetAvailable();
 
@@ -120,7 +123,9 @@ class MainWindow : public QWidget {
   void FillLists();
   void ShowAvailable();
   void ShowChosen();
-  static std::optional<size_t> Selected(QListWidget* list);
+  // The selected lines of a list, in list order.
+  static std::vector<size_t> Selected(QListWidget* list);
+  static std::optional<size_t> FirstSelected(QListWidget* list);
   // A tab-3 event: the model and button state change, the widgets follow.
   void TabEvent(const std::function<void()>& event);
   void MirrorButtons();
@@ -144,6 +149,7 @@ class MainWindow : public QWidget {
   std::thread worker_;
   std::atomic<bool> cancel_{false};
   int computations_ = 0;
+  int wheel_rest_ = 0;  // wheel turn not yet a whole notch
   OverviewWindow* overview_ = nullptr;
   std::function<void()> on_closed_;
 };

@@ -1,0 +1,23 @@
+#pragma once
+// Checks that a window's texts are whole: every label, button, check box,
+// radio button, group title, tab, spin box, combo box entry and list line
+// fits the space the style gives its text.
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace wunt::test {
+
+// One line per text that does not fit: window, control, text and the
+// pixels it needs against the pixels it has. Hidden controls count too
+// when their window or page shows them (the tab pages not shown are
+// checked as well), except those hidden on purpose.
+QStringList TextsThatDoNotFit(QWidget* window);
+
+// Empty when the window with its frame lies on its screen's available
+// area; otherwise what sticks out.
+QString OffScreen(QWidget* window);
+
+}  // namespace wunt::test

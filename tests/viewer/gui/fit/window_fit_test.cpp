@@ -1,0 +1,106 @@
+// Every window of the Viewer, opened the way a user opens it, with every
+// text whole. The program runs once per desktop setup (the setup's name
+// comes in WUNT_FIT_SETUP: the default font, an 11 pt font, twice the
+// scale), and saves a screenshot of each window under each.
+#include "tests/support/gui/window_fit.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <cstdlib>
+
+#include "tests/support/gui/gui_support.h"
+#include "viewer/data/gui/season_progress_window.h"
+#include "viewer/report/gui/overview_window.h"
+#include "viewer/ui/gui/main_window.h"
+
+namespace wunt {
+namespace {
+
+std::string SetupName() {
+  const char* setup = std::getenv("WUNT_FIT_SETUP");
+  return setup != nullptr ? setup : "default";
+}
+
+// Checks every window on the screen now, and keeps a picture of `shown`.
+void CheckAllWindows(const std::string& scene, QWidget* shown) {
+  test::Settle(std::chrono::milliseconds(100));
+  int checked = 0;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (!window->isVisible() || window->inherits("QMenu")) continue;
+    ++checked;
+    const QStringList misfits = test::TextsThatDoNotFit(window);
+    EXPECT_TRUE(misfits.isEmpty()) << scene << ":\n" << misfits.join('\n').toStdString();
+    const QString off = test::OffScreen(window);
+    EXPECT_TRUE(off.isEmpty()) << scene << ": " << off.toStdString();
+  }
+  EXPECT_GT(checked, 0) << scene;
+  test::Screenshot(shown, "fit_" + SetupName() + "_" + scene);
+}
+
+class WindowFit : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = test::MakeProgramFolder(
+        "fit_" + SetupName() + "_" + testing::UnitTest::GetInstance()->current_test_info()->name());
+    dialogs_ = std::make_unique<test::ScriptedDialogs>();
+  }
+  void TearDown() override {
+    window_.reset();
+    test::Settle(std::chrono::milliseconds(50));
+    dialogs_.reset();
+  }
+  MainWindow& OpenMain() {
+    window_ = std::make_unique<MainWindow>(folder_);
+    window_->show();
+    return *window_;
+  }
+
+  std::filesystem::path folder_;
+  std::unique_ptr<test::ScriptedDialogs> dialogs_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(WindowFit, WizardStepByStep) {
+  MainWindow& main = OpenMain();
+  const MainWindow::Controls& c = main.controls();
+  CheckAllWindows("tab1", &main);
+
+  c.kind_year->click();
+  c.apply1->click();
+  ASSERT_EQ(main.step(), 1);
+  CheckAllWindows("tab2", &main);
+
+  c.calculation->setCurrentIndex(0);
+  c.source->setCurrentIndex(static_cast<int>(SourceKind::kCountries));
+  c.apply2->click();
+  ASSERT_EQ(main.step(), 2);
+  CheckAllWindows("tab3_countries", &main);
+  c.source->setCurrentIndex(static_cast<int>(SourceKind::kParks));
+  CheckAllWindows("tab3_parks", &main);
+  // Every automatic selection shows whole in its chooser.
+  ASSERT_GT(c.auto_select->count(), 1);
+
+  c.add_all->click();
+  c.apply3->click();
+  ASSERT_TRUE(test::WaitFor([&] { return main.overview() != nullptr; }));
+  OverviewWindow* overview = main.overview();
+  ASSERT_TRUE(
+      test::WaitFor([&] { return overview->pages_shown() > 0 && !overview->generating(); }));
+  CheckAllWindows("overview", overview);
+}
+
+TEST_F(WindowFit, SeasonLoading) {
+  SeasonProgressWindow window;
+  window.ShowYear(
+      {.year = 1994, .step = 5, .maximum = 12, .labels = {"1992", "1993", "1994", "1995", "1996"}});
+  window.show();
+  CheckAllWindows("season_loading", &window);
+}
+
+}  // namespace
+}  // namespace wunt
