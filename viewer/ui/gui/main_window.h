@@ -33,6 +33,7 @@ class QTabWidget;
 
 namespace wunt {
 
+class CalculationEditorWindow;
 class OverviewWindow;
 
 class MainWindow : public QWidget {
@@ -114,6 +115,8 @@ class MainWindow : public QWidget {
   void EndChanged();
   void CalculationChanged();
   void FillCalculationChooser();
+  void EditCalculations();
+  void CalculationsEdited();
   void ApplyStep2();
 
   void SourceChanged(int index);
@@ -145,6 +148,7 @@ class MainWindow : public QWidget {
   std::atomic<bool> cancel_{false};
   int computations_ = 0;
   OverviewWindow* overview_ = nullptr;
+  CalculationEditorWindow* editor_ = nullptr;
   std::function<void()> on_closed_;
 };
 
