@@ -25,8 +25,10 @@ constexpr int kWidth = 600;
 constexpr int kHeight = 510;
 constexpr int kButtonsY = 475;
 
+// Captions end where they always did, 5 before their fields, but start 5
+// further left: "Beschreibung:" had no room to spare at larger fonts.
 void Caption(QWidget* window, const QString& text, int y) {
-  auto* label = Place(new QLabel(text, window), 10, y, 70, 17);
+  auto* label = Place(new QLabel(text, window), 5, y, 75, 17);
   label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
