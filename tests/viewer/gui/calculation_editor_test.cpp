@@ -49,6 +49,11 @@ class CalculationEditorGui : public testing::Test {
   CalculationEditorWindow* Open(QRadioButton* kind) {
     kind->click();
     wizard().apply1->click();
+    return Edit();
+  }
+  CalculationEditorWindow* Open() { return Open(wizard().kind_value); }
+  // "Bearbeiten" on tab 2 as it stands.
+  CalculationEditorWindow* Edit() {
     wizard().edit->click();
     for (QWidget* widget : QApplication::topLevelWidgets()) {
       if (auto* editor = dynamic_cast<CalculationEditorWindow*>(widget); editor != nullptr) {
@@ -57,7 +62,6 @@ class CalculationEditorGui : public testing::Test {
     }
     return nullptr;
   }
-  CalculationEditorWindow* Open() { return Open(wizard().kind_value); }
 
   static QStringList Lines(QListWidget* list) {
     QStringList lines;
@@ -180,7 +184,13 @@ TEST_F(CalculationEditorGui, SavesAreBoundToTheContentKindTheEditorOpenedFor) {
 }
 
 TEST_F(CalculationEditorGui, ChangingAnExistingOneAndResettingUnsavedEdits) {
-  CalculationEditorWindow* editor = Open();
+  // Step 2 applied with the calculation about to change, then back to it.
+  wizard().apply1->click();
+  wizard().calculation->setCurrentIndex(2);
+  wizard().apply2->click();
+  wizard().back3->click();
+  ASSERT_TRUE(wizard().next2->isEnabled());
+  CalculationEditorWindow* editor = Edit();
   ASSERT_NE(editor, nullptr);
   const auto& c = editor->controls();
   c.list->setCurrentRow(2);
@@ -214,6 +224,12 @@ TEST_F(CalculationEditorGui, ChangingAnExistingOneAndResettingUnsavedEdits) {
   c.close->click();
   ASSERT_TRUE(test::WaitFor([&] { return window_->isEnabled(); }));
   EXPECT_EQ(wizard().calculation->itemText(2), QStringLiteral("Gewinn 2"));
+  EXPECT_EQ(wizard().calculation->currentIndex(), 2);
+  // The values loaded before the change are not offered any more.
+  EXPECT_FALSE(wizard().next2->isEnabled());
+  wizard().apply2->click();
+  EXPECT_EQ(window_->state().calculation.values[0].label, "Jahresergebnis");
+  EXPECT_EQ(window_->step(), 2);
 }
 
 TEST_F(CalculationEditorGui, AddInsertsTheFramedNameAtTheCaret) {
