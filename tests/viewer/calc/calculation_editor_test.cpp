@@ -126,24 +126,6 @@ TEST_F(CalculationEditorTest, ANewCalculationTakesTheFreeNumberAndTheClosingLine
   EXPECT_EQ(list.entries[1].number, 5);
 }
 
-TEST_F(CalculationEditorTest, SavingAnExistingOneKeepsItsNumberAndLine) {
-  CalculationList list = ListFor(ContentKind::kValue);
-  CalculationEditor editor(scratch_.path(), ContentKind::kValue, ParkFields(), list);
-  editor.Show(1);
-  ASSERT_EQ(editor.Save({"Pro Park", "", "\"Zahl\"/Parkanzahl = Schnitt\r\n"}), EditorSave::kSaved);
-  EXPECT_EQ(editor.ListLines(),
-            (std::vector<std::string>{"Umsatz", "Pro Park", "neue Rechnung erstellen"}));
-  EXPECT_EQ(editor.shown_line(), 1u);
-  EXPECT_EQ(list.entries[1].number, 4);
-
-  // What was saved reads back the same, also through a fresh load.
-  const CalculationList reloaded = ListFor(ContentKind::kValue);
-  ASSERT_EQ(reloaded.entries.size(), 3u);
-  EXPECT_EQ(reloaded.entries[1].name, "Pro Park");
-  EXPECT_EQ(reloaded.entries[1].values_text, list.entries[1].values_text);
-  EXPECT_EQ(SaveData().find("[4_Calculation]"), SaveData().rfind("[4_Calculation]"));
-}
-
 TEST_F(CalculationEditorTest, AFailedSaveChangesNothingAndSaysWhy) {
   struct Case {
     const char* name;
