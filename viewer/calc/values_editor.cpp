@@ -132,16 +132,21 @@ bool UnbalancedParentheses(std::string_view formula) {
   return depth != 0;
 }
 
-std::string CauseText(ValuesHintCause cause, const std::string& unknown_name) {
+// `name`: the unknown name or the setting's key.
+std::string CauseText(ValuesHintCause cause, const std::string& name) {
   switch (cause) {
     case ValuesHintCause::kMissingEquals:
       return "Kein \x84=\x93, die ganze Zeile gilt als Formel und als Beschriftung";
     case ValuesHintCause::kNotStored:
       return "Beginnt mit \x84[\x93 oder \x84;\x93 und wird nicht gespeichert";
+    case ValuesHintCause::kSettingKey:
+      return "\x84" + name +
+             "\x93 ist kein Wert, sondern ersetzt beim Laden die Angabe "
+             "der Rechnung";
     case ValuesHintCause::kEmptyFormula:
       return "Keine Formel vor dem \x84=\x93";
     case ValuesHintCause::kUnknownName:
-      return "Unbekannter Name \x84" + unknown_name + "\x93";
+      return "Unbekannter Name \x84" + name + "\x93";
     case ValuesHintCause::kTwoFieldsInOneTerm:
       return "Zwei Felder ohne + - * / dazwischen";
     case ValuesHintCause::kMissingOperand:
@@ -183,6 +188,11 @@ std::vector<ValuesHint> CheckValuesText(std::string_view values_text,
         TrimBlanks(std::string_view(internal).substr(lines[number].start, lines[number].size));
     if (line.empty()) continue;
     const size_t eq = line.find('=');
+    // Saved with a blank in front, the key is read back trimmed, and the
+    // calculation's own keys then take it for themselves.
+    const std::string_view key = TrimBlanks(line.substr(0, eq));
+    if (key == "NoValueMerge") continue;
+    const bool setting_key = key == "Name" || key == "Description" || key == "Diagram";
     LoadedCalculation calculation;
     AppendValue(calculation, line.substr(0, eq), "");
     ResolveFieldNames(calculation, park_fields);
@@ -194,6 +204,9 @@ std::vector<ValuesHint> CheckValuesText(std::string_view values_text,
     const std::optional<std::string> unknown = UnknownName(terms);
     if (line.front() == '[' || line.front() == ';') {
       hint.cause = ValuesHintCause::kNotStored;
+    } else if (setting_key) {
+      hint.cause = ValuesHintCause::kSettingKey;
+      hint.always_zero = false;  // no value at all
     } else if (eq == std::string_view::npos) {
       hint.cause = ValuesHintCause::kMissingEquals;
     } else if (TrimBlanks(formula).empty()) {
@@ -212,8 +225,8 @@ std::vector<ValuesHint> CheckValuesText(std::string_view values_text,
       continue;
     }
     hint.line = static_cast<int>(number + 1);
-    hint.text =
-        "Zeile " + std::to_string(hint.line) + ": " + CauseText(hint.cause, unknown.value_or(""));
+    hint.text = "Zeile " + std::to_string(hint.line) + ": " +
+                CauseText(hint.cause, setting_key ? std::string(key) : unknown.value_or(""));
     if (hint.always_zero && hint.cause != ValuesHintCause::kAlwaysZero) {
       hint.text += ", der Wert ist immer 0";
     }

@@ -28,6 +28,7 @@ InsertedVariable InsertVariable(std::string_view text, size_t line, size_t colum
 enum class ValuesHintCause {
   kMissingEquals,          // the whole line is formula and label at once
   kNotStored,              // starts with "[" or ";": saving leaves it out
+  kSettingKey,             // "Name", "Description" or "Diagram": read back as that setting
   kEmptyFormula,           // nothing before the "="
   kUnknownName,            // a name that is neither a field nor "Parkanzahl"
   kTwoFieldsInOneTerm,     // only the first field of a term gets its number
@@ -45,7 +46,8 @@ struct ValuesHint {
 
 // One hint for every line of the editor's values text (display names in
 // quotes, as the editor shows them) that has one of the causes above; the
-// first cause in the order above is named. Whether a value is 0 for every
+// first cause in the order above is named. A "NoValueMerge" line, the form
+// in which the editor shows that switch, gets none. Whether a value is 0 for every
 // entity is found by computing it as the engine does with three sets of
 // field values of different sizes. Empty lines get no hint.
 std::vector<ValuesHint> CheckValuesText(std::string_view values_text,

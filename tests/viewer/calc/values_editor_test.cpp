@@ -60,6 +60,7 @@ TEST_F(ValuesHintTest, SoundLinesGetNoHint) {
            "2*(-3+U) = Klammer",
            "1~16 = Wurzel",
            "Umsatz+ = Rest",  // the missing operand counts as 0: the value is Umsatz
+           "NoValueMerge = 1\r\nNoValueMerge",  // the switch, as the editor shows it
            "\r\n\r\n   \r\n",
        }) {
     EXPECT_TRUE(Check(text).empty()) << text << ": " << Check(text).front().text;
@@ -83,6 +84,12 @@ TEST_F(ValuesHintTest, EachCauseNamedWithItsLine) {
       {"[U] = x", 1, ValuesHintCause::kNotStored, true,
        "Zeile 1: Beginnt mit \x84[\x93 oder \x84;\x93 und wird nicht gespeichert, der Wert ist "
        "immer 0."},
+      {"Name = Anders", 1, ValuesHintCause::kSettingKey, false,
+       "Zeile 1: \x84Name\x93 ist kein Wert, sondern ersetzt beim Laden die Angabe der "
+       "Rechnung."},
+      {"U = x\n Diagram", 2, ValuesHintCause::kSettingKey, false,
+       "Zeile 2: \x84"
+       "Diagram\x93 ist kein Wert, sondern ersetzt beim Laden die Angabe der Rechnung."},
       {"\n\n = Leer", 3, ValuesHintCause::kEmptyFormula, true,
        "Zeile 3: Keine Formel vor dem \x84=\x93, der Wert ist immer 0."},
       {"Umsatzz*2 = x", 1, ValuesHintCause::kUnknownName, true,

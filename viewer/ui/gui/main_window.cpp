@@ -23,6 +23,7 @@
 
 #include "common/server_config.h"
 #include "common/text.h"
+#include "viewer/calc/gui/calculation_editor_window.h"
 #include "viewer/data/gui/season_progress_window.h"
 #include "viewer/platform/app_info.h"
 #include "viewer/platform/dialogs.h"
@@ -125,6 +126,7 @@ MainWindow::MainWindow(std::filesystem::path program_folder)
 MainWindow::~MainWindow() {
   StopWorker();
   delete overview_;
+  delete editor_;
 }
 
 void MainWindow::BuildTab1(QWidget* page) {
@@ -195,7 +197,7 @@ void MainWindow::BuildTab2(QWidget* page) {
   connect(c_.start_year, &QSpinBox::valueChanged, this, [this] { StartChanged(); });
   connect(c_.end_year, &QSpinBox::valueChanged, this, [this] { EndChanged(); });
   connect(c_.calculation, &QComboBox::currentIndexChanged, this, [this] { CalculationChanged(); });
-  connect(c_.edit, &QPushButton::clicked, this, [this] { ShowNotYetAvailable(); });
+  connect(c_.edit, &QPushButton::clicked, this, [this] { EditCalculations(); });
   connect(c_.back2, &QPushButton::clicked, this, [this] { ShowStep(0); });
   connect(c_.apply2, &QPushButton::clicked, this, [this] { ApplyStep2(); });
   connect(c_.next2, &QPushButton::clicked, this, [this] { ShowStep(2); });
@@ -396,6 +398,31 @@ void MainWindow::FillCalculationChooser() {
   }
   c_.calculation->setCurrentIndex(remembered < c_.calculation->count() ? remembered : -1);
   CalculationChanged();
+}
+
+// The wizard waits, disabled, until the editor is closed.
+void MainWindow::EditCalculations() {
+  if (editor_ != nullptr) return;
+  setEnabled(false);
+  editor_ = new CalculationEditorWindow(state_.season_folder(), state_.content_kind,
+                                        state_.park_fields, state_.calculations);
+  editor_->set_on_closed([this] { CalculationsEdited(); });
+  editor_->show();
+}
+
+void MainWindow::CalculationsEdited() {
+  // A saved calculation may be the one whose values step 2 already loaded:
+  // the steps after it wait for a fresh apply instead of showing old values.
+  if (editor_->editor().saved_any()) {
+    c_.next2->setEnabled(false);
+    c_.next3->setEnabled(false);
+  }
+  editor_->deleteLater();
+  editor_ = nullptr;
+  FillCalculationChooser();
+  setEnabled(true);
+  activateWindow();
+  raise();
 }
 
 void MainWindow::CalculationChanged() {

@@ -33,6 +33,7 @@ class QTabWidget;
 
 namespace wunt {
 
+class CalculationEditorWindow;
 class OverviewWindow;
 
 class MainWindow : public QWidget {
@@ -117,6 +118,8 @@ class MainWindow : public QWidget {
   void EndChanged();
   void CalculationChanged();
   void FillCalculationChooser();
+  void EditCalculations();
+  void CalculationsEdited();
   void ApplyStep2();
 
   void SourceChanged(int index);
@@ -151,6 +154,7 @@ class MainWindow : public QWidget {
   int computations_ = 0;
   int wheel_rest_ = 0;  // wheel turn not yet a whole notch
   OverviewWindow* overview_ = nullptr;
+  CalculationEditorWindow* editor_ = nullptr;
   std::function<void()> on_closed_;
 };
 
