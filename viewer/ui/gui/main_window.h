@@ -34,6 +34,7 @@ class QTabWidget;
 namespace wunt {
 
 class OverviewWindow;
+class UpdateOptionsWindow;
 
 class MainWindow : public QWidget {
  public:
@@ -93,6 +94,8 @@ class MainWindow : public QWidget {
   int step() const { return step_; }
   // The open overview window, or nullptr.
   OverviewWindow* overview() const { return overview_; }
+  // The open update options window, or nullptr.
+  UpdateOptionsWindow* update_options() const { return update_options_; }
   bool computing() const { return worker_.joinable(); }
   // How many computations the worker ran; a result opened from values
   // already computed adds none.
@@ -108,6 +111,8 @@ class MainWindow : public QWidget {
   void ShowStep(int step);
   void FillSeasonChooser();
   void ShowNotYetAvailable();
+  void OpenUpdater();
+  void UpdaterClosed();
 
   void ApplyStep1();
   void StartChanged();
@@ -145,6 +150,9 @@ class MainWindow : public QWidget {
   std::atomic<bool> cancel_{false};
   int computations_ = 0;
   OverviewWindow* overview_ = nullptr;
+  UpdateOptionsWindow* update_options_ = nullptr;
+  // The updater may have written game years into the loaded season.
+  bool season_stale_ = false;
   std::function<void()> on_closed_;
 };
 
