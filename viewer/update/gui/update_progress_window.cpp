@@ -54,6 +54,7 @@ UpdateProgressWindow::UpdateProgressWindow(int task)
   c_.bar = Place(new QProgressBar(this), 10, 70, 380, 25);
   c_.bar->setRange(0, kBarMaximum);
   c_.bar->setValue(0);
+  c_.bar->setTextVisible(false);
   c_.cancel = Place(new QPushButton(QStringLiteral("Abbrechen"), this), 270, 10, 120, 25);
   connect(c_.cancel, &QPushButton::clicked, this, [this] { RequestCancel(); });
   FitToScreen(this);
