@@ -28,16 +28,20 @@ Script& State() {
 
 }  // namespace
 
-void MessageBoxes::Show(QWidget* parent, const QString& title, const QString& text) {
+void MessageBoxes::Show(QWidget* parent, const QString& title, const QString& text,
+                        MessageIcon icon) {
   {
     Script& s = State();
     std::lock_guard guard(s.lock);
     if (s.record_boxes) {
-      s.boxes.push_back({title, text});
+      s.boxes.push_back({title, text, icon});
       return;
     }
   }
-  QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+  const QMessageBox::Icon shown = icon == MessageIcon::kError         ? QMessageBox::Critical
+                                  : icon == MessageIcon::kInformation ? QMessageBox::Information
+                                                                      : QMessageBox::NoIcon;
+  QMessageBox box(shown, title, text, QMessageBox::Ok, parent);
   box.exec();
 }
 

@@ -14,15 +14,19 @@ class QWidget;
 
 namespace wunt {
 
+enum class MessageIcon { kNone, kInformation, kError };
+
 struct ShownMessage {
   QString title;
   QString text;
+  MessageIcon icon = MessageIcon::kNone;
 };
 
 class MessageBoxes {
  public:
   // A modal box with an OK button.
-  static void Show(QWidget* parent, const QString& title, const QString& text);
+  static void Show(QWidget* parent, const QString& title, const QString& text,
+                   MessageIcon icon = MessageIcon::kNone);
 
   // From now on boxes are recorded instead of shown.
   static void StartRecording();

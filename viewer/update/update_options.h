@@ -12,6 +12,9 @@
 
 namespace wunt {
 
+// The updater's file name in the program folder, beside the Viewer.
+inline constexpr char kUpdaterProgramName[] = "WUNT_Updater";
+
 // Task indexes: 0 updates the program, 1 loads new game years, 2 and up
 // reload the game year of that entry.
 inline constexpr int kTaskProgramUpdate = 0;

@@ -267,7 +267,7 @@ TEST_F(Wizard, KeyboardReturnFocusOrderAndSeveralLinesAtOnce) {
 
 TEST_F(Wizard, FunctionsStillToComeShowANoteAndKeepTheWizard) {
   MessageBoxes::TakeRecorded();
-  for (QPushButton* button : {c().updater, c().attractions}) {
+  for (QPushButton* button : {c().attractions}) {
     button->click();
     EXPECT_TRUE(window_->isVisible());
     EXPECT_EQ(window_->step(), 0);

@@ -29,6 +29,7 @@
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/geometry.h"
 #include "viewer/report/gui/overview_window.h"
+#include "viewer/update/gui/update_options_window.h"
 
 namespace wunt {
 namespace {
@@ -127,6 +128,7 @@ MainWindow::~MainWindow() {
   StopWorker();
   delete overview_;
   delete editor_;
+  delete update_options_;
 }
 
 void MainWindow::BuildTab1(QWidget* page) {
@@ -154,7 +156,7 @@ void MainWindow::BuildTab1(QWidget* page) {
   c_.back1->setEnabled(false);
   c_.next1->setEnabled(false);
 
-  connect(c_.updater, &QPushButton::clicked, this, [this] { ShowNotYetAvailable(); });
+  connect(c_.updater, &QPushButton::clicked, this, [this] { OpenUpdater(); });
   connect(c_.attractions, &QPushButton::clicked, this, [this] { ShowNotYetAvailable(); });
   connect(c_.apply1, &QPushButton::clicked, this, [this] { ApplyStep1(); });
   connect(c_.next1, &QPushButton::clicked, this, [this] { ShowStep(1); });
@@ -320,6 +322,31 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 
 void MainWindow::ShowNotYetAvailable() { MessageBoxes::Show(this, WindowTitle(), kNotYet); }
 
+// The updater works on the season in the chooser; the loaded season stays
+// as it is while the wizard is hidden.
+void MainWindow::OpenUpdater() {
+  const auto season = static_cast<int32_t>(LeadingNumber(ToCp1252(c_.season->currentText())));
+  hide();
+  update_options_ = new UpdateOptionsWindow(program_folder_, season);
+  update_options_->set_on_closed([this] { UpdaterClosed(); });
+  update_options_->show();
+}
+
+void MainWindow::UpdaterClosed() {
+  UpdateOptionsWindow* options = std::exchange(update_options_, nullptr);
+  for (const UpdaterAction& outcome : options->outcomes()) {
+    if (SeasonNeedsReload(outcome, options->season(), state_.season)) season_stale_ = true;
+  }
+  options->deleteLater();
+  // Its new years are read by the next step-1 apply, which must come first.
+  if (season_stale_) c_.next1->setEnabled(false);
+  const QString chosen = c_.season->currentText();
+  c_.season->clear();
+  FillSeasonChooser();
+  if (const int index = c_.season->findText(chosen); index >= 0) c_.season->setCurrentIndex(index);
+  show();
+}
+
 // Seasons in ascending order, the newest last and chosen.
 void MainWindow::FillSeasonChooser() {
   for (const std::string& name : ListSeasonFolders(state_.data_dir)) {
@@ -348,6 +375,7 @@ void MainWindow::ApplyStep1() {
       QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
     setEnabled(false);
+    if (std::exchange(season_stale_, false)) state_.season = 0;  // read it again
     loaded = LoadRequestSeason(state_, season, kind, sink_, options);
     setEnabled(true);
   }

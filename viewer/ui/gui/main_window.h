@@ -35,6 +35,7 @@ namespace wunt {
 
 class CalculationEditorWindow;
 class OverviewWindow;
+class UpdateOptionsWindow;
 
 class MainWindow : public QWidget {
  public:
@@ -94,6 +95,8 @@ class MainWindow : public QWidget {
   int step() const { return step_; }
   // The open overview window, or nullptr.
   OverviewWindow* overview() const { return overview_; }
+  // The open update options window, or nullptr.
+  UpdateOptionsWindow* update_options() const { return update_options_; }
   bool computing() const { return worker_.joinable(); }
   // How many computations the worker ran; a result opened from values
   // already computed adds none.
@@ -112,6 +115,8 @@ class MainWindow : public QWidget {
   void SetFocusOrder(const std::vector<QWidget*>& widgets);
   void FillSeasonChooser();
   void ShowNotYetAvailable();
+  void OpenUpdater();
+  void UpdaterClosed();
 
   void ApplyStep1();
   void StartChanged();
@@ -155,6 +160,9 @@ class MainWindow : public QWidget {
   int wheel_rest_ = 0;  // wheel turn not yet a whole notch
   OverviewWindow* overview_ = nullptr;
   CalculationEditorWindow* editor_ = nullptr;
+  UpdateOptionsWindow* update_options_ = nullptr;
+  // The updater may have written game years into the loaded season.
+  bool season_stale_ = false;
   std::function<void()> on_closed_;
 };
 
