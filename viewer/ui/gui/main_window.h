@@ -33,6 +33,7 @@ class QTabWidget;
 
 namespace wunt {
 
+class DiagramTab;
 class OverviewWindow;
 
 class MainWindow : public QWidget {
@@ -93,6 +94,7 @@ class MainWindow : public QWidget {
   int step() const { return step_; }
   // The open overview window, or nullptr.
   OverviewWindow* overview() const { return overview_; }
+  DiagramTab* diagram() const { return diagram_; }
   bool computing() const { return worker_.joinable(); }
   // How many computations the worker ran; a result opened from values
   // already computed adds none.
@@ -145,6 +147,7 @@ class MainWindow : public QWidget {
   std::atomic<bool> cancel_{false};
   int computations_ = 0;
   OverviewWindow* overview_ = nullptr;
+  DiagramTab* diagram_ = nullptr;
   std::function<void()> on_closed_;
 };
 
