@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -284,24 +285,30 @@ TEST_F(DiagramTabRoad, YearBarsSavedAndAFailedSaveSaysSo) {
   EXPECT_FALSE(c().next3->isEnabled());
 }
 
-TEST(DiagramTabWindowTest, StandsAloneAndDrawsAnEmptyTable) {
-  RequestState state;
-  DiagramTab tab(state);
-  tab.show();
-  tab.Open();
-  EXPECT_EQ(tab.drawings(), 1);
-  EXPECT_FALSE(tab.full_image().isNull());
-  // Every caption fits its place in the font in use.
-  for (const QLabel* label : tab.findChildren<QLabel*>()) {
-    if (label->text().isEmpty()) continue;
-    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
-        << label->text().toStdString();
+TEST(DiagramTabWindowTest, StandsAloneAndItsCaptionsFitAtEveryFontSize) {
+  const QFont app_font = QApplication::font();
+  for (int points : {9, 11}) {
+    QFont font = app_font;
+    font.setPointSize(points);
+    QApplication::setFont(font);
+    RequestState state;
+    DiagramTab tab(state);
+    tab.show();
+    tab.Open();
+    EXPECT_EQ(tab.drawings(), 1);
+    EXPECT_FALSE(tab.full_image().isNull());
+    for (const QLabel* label : tab.findChildren<QLabel*>()) {
+      if (label->text().isEmpty()) continue;
+      EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+          << points << " pt: " << label->text().toStdString();
+    }
+    for (const QPushButton* button : tab.findChildren<QPushButton*>()) {
+      EXPECT_LT(button->fontMetrics().horizontalAdvance(button->text()), button->width())
+          << points << " pt: " << button->text().toStdString();
+    }
+    Screenshot(&tab, "diagram_tab_alone_" + std::to_string(points) + "pt");
   }
-  for (const QPushButton* button : tab.findChildren<QPushButton*>()) {
-    EXPECT_LT(button->fontMetrics().horizontalAdvance(button->text()), button->width())
-        << button->text().toStdString();
-  }
-  Screenshot(&tab, "diagram_tab_alone");
+  QApplication::setFont(app_font);
 }
 
 }  // namespace
