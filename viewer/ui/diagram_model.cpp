@@ -204,7 +204,7 @@ DiagramSettings StartDiagramSettings(const DiagramData& data, const TextMeasure&
   // Wide enough for the legend, and near the aimed-at width.
   const int64_t divisor = DiagramColumnDivisor(data);
   const int64_t columns = std::max<int64_t>(divisor, 1);
-  const int64_t least_width = std::max<int64_t>(kStartPlotWidth / columns, 40 + widest_legend + 10);
+  const int64_t least_width = std::max<int64_t>(kStartPlotWidth, 40 + widest_legend + 10);
   int64_t column_width = CeilDiv(least_width, columns);
   if (data.variant == kDiagramBars) {
     // Room for a bar's frame and its rotated label.

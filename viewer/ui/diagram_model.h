@@ -67,6 +67,8 @@ struct DiagramRow {
   // Bars: one entry per segment, all empty when the row has no data.
   std::vector<std::optional<int64_t>> values;
   int64_t legend_number = 0;  // shown after the name in the legend of lines
+
+  friend bool operator==(const DiagramRow&, const DiagramRow&) = default;
 };
 
 struct DiagramData {
@@ -77,6 +79,8 @@ struct DiagramData {
   std::string title;                  // lines: the text, bars: the caption number
   std::vector<std::string> captions;  // bars: legend, one per value
   std::vector<DiagramRow> rows;
+
+  friend bool operator==(const DiagramData&, const DiagramData&) = default;
 };
 
 // The variant follows the content kind:

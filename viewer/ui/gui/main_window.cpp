@@ -30,6 +30,7 @@
 #include "viewer/platform/geometry.h"
 #include "viewer/report/gui/overview_window.h"
 #include "viewer/update/gui/update_options_window.h"
+#include "viewer/ui/gui/diagram_tab.h"
 
 namespace wunt {
 namespace {
@@ -94,6 +95,8 @@ MainWindow::MainWindow(std::filesystem::path program_folder)
   BuildTab1(c_.tabs->widget(0));
   BuildTab2(c_.tabs->widget(1));
   BuildTab3(c_.tabs->widget(2));
+  diagram_ = new DiagramTab(state_, c_.tabs->widget(3));
+  diagram_->set_on_back([this] { ShowStep(2); });
   // The tab strip is no stop on the keyboard's way: it never changes the
   // step.
   c_.tabs->setFocusPolicy(Qt::NoFocus);
@@ -285,7 +288,10 @@ void MainWindow::BuildTab3(QWidget* page) {
           [this](bool checked) { TabEvent([&] { state_.tab.AllToggled(checked); }); });
   connect(c_.back3, &QPushButton::clicked, this, [this] { ShowStep(1); });
   connect(c_.apply3, &QPushButton::clicked, this, [this] { ApplyStep3(); });
-  connect(c_.next3, &QPushButton::clicked, this, [this] { ShowStep(3); });
+  connect(c_.next3, &QPushButton::clicked, this, [this] {
+    ShowStep(3);
+    diagram_->Open();
+  });
 }
 
 void MainWindow::ShowStep(int step) {
@@ -610,6 +616,8 @@ void MainWindow::FillAutoSelect() {
 
 void MainWindow::ApplyStep3() {
   if (computing()) return;
+  // Tab 4 draws the table this apply builds, so it waits for it.
+  c_.next3->setEnabled(false);
   const int choice = c_.auto_select->isEnabled() ? c_.auto_select->currentIndex() : 0;
   state_.selection().ApplyAutoSelection(choice, state_.source_list());
   if (c_.auto_select->isEnabled()) c_.auto_select->setCurrentIndex(0);
@@ -621,6 +629,7 @@ void MainWindow::ApplyStep3() {
                                                      : state_.lists.parks_computed;
   if (computed) {
     RebuildRequestTable(state_);
+    c_.next3->setEnabled(true);
     ShowResult();
     return;
   }
@@ -660,7 +669,10 @@ void MainWindow::ComputationDone(bool done) {
   c_.next3->show();
   setEnabled(true);
   // A computation stopped by closing the program opens nothing.
-  if (done && !cancel_) ShowResult();
+  if (done && !cancel_) {
+    c_.next3->setEnabled(true);
+    ShowResult();
+  }
 }
 
 void MainWindow::ShowResult() {

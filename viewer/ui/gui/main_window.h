@@ -34,6 +34,7 @@ class QTabWidget;
 namespace wunt {
 
 class CalculationEditorWindow;
+class DiagramTab;
 class OverviewWindow;
 class UpdateOptionsWindow;
 
@@ -97,6 +98,7 @@ class MainWindow : public QWidget {
   OverviewWindow* overview() const { return overview_; }
   // The open update options window, or nullptr.
   UpdateOptionsWindow* update_options() const { return update_options_; }
+  DiagramTab* diagram() const { return diagram_; }
   bool computing() const { return worker_.joinable(); }
   // How many computations the worker ran; a result opened from values
   // already computed adds none.
@@ -163,6 +165,7 @@ class MainWindow : public QWidget {
   UpdateOptionsWindow* update_options_ = nullptr;
   // The updater may have written game years into the loaded season.
   bool season_stale_ = false;
+  DiagramTab* diagram_ = nullptr;
   std::function<void()> on_closed_;
 };
 
