@@ -137,6 +137,7 @@ void DiagramTab::Draw() {
     c_.preview->clear();
   }
   c_.status->setText(StatusLine(picture.status));
+  c_.status->setCursorPosition(0);  // the status reads from its start
   ++drawings_;
 }
 

@@ -14,9 +14,12 @@
 #include <cstdlib>
 
 #include "tests/support/gui/gui_support.h"
+#include "viewer/calc/gui/calculation_editor_window.h"
 #include "viewer/data/gui/season_progress_window.h"
 #include "viewer/report/gui/overview_window.h"
 #include "viewer/ui/gui/main_window.h"
+#include "viewer/update/gui/update_options_window.h"
+#include "viewer/update/gui/update_progress_window.h"
 
 namespace wunt {
 namespace {
@@ -24,6 +27,17 @@ namespace {
 std::string SetupName() {
   const char* setup = std::getenv("WUNT_FIT_SETUP");
   return setup != nullptr ? setup : "default";
+}
+
+// The shown top-level window of type W, or nullptr.
+template <typename W>
+W* Shown() {
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (auto* found = dynamic_cast<W*>(window); found != nullptr && found->isVisible()) {
+      return found;
+    }
+  }
+  return nullptr;
 }
 
 // Checks every window on the screen now, and keeps a picture of `shown`.
@@ -70,10 +84,24 @@ TEST_F(WindowFit, WizardStepByStep) {
   const MainWindow::Controls& c = main.controls();
   CheckAllWindows("tab1", &main);
 
+  c.updater->click();
+  auto* update_options = Shown<UpdateOptionsWindow>();
+  ASSERT_NE(update_options, nullptr);
+  CheckAllWindows("update_options", update_options);
+  update_options->close();
+  test::Settle(std::chrono::milliseconds(50));
+
   c.kind_year->click();
   c.apply1->click();
   ASSERT_EQ(main.step(), 1);
   CheckAllWindows("tab2", &main);
+
+  c.edit->click();
+  auto* editor = Shown<CalculationEditorWindow>();
+  ASSERT_NE(editor, nullptr);
+  CheckAllWindows("calculation_editor", editor);
+  editor->close();
+  ASSERT_TRUE(test::WaitFor([&] { return main.isEnabled(); }));
 
   c.calculation->setCurrentIndex(0);
   c.source->setCurrentIndex(static_cast<int>(SourceKind::kCountries));
@@ -92,6 +120,20 @@ TEST_F(WindowFit, WizardStepByStep) {
   ASSERT_TRUE(
       test::WaitFor([&] { return overview->pages_shown() > 0 && !overview->generating(); }));
   CheckAllWindows("overview", overview);
+
+  overview->close();
+  ASSERT_TRUE(test::WaitFor([&] { return main.overview() == nullptr && main.isVisible(); }));
+  ASSERT_TRUE(c.next3->isEnabled());
+  c.next3->click();
+  CheckAllWindows("tab4_diagram", &main);
+}
+
+TEST_F(WindowFit, UpdateProgress) {
+  for (int task = 0; task < 4; ++task) {
+    UpdateProgressWindow window(task);
+    window.show();
+    CheckAllWindows("update_progress_task" + std::to_string(task), &window);
+  }
 }
 
 TEST_F(WindowFit, SeasonLoading) {
