@@ -29,8 +29,8 @@
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/geometry.h"
 #include "viewer/report/gui/overview_window.h"
-#include "viewer/update/gui/update_options_window.h"
 #include "viewer/ui/gui/diagram_tab.h"
+#include "viewer/update/gui/update_options_window.h"
 
 namespace wunt {
 namespace {
