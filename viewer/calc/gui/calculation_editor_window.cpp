@@ -49,7 +49,7 @@ CalculationEditorWindow::CalculationEditorWindow(std::filesystem::path season_fo
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       editor_(std::move(season_folder), content_kind, std::move(park_fields), list) {
   setWindowTitle(WindowTitle("Rechnungen"));
-  setFixedSize(DialogUnits(this).Size(kWidth, kHeight));
+  SetFixedDialogSize(this, kWidth, kHeight);
 
   c_.list = Place(new QListWidget(this), 10, 10, 580, 180);
   Caption(this, QStringLiteral("Name:"), 212);

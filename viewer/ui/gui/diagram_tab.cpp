@@ -104,7 +104,7 @@ DiagramTab::DiagramTab(RequestState& state, QWidget* page)
     layout->addWidget(this);
   } else {
     setWindowTitle(WindowTitle());
-    setFixedSize(DialogUnits(this).Size(600, 380));
+    SetFixedDialogSize(this, 600, 380);
     FitToScreen(this);
   }
 }

@@ -33,7 +33,7 @@ UpdateOptionsWindow::UpdateOptionsWindow(std::filesystem::path program_folder, i
       program_folder_(std::move(program_folder)),
       season_(season) {
   setWindowTitle(WindowTitle("Updater"));
-  setFixedSize(DialogUnits(this).Size(300, 145));
+  SetFixedDialogSize(this, 300, 145);
   c_.task = Place(new QComboBox(this), 10, 10, 280, 20);
   const std::filesystem::path season_folder = program_folder_ / "Data" / std::to_string(season_);
   for (const std::string& entry : UpdateTaskEntries(ListYearFolderNames(season_folder))) {

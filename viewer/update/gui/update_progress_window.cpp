@@ -43,7 +43,7 @@ UpdateProgressWindow::UpdateProgressWindow(int task)
                            Qt::WindowCloseButtonHint),
       highlight_font_(QStringLiteral("Arial"), 10, QFont::Bold) {
   setWindowTitle(WindowTitle("Updater"));
-  setFixedSize(DialogUnits(this).Size(400, 110));
+  SetFixedDialogSize(this, 400, 110);
   normal_font_ = font();
   const std::array<std::string_view, 3> names = UpdateStepNames(task);
   for (size_t i = 0; i < c_.steps.size(); ++i) {
