@@ -129,6 +129,8 @@ class MainWindow : public QWidget {
   void ApplyStep3();
   void ComputationDone(bool done);
   void ShowResult();
+  void ShowCatalogue();
+  void ShowParkPlan();
   void ResultClosed();
   void StopWorker();
 
