@@ -173,15 +173,17 @@ void CatalogueWindow::BuildWeights() {
   for (size_t i = 0; i < kWeightRows.size(); ++i) {
     const WeightTerm term = kWeightRows[i];
     const int y = 345 + 25 * static_cast<int>(i);
-    c_.terms[term] = Place(new QCheckBox(FromCp1252(WeightTermLabel(term)), this), 250, y, 160, 20);
+    // 10 units wider than drawn, the spins 10 to the right: the longest
+    // captions need it at common font sizes, and the frame has the room.
+    c_.terms[term] = Place(new QCheckBox(FromCp1252(WeightTermLabel(term)), this), 250, y, 170, 20);
     // The spin of a term has the term's number.
     const auto spin = static_cast<Spin>(term);
-    c_.spins[spin] = Place(new WeightSpin(spin, this), 410, y, 100, 20);
+    c_.spins[spin] = Place(new WeightSpin(spin, this), 420, y, 100, 20);
     connect(c_.spins[spin], &QSpinBox::valueChanged, this,
             [this, spin](int value) { model().SetSpin(spin, value); });
   }
   c_.terms[kTermBonus] =
-      Place(new QCheckBox(FromCp1252(WeightTermLabel(kTermBonus)), this), 250, 570, 270, 20);
+      Place(new QCheckBox(FromCp1252(WeightTermLabel(kTermBonus)), this), 250, 570, 280, 20);
   for (int t = 0; t < kWeightTermCount; ++t) {
     const auto term = static_cast<WeightTerm>(t);
     connect(c_.terms[term], &QCheckBox::clicked, this, [this, term](bool on) {
