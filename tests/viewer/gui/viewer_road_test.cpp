@@ -353,7 +353,7 @@ TEST_F(ViewerRoad, NavigationsNotMadeByTheUserRunNoCommand) {
   EXPECT_TRUE(WaitFor([&] { return window_->overview() == nullptr; }));
 }
 
-TEST_F(ViewerRoad, ParkWithoutCalculationShowsANoteInsteadOfThePlan) {
+TEST_F(ViewerRoad, ParkWithoutCalculationOpensThePlanInsteadOfTheOverview) {
   ApplyStep1(ContentKind::kPark);
   ASSERT_EQ(c().calculation->itemText(c().calculation->count() - 1), QStringLiteral("Unbenannt"));
   ApplyStep2(QStringLiteral("Unbenannt"));
@@ -361,10 +361,19 @@ TEST_F(ViewerRoad, ParkWithoutCalculationShowsANoteInsteadOfThePlan) {
   MessageBoxes::TakeRecorded();
   c().apply3->click();
   ASSERT_TRUE(WaitFor([&] { return !window_->computing() && window_->computations() == 1; }));
-  test::Settle();
+  // The plan window shows itself once its plans are drawn.
+  QWidget* plan = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    plan = window_->findChild<QWidget*>(QStringLiteral("ParkPlanWindow"));
+    return plan != nullptr && plan->isVisible();
+  }));
   EXPECT_EQ(window_->overview(), nullptr);
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_TRUE(MessageBoxes::TakeRecorded().empty());
+  plan->close();
+  ASSERT_TRUE(WaitFor(
+      [&] { return window_->findChild<QWidget*>(QStringLiteral("ParkPlanWindow")) == nullptr; }));
   EXPECT_TRUE(window_->isVisible());
-  EXPECT_EQ(MessageBoxes::TakeRecorded().size(), 1u);
   EXPECT_EQ(c().tabs->currentIndex(), 2);
 }
 

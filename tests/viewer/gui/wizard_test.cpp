@@ -265,23 +265,6 @@ TEST_F(Wizard, KeyboardReturnFocusOrderAndSeveralLinesAtOnce) {
   EXPECT_EQ(bar->value(), c().filter[1]->y());
 }
 
-TEST_F(Wizard, FunctionsStillToComeShowANoteAndKeepTheWizard) {
-  MessageBoxes::TakeRecorded();
-  for (QPushButton* button : {c().attractions}) {
-    button->click();
-    EXPECT_TRUE(window_->isVisible());
-    EXPECT_EQ(window_->step(), 0);
-  }
-  Apply1(c().kind_value);
-  const std::vector<ShownMessage> notes = MessageBoxes::TakeRecorded();
-  ASSERT_EQ(notes.size(), 1u);
-  for (const ShownMessage& note : notes) {
-    EXPECT_EQ(note.title, QStringLiteral("WUNT2.1 Viewer (V0.05 Alpa 3)"));
-  }
-  EXPECT_TRUE(window_->isEnabled());
-  EXPECT_EQ(window_->step(), 1);
-}
-
 TEST(SeasonProgressWindow, FiveYearLabelsAndTheCalendarSpan) {
   SeasonProgressWindow window;
   window.show();

@@ -23,6 +23,8 @@
 
 #include "common/server_config.h"
 #include "common/text.h"
+#include "viewer/attractions/gui/catalogue_window.h"
+#include "viewer/attractions/gui/park_plan_window.h"
 #include "viewer/calc/gui/calculation_editor_window.h"
 #include "viewer/data/gui/season_progress_window.h"
 #include "viewer/platform/app_info.h"
@@ -60,11 +62,6 @@ const QString kHintB = QStringLiteral(
     "Möchtest du ein Vorhandenes ändern oder neue erstellen klicke auf ''Bearbeiten''. Du "
     "solltest vorhandene nur ändern, wenn du wirklich weist was du tust. Beachte die beliegende "
     "Readme.txt!");
-const QString kNotYet =
-    QStringLiteral("Diese Funktion folgt in einer der nächsten Versionen des Viewers.");
-const QString kParkPlanNotYet = QStringLiteral(
-    "Der Parkplan folgt in einer der nächsten Versionen des Viewers. Wähle für die Übersicht "
-    "eines Parks eine Rechnung aus.");
 
 QPushButton* Button(QWidget* page, const QString& text, int x, int y, int w, int h) {
   return Place(new QPushButton(text, page), x, y, w, h);
@@ -160,7 +157,7 @@ void MainWindow::BuildTab1(QWidget* page) {
   c_.next1->setEnabled(false);
 
   connect(c_.updater, &QPushButton::clicked, this, [this] { OpenUpdater(); });
-  connect(c_.attractions, &QPushButton::clicked, this, [this] { ShowNotYetAvailable(); });
+  connect(c_.attractions, &QPushButton::clicked, this, [this] { ShowCatalogue(); });
   connect(c_.apply1, &QPushButton::clicked, this, [this] { ApplyStep1(); });
   connect(c_.next1, &QPushButton::clicked, this, [this] { ShowStep(1); });
 }
@@ -325,8 +322,6 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   }
   QWidget::keyPressEvent(event);
 }
-
-void MainWindow::ShowNotYetAvailable() { MessageBoxes::Show(this, WindowTitle(), kNotYet); }
 
 // The updater works on the season in the chooser; the loaded season stays
 // as it is while the wizard is hidden.
@@ -679,14 +674,40 @@ void MainWindow::ShowResult() {
   const CalculationListEntry* entry = state_.calculation_entry();
   if (state_.content_kind == ContentKind::kPark && entry != nullptr &&
       entry->number == kClosingEntryNumber) {
-    MessageBoxes::Show(this, WindowTitle(), kParkPlanNotYet);
-    ResultClosed();
+    ShowParkPlan();
     return;
   }
   hide();
   overview_ = new OverviewWindow(state_, program_folder_, game_address_);
   overview_->set_on_closed([this] { ResultClosed(); });
   overview_->show();
+}
+
+void MainWindow::ShowCatalogue() {
+  if (c_.season->count() == 0) return;
+  const auto season = static_cast<int32_t>(LeadingNumber(ToCp1252(c_.season->currentText())));
+  hide();
+  auto* catalogue = new CatalogueWindow(SeasonFolder(state_.data_dir, season), season, this);
+  catalogue->set_on_closed([this] {
+    show();
+    activateWindow();
+    raise();
+  });
+  catalogue->show();
+}
+
+void MainWindow::ShowParkPlan() {
+  // The table of content kind "Park" holds the one park shown.
+  if (state_.table.rows.empty()) {
+    MessageBoxes::Show(this, WindowTitle(), QStringLiteral("Es ist kein Park ausgewählt."));
+    ResultClosed();
+    return;
+  }
+  const ResultRow& row = state_.table.rows.front();
+  hide();
+  auto* plan = new ParkPlanWindow(
+      {state_.season_folder(), row.id, row.name, row.first_year, row.last_year}, this);
+  plan->set_on_closed([this] { ResultClosed(); });
 }
 
 void MainWindow::ResultClosed() {

@@ -116,7 +116,6 @@ class MainWindow : public QWidget {
   void ShowStep(int step);
   void SetFocusOrder(const std::vector<QWidget*>& widgets);
   void FillSeasonChooser();
-  void ShowNotYetAvailable();
   void OpenUpdater();
   void UpdaterClosed();
 
@@ -144,6 +143,8 @@ class MainWindow : public QWidget {
   void ApplyStep3();
   void ComputationDone(bool done);
   void ShowResult();
+  void ShowCatalogue();
+  void ShowParkPlan();
   void ResultClosed();
   void StopWorker();
 
