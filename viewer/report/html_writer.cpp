@@ -58,7 +58,7 @@ void AppendNumber(std::string& out, int64_t value) {
 
 // Channel by channel from `from` at row `first` to `to` at row `last`,
 // rounded to the nearest integer (halves up).
-Rgb Blend(Rgb from, Rgb to, int first, int last, int row) {
+PageColor Blend(PageColor from, PageColor to, int first, int last, int row) {
   const int span = last - first;
   const int step = row - first;
   auto channel = [&](int a, int b) {
@@ -67,10 +67,10 @@ Rgb Blend(Rgb from, Rgb to, int first, int last, int row) {
   return {channel(from.r, to.r), channel(from.g, to.g), channel(from.b, to.b)};
 }
 
-constexpr Rgb kWhite{255, 255, 255};
-constexpr Rgb kRedTop{250, 130, 160};
-constexpr Rgb kRedBottom{250, 30, 70};
-constexpr Rgb kSand{250, 235, 150};
+constexpr PageColor kWhite{255, 255, 255};
+constexpr PageColor kRedTop{250, 130, 160};
+constexpr PageColor kRedBottom{250, 30, 70};
+constexpr PageColor kSand{250, 235, 150};
 
 // The link to an entity: on the game server (export page) or back into the
 // program (in-app page). Only the opening tag.
@@ -261,7 +261,7 @@ constexpr std::string_view kSubmitButton =
 
 int GradientHeight(Gradient gradient) { return gradient == Gradient::kBanner ? 500 : 21; }
 
-Rgb GradientColor(Gradient gradient, int row) {
+PageColor GradientColor(Gradient gradient, int row) {
   if (gradient == Gradient::kFooter) {
     if (row < 3) return kWhite;
     return Blend(kRedTop, kRedBottom, 3, 20, row);
@@ -279,7 +279,7 @@ std::string BuildGradientDivs(Gradient gradient) {
   const int height = GradientHeight(gradient);
   out.reserve(static_cast<size_t>(height) * 80);
   for (int row = 0; row < height; ++row) {
-    const Rgb c = GradientColor(gradient, row);
+    const PageColor c = GradientColor(gradient, row);
     out += "<div style=\"height:1px; background-color:RGB(";
     AppendNumber(out, c.r);
     out += ',';

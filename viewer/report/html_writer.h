@@ -24,15 +24,15 @@ namespace wunt {
 
 enum class Gradient { kBanner, kFooter };
 
-struct Rgb {
+struct PageColor {
   int r = 0;
   int g = 0;
   int b = 0;
-  bool operator==(const Rgb&) const = default;
+  bool operator==(const PageColor&) const = default;
 };
 
 int GradientHeight(Gradient gradient);
-Rgb GradientColor(Gradient gradient, int row);
+PageColor GradientColor(Gradient gradient, int row);
 // One 1-pixel div per row of the gradient, top row first.
 std::string BuildGradientDivs(Gradient gradient);
 

@@ -60,7 +60,7 @@ TEST(Gradient, RowsFollowTheBands) {
   struct Case {
     Gradient gradient;
     int row;
-    Rgb expected;
+    PageColor expected;
   };
   const Case cases[] = {
       {Gradient::kBanner, 0, {80, 170, 220}},    {Gradient::kBanner, 20, {44, 119, 179}},
@@ -73,13 +73,13 @@ TEST(Gradient, RowsFollowTheBands) {
       {Gradient::kFooter, 20, {250, 30, 70}},
   };
   for (const Case& c : cases) {
-    const Rgb got = GradientColor(c.gradient, c.row);
+    const PageColor got = GradientColor(c.gradient, c.row);
     EXPECT_EQ(got, c.expected) << c.row << ": " << got.r << "," << got.g << "," << got.b;
   }
   // The fade to sand never steps by more than one unit or turns back.
   for (int row = 161; row <= 401; ++row) {
-    const Rgb a = GradientColor(Gradient::kBanner, row - 1);
-    const Rgb b = GradientColor(Gradient::kBanner, row);
+    const PageColor a = GradientColor(Gradient::kBanner, row - 1);
+    const PageColor b = GradientColor(Gradient::kBanner, row);
     for (auto [x, y] : {std::pair{a.r, b.r}, {a.g, b.g}, {a.b, b.b}}) {
       EXPECT_LE(y, x) << row;
       EXPECT_LE(x - y, 1) << row;

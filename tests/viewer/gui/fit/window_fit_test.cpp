@@ -8,12 +8,15 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <cstdlib>
 
 #include "tests/support/gui/gui_support.h"
+#include "viewer/attractions/gui/catalogue_window.h"
+#include "viewer/attractions/gui/park_plan_window.h"
 #include "viewer/calc/gui/calculation_editor_window.h"
 #include "viewer/data/gui/season_progress_window.h"
 #include "viewer/report/gui/overview_window.h"
@@ -84,6 +87,13 @@ TEST_F(WindowFit, WizardStepByStep) {
   const MainWindow::Controls& c = main.controls();
   CheckAllWindows("tab1", &main);
 
+  c.attractions->click();
+  auto* catalogue = Shown<CatalogueWindow>();
+  ASSERT_NE(catalogue, nullptr);
+  CheckAllWindows("catalogue", catalogue);
+  catalogue->close();
+  test::Settle(std::chrono::milliseconds(50));
+
   c.updater->click();
   auto* update_options = Shown<UpdateOptionsWindow>();
   ASSERT_NE(update_options, nullptr);
@@ -126,6 +136,25 @@ TEST_F(WindowFit, WizardStepByStep) {
   ASSERT_TRUE(c.next3->isEnabled());
   c.next3->click();
   CheckAllWindows("tab4_diagram", &main);
+}
+
+TEST_F(WindowFit, ParkPlan) {
+  MainWindow& main = OpenMain();
+  const MainWindow::Controls& c = main.controls();
+  c.kind_park->click();
+  c.apply1->click();
+  c.calculation->setCurrentIndex(c.calculation->findText(QStringLiteral("Unbenannt")));
+  c.apply2->click();
+  ASSERT_GT(c.available->count(), 0);
+  c.available->setCurrentRow(0);
+  c.add->click();
+  c.apply3->click();
+  ParkPlanWindow* plan = nullptr;
+  ASSERT_TRUE(test::WaitFor([&] {
+    plan = Shown<ParkPlanWindow>();
+    return plan != nullptr && plan->loaded();
+  }));
+  CheckAllWindows("park_plan", plan);
 }
 
 TEST_F(WindowFit, UpdateProgress) {
