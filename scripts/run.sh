@@ -43,7 +43,8 @@ server_pid=$!
 ini="$viewer_dir/Server.ini"
 saved_ini=""
 if [ -f "$ini" ]; then
-  saved_ini=$(mktemp)
+  # Kept beside the original, inside our own folder, until the Viewer ends.
+  saved_ini="$ini.before-update-server"
   cp "$ini" "$saved_ini"
 fi
 cleanup() {

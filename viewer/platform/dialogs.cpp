@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <mutex>
+#include <optional>
 
 namespace wunt {
 namespace {
@@ -61,22 +62,34 @@ std::vector<ShownMessage> MessageBoxes::TakeRecorded() {
   return std::exchange(State().boxes, {});
 }
 
+namespace {
+
+// The scripted answer to a file or folder dialog, when scripting is on.
+std::optional<QString> ScriptedAnswer(const QString& default_name) {
+  Script& s = State();
+  std::lock_guard guard(s.lock);
+  if (!s.script_files) return std::nullopt;
+  s.asked_defaults.push_back(default_name);
+  if (s.next_files.empty()) return QString();
+  QString name = s.next_files.front();
+  s.next_files.erase(s.next_files.begin());
+  return name;
+}
+
+}  // namespace
+
 QString FileDialogs::SaveFileName(QWidget* parent, const QString& title,
                                   const QString& default_name, const QString& filter) {
-  {
-    Script& s = State();
-    std::lock_guard guard(s.lock);
-    if (s.script_files) {
-      s.asked_defaults.push_back(default_name);
-      if (s.next_files.empty()) return {};
-      QString name = s.next_files.front();
-      s.next_files.erase(s.next_files.begin());
-      return name;
-    }
-  }
+  if (std::optional<QString> answer = ScriptedAnswer(default_name)) return *answer;
   // Qt's own dialog: it never appends an extension the user did not type.
   return QFileDialog::getSaveFileName(parent, title, default_name, filter, nullptr,
                                       QFileDialog::DontUseNativeDialog);
+}
+
+QString FileDialogs::ExistingFolder(QWidget* parent, const QString& title, const QString& start) {
+  if (std::optional<QString> answer = ScriptedAnswer(start)) return *answer;
+  return QFileDialog::getExistingDirectory(
+      parent, title, start, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }
 
 void FileDialogs::StartScripting() {

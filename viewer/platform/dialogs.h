@@ -40,13 +40,16 @@ class FileDialogs {
   static QString SaveFileName(QWidget* parent, const QString& title, const QString& default_name,
                               const QString& filter);
 
-  // The next SaveFileName returns `name` without showing a dialog; an empty
-  // name answers as a cancel. While scripting is on, an unscripted call
-  // cancels.
+  // The chosen folder, or an empty string when the user cancels.
+  static QString ExistingFolder(QWidget* parent, const QString& title, const QString& start);
+
+  // The next SaveFileName or ExistingFolder returns `name` without showing
+  // a dialog; an empty name answers as a cancel. While scripting is on, an
+  // unscripted call cancels.
   static void StartScripting();
   static void StopScripting();
   static void SetNextFileName(const QString& name);
-  // The default names the dialogs were opened with.
+  // The default names (or start folders) the dialogs were opened with.
   static QStringList TakeAskedDefaults();
 };
 

@@ -39,18 +39,6 @@ int64_t SteadyMs() {
       .count();
 }
 
-QString DialogFilter(PlanFormat format) {
-  switch (format) {
-    case PlanFormat::kJpeg:
-      return kJpegEntry;
-    case PlanFormat::kPng:
-      return kPngEntry;
-    case PlanFormat::kBmp:
-      return kBmpEntry;
-  }
-  return {};
-}
-
 QString JpegLevelText(int level) {
   QString text = QStringLiteral("Stufe %1").arg(level);
   if (level == 10) text += QStringLiteral(" (höchste Qualität)");
@@ -207,15 +195,13 @@ void ParkPlanWindow::Tick() {
 void ParkPlanWindow::SaveAs(int menu_id) {
   const std::optional<PlanFileFormat> format = PlanFormatForMenuId(menu_id);
   if (!format || !loaded() || busy()) return;
-  // Every year gets its own file named after the park; the dialog proposes
-  // the first of them and the chosen file's folder is where all go.
-  const QString proposal =
-      QString::fromStdString(PlanFileName(request_.park_name, request_.first_year, format->format));
-  const QString chosen = FileDialogs::SaveFileName(this, WindowTitle("Parkplan speichern"),
-                                                   proposal, DialogFilter(format->format));
+  // Every year gets its own file named after the park, in the chosen
+  // folder; files of the same names there are replaced.
+  const QString chosen =
+      FileDialogs::ExistingFolder(this, WindowTitle("Parkplan speichern"), last_folder_);
   if (chosen.isEmpty()) return;
-  const std::filesystem::path folder(
-      QFile::encodeName(QFileInfo(chosen).absolutePath()).toStdString());
+  last_folder_ = chosen;
+  const std::filesystem::path folder(QFile::encodeName(chosen).toStdString());
   wait_ = std::make_unique<WaitWindow>();
   wait_->show();
   worker_ = std::thread([this, folder, format = *format] {

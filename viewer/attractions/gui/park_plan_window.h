@@ -87,6 +87,7 @@ class ParkPlanWindow : public QWidget {
   ParkPlanRequest request_;
   Controls c_;
   std::unique_ptr<WaitWindow> wait_;
+  QString last_folder_;  // where the plans were saved last, for the next save
   std::thread worker_;
   std::atomic<bool> cancel_{false};
   // Written by the worker, taken over on the GUI thread after the join.
