@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <cstdio>
 #include <cstdlib>
 
 #include "tests/support/gui/gui_support.h"
@@ -19,6 +20,7 @@
 #include "viewer/attractions/gui/park_plan_window.h"
 #include "viewer/calc/gui/calculation_editor_window.h"
 #include "viewer/data/gui/season_progress_window.h"
+#include "viewer/platform/geometry.h"
 #include "viewer/report/gui/overview_window.h"
 #include "viewer/ui/gui/main_window.h"
 #include "viewer/update/gui/update_options_window.h"
@@ -70,6 +72,14 @@ class WindowFit : public testing::Test {
     window_.reset();
     test::Settle(std::chrono::milliseconds(50));
     dialogs_.reset();
+  }
+  static void SetUpTestSuite() {
+    // For the record: the font of this setup and the scale it gives.
+    const QFont font = QApplication::font();
+    const DialogUnits units(font);
+    std::printf("%s: %s %g pt, dialog unit scale %.3f x %.3f\n", SetupName().c_str(),
+                font.family().toStdString().c_str(), font.pointSizeF(), units.x_scale(),
+                units.y_scale());
   }
   MainWindow& OpenMain() {
     window_ = std::make_unique<MainWindow>(folder_);
