@@ -17,6 +17,7 @@
 
 #include "common/file_util.h"
 #include "tests/support/gui/gui_support.h"
+#include "tests/support/gui/wizard_fixture.h"
 #include "viewer/calc/calculations.h"
 #include "viewer/calc/gui/calculation_editor_window.h"
 #include "viewer/platform/app_info.h"
@@ -28,21 +29,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CalculationEditorGui : public testing::Test {
+class CalculationEditorGui : public test::WizardTest {
  protected:
+  CalculationEditorGui() : WizardTest("calc_editor") {}
   void SetUp() override {
-    folder_ =
-        test::MakeProgramFolder(std::string("calc_editor_") +
-                                testing::UnitTest::GetInstance()->current_test_info()->name());
-    dialogs_ = std::make_unique<test::ScriptedDialogs>();
-    window_ = std::make_unique<MainWindow>(folder_);
-    window_->show();
+    WizardTest::SetUp();
+    OpenWizard();
   }
-  void TearDown() override {
-    window_.reset();
-    dialogs_.reset();
-  }
-  const MainWindow::Controls& wizard() const { return window_->controls(); }
+  const MainWindow::Controls& wizard() const { return c(); }
   fs::path season() const { return folder_ / "Data" / "7"; }
 
   // Step 1 for `kind`, then "Bearbeiten" on tab 2.
@@ -77,10 +71,6 @@ class CalculationEditorGui : public testing::Test {
     field->setFocus();
     QTest::keyClicks(field, text);
   }
-
-  fs::path folder_;
-  std::unique_ptr<test::ScriptedDialogs> dialogs_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 TEST_F(CalculationEditorGui, OpensOnTheNewCalculationAndShowsEntriesTranslated) {

@@ -20,6 +20,7 @@
 
 #include "common/file_util.h"
 #include "tests/support/gui/gui_support.h"
+#include "tests/support/gui/wizard_fixture.h"
 #include "viewer/data/game_years.h"
 #include "viewer/platform/app_info.h"
 #include "viewer/platform/dialogs.h"
@@ -30,36 +31,29 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CatalogueWindowTest : public testing::Test {
+class CatalogueWindowTest : public test::WizardTest {
  protected:
+  CatalogueWindowTest() : WizardTest("catalogue") {}
   void SetUp() override {
-    folder_ = test::MakeProgramFolder(
-        std::string("catalogue_") + testing::UnitTest::GetInstance()->current_test_info()->name());
+    WizardTest::SetUp();
     // With pictures, so that selecting a row shows one.
     DemoSeasonOptions options = test::SmallSeason(20, 5, 4);
     options.pictures = true;
     test::WriteDemoData(folder_ / "Data", options);
     season_folder_ = folder_ / "Data" / "7";
-    dialogs_ = std::make_unique<test::ScriptedDialogs>();
-  }
-  void TearDown() override {
-    main_.reset();
-    test::Settle(std::chrono::milliseconds(50));
-    dialogs_.reset();
   }
 
   // Opens the catalogue like a user: "Attraktionsliste" on tab 1.
   CatalogueWindow* Open() {
-    main_ = std::make_unique<MainWindow>(folder_);
-    main_->show();
-    main_->controls().attractions->click();
+    OpenWizard();
+    c().attractions->click();
     CatalogueWindow* window = Find();
     if (window != nullptr) test::Settle(std::chrono::milliseconds(50));
     return window;
   }
 
   CatalogueWindow* Find() const {
-    return dynamic_cast<CatalogueWindow*>(main_->findChild<QWidget*>(kCatalogueWindowName));
+    return dynamic_cast<CatalogueWindow*>(window_->findChild<QWidget*>(kCatalogueWindowName));
   }
   static QString Cell(const CatalogueWindow* w, int row, int column) {
     return w->controls().list->topLevelItem(row)->text(column);
@@ -81,16 +75,13 @@ class CatalogueWindowTest : public testing::Test {
     }
   }
 
-  fs::path folder_;
   fs::path season_folder_;
-  std::unique_ptr<test::ScriptedDialogs> dialogs_;
-  std::unique_ptr<MainWindow> main_;
 };
 
 TEST_F(CatalogueWindowTest, OpensFromTheWizardWithTheScoredRowsOfTheLastYear) {
   CatalogueWindow* w = Open();
   ASSERT_NE(w, nullptr);
-  EXPECT_FALSE(main_->isVisible());
+  EXPECT_FALSE(window_->isVisible());
   EXPECT_TRUE(w->isVisible());
   EXPECT_EQ(w->windowTitle(), QStringLiteral("WUNT2.1 Viewer (V0.05 Alpa 3) - Attraktionen"));
   const CatalogueWindow::Controls& c = w->controls();
@@ -134,7 +125,7 @@ TEST_F(CatalogueWindowTest, OpensFromTheWizardWithTheScoredRowsOfTheLastYear) {
 
   c.close->click();
   EXPECT_TRUE(test::WaitFor([&] { return Find() == nullptr; }));
-  EXPECT_TRUE(main_->isVisible());
+  EXPECT_TRUE(window_->isVisible());
 }
 
 TEST_F(CatalogueWindowTest, TicksSurviveFilterAndRefillAndAreSavedOnClose) {
@@ -180,7 +171,7 @@ TEST_F(CatalogueWindowTest, TicksSurviveFilterAndRefillAndAreSavedOnClose) {
   EXPECT_EQ(build[0], (BuildTick{ticked.id, ticked.category, ticked.variant}));
 
   // Opening again finds the tick and the settings.
-  main_.reset();
+  window_.reset();
   CatalogueWindow* again = Open();
   ASSERT_NE(again, nullptr);
   EXPECT_EQ(again->controls().spins[kSpinLifetime]->text(), QStringLiteral("25 Jahre"));
@@ -285,7 +276,7 @@ TEST_F(CatalogueWindowTest, AnUnwritableSettingsFileIsReportedOnClose) {
   const std::vector<ShownMessage> shown = MessageBoxes::TakeRecorded();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_TRUE(shown[0].text.contains(QStringLiteral("nicht gespeichert")));
-  EXPECT_TRUE(main_->isVisible());
+  EXPECT_TRUE(window_->isVisible());
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 
 #include "common/raster_image.h"
 #include "tests/support/gui/gui_support.h"
+#include "tests/support/gui/wizard_fixture.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/report/gui/overview_window.h"
 #include "viewer/ui/diagram_raster.h"
@@ -140,21 +141,13 @@ TEST(DiagramPainterTest, RotatedLabelsReadUpwardsInTheirBox) {
   EXPECT_GT(ink(5 + size.width - w, 5 + size.width), ink(5, 5 + w));
 }
 
-class DiagramTabRoad : public testing::Test {
+class DiagramTabRoad : public test::WizardTest {
  protected:
+  DiagramTabRoad() : WizardTest("diagram") {}
   void SetUp() override {
-    folder_ = test::MakeProgramFolder(
-        std::string("diagram_") + testing::UnitTest::GetInstance()->current_test_info()->name());
-    dialogs_ = std::make_unique<test::ScriptedDialogs>();
-    window_ = std::make_unique<MainWindow>(folder_);
-    window_->show();
+    WizardTest::SetUp();
+    OpenWizard();
   }
-  void TearDown() override {
-    window_.reset();
-    test::Settle(std::chrono::milliseconds(50));
-    dialogs_.reset();
-  }
-  const MainWindow::Controls& c() const { return window_->controls(); }
   DiagramTab& tab() const { return *window_->diagram(); }
   QLineEdit* field(DiagramField which) const { return tab().field(which); }
   // Types `text` into the field and leaves it.
@@ -179,10 +172,6 @@ class DiagramTabRoad : public testing::Test {
     ASSERT_TRUE(WaitFor([&] { return window_->overview() == nullptr; }));
     ASSERT_FALSE(window_->state().table.rows.empty());
   }
-
-  fs::path folder_;
-  std::unique_ptr<test::ScriptedDialogs> dialogs_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 TEST_F(DiagramTabRoad, ValueOverYearsPreviewedCoupledAndSaved) {

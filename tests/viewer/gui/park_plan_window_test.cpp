@@ -18,6 +18,7 @@
 #include "common/file_util.h"
 #include "common/raster_image.h"
 #include "tests/support/gui/gui_support.h"
+#include "tests/support/gui/wizard_fixture.h"
 #include "viewer/attractions/gui/raster_qimage.h"
 #include "viewer/attractions/gui/wait_window.h"
 #include "viewer/platform/app_info.h"
@@ -30,12 +31,11 @@ namespace {
 namespace fs = std::filesystem;
 using test::WaitFor;
 
-class ParkPlanWindowTest : public testing::Test {
+class ParkPlanWindowTest : public test::WizardTest {
  protected:
+  ParkPlanWindowTest() : WizardTest("plan") {}
   void SetUp() override {
-    const std::string name =
-        std::string("plan_") + testing::UnitTest::GetInstance()->current_test_info()->name();
-    folder_ = test::MakeProgramFolder(name);
+    WizardTest::SetUp();
     DemoSeasonOptions options = test::SmallSeason(12, 3, 5);
     options.pictures = true;
     options.max_placed = 12;
@@ -43,20 +43,13 @@ class ParkPlanWindowTest : public testing::Test {
     out_ = folder_ / "out";
     fs::remove_all(out_);
     fs::create_directories(out_);
-    dialogs_ = std::make_unique<test::ScriptedDialogs>();
-    main_ = std::make_unique<MainWindow>(folder_);
-    main_->show();
-  }
-  void TearDown() override {
-    main_.reset();
-    test::Settle(std::chrono::milliseconds(50));
-    dialogs_.reset();
+    OpenWizard();
   }
 
   // Tab 1 "Park", tab 2 "Unbenannt", the park that lived longest chosen,
   // apply: the plan opens once it is drawn.
   ParkPlanWindow* Open() {
-    const MainWindow::Controls& c = main_->controls();
+    const MainWindow::Controls& c = window_->controls();
     c.kind_park->click();
     c.apply1->click();
     c.calculation->setCurrentIndex(c.calculation->findText(QStringLiteral("Unbenannt")));
@@ -70,15 +63,15 @@ class ParkPlanWindowTest : public testing::Test {
         })) {
       return nullptr;
     }
-    request_ = {main_->state().season_folder(), main_->state().table.rows.front().id,
-                main_->state().table.rows.front().name,
-                main_->state().table.rows.front().first_year,
-                main_->state().table.rows.front().last_year};
+    request_ = {window_->state().season_folder(), window_->state().table.rows.front().id,
+                window_->state().table.rows.front().name,
+                window_->state().table.rows.front().first_year,
+                window_->state().table.rows.front().last_year};
     return plan;
   }
 
   int LongestLivedRow() const {
-    const RequestState& state = main_->state();
+    const RequestState& state = window_->state();
     const std::vector<size_t> visible = state.selection().VisibleAvailable();
     int best_row = 0;
     int32_t best_span = -1;
@@ -94,7 +87,7 @@ class ParkPlanWindowTest : public testing::Test {
     return best_row;
   }
   ParkPlanWindow* Find() const {
-    return dynamic_cast<ParkPlanWindow*>(main_->findChild<QWidget*>(kParkPlanWindowName));
+    return dynamic_cast<ParkPlanWindow*>(window_->findChild<QWidget*>(kParkPlanWindowName));
   }
 
   // Saves through the context menu entry `id` into out_.
@@ -111,18 +104,15 @@ class ParkPlanWindowTest : public testing::Test {
     FAIL() << "no menu entry " << id;
   }
 
-  fs::path folder_;
   fs::path out_;
   ParkPlanRequest request_;
-  std::unique_ptr<test::ScriptedDialogs> dialogs_;
-  std::unique_ptr<MainWindow> main_;
 };
 
 TEST_F(ParkPlanWindowTest, OpensForTheChosenParkWithItsYearsAndPlans) {
   ParkPlanWindow* plan = Open();
   ASSERT_NE(plan, nullptr);
   EXPECT_TRUE(MessageBoxes::TakeRecorded().empty());
-  EXPECT_FALSE(main_->isVisible());
+  EXPECT_FALSE(window_->isVisible());
   EXPECT_TRUE(plan->isVisible());
   EXPECT_TRUE(plan->isMaximized());
   EXPECT_EQ(plan->wait_window(), nullptr);
@@ -172,8 +162,8 @@ TEST_F(ParkPlanWindowTest, OpensForTheChosenParkWithItsYearsAndPlans) {
 
   plan->close();
   ASSERT_TRUE(WaitFor([&] { return Find() == nullptr; }));
-  EXPECT_TRUE(main_->isVisible());
-  EXPECT_EQ(main_->controls().tabs->currentIndex(), 2);
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(window_->controls().tabs->currentIndex(), 2);
 }
 
 TEST_F(ParkPlanWindowTest, PlayFadesYearIntoYearAndStopsOnTheLast) {

@@ -16,6 +16,7 @@
 #include <cstdlib>
 
 #include "tests/support/gui/gui_support.h"
+#include "tests/support/gui/wizard_fixture.h"
 #include "viewer/attractions/gui/catalogue_window.h"
 #include "viewer/attractions/gui/park_plan_window.h"
 #include "viewer/calc/gui/calculation_editor_window.h"
@@ -61,18 +62,9 @@ void CheckAllWindows(const std::string& scene, QWidget* shown) {
   test::Screenshot(shown, "fit_" + SetupName() + "_" + scene);
 }
 
-class WindowFit : public testing::Test {
+class WindowFit : public test::WizardTest {
  protected:
-  void SetUp() override {
-    folder_ = test::MakeProgramFolder(
-        "fit_" + SetupName() + "_" + testing::UnitTest::GetInstance()->current_test_info()->name());
-    dialogs_ = std::make_unique<test::ScriptedDialogs>();
-  }
-  void TearDown() override {
-    window_.reset();
-    test::Settle(std::chrono::milliseconds(50));
-    dialogs_.reset();
-  }
+  WindowFit() : WizardTest("fit_" + SetupName()) {}
   static void SetUpTestSuite() {
     // For the record: the font of this setup and the scale it gives.
     const QFont font = QApplication::font();
@@ -81,19 +73,10 @@ class WindowFit : public testing::Test {
                 font.family().toStdString().c_str(), font.pointSizeF(), units.x_scale(),
                 units.y_scale());
   }
-  MainWindow& OpenMain() {
-    window_ = std::make_unique<MainWindow>(folder_);
-    window_->show();
-    return *window_;
-  }
-
-  std::filesystem::path folder_;
-  std::unique_ptr<test::ScriptedDialogs> dialogs_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 TEST_F(WindowFit, WizardStepByStep) {
-  MainWindow& main = OpenMain();
+  MainWindow& main = OpenWizard();
   const MainWindow::Controls& c = main.controls();
   CheckAllWindows("tab1", &main);
 
@@ -149,7 +132,7 @@ TEST_F(WindowFit, WizardStepByStep) {
 }
 
 TEST_F(WindowFit, ParkPlan) {
-  MainWindow& main = OpenMain();
+  MainWindow& main = OpenWizard();
   const MainWindow::Controls& c = main.controls();
   c.kind_park->click();
   c.apply1->click();
