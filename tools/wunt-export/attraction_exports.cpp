@@ -14,6 +14,7 @@
 #include "viewer/attractions/catalogue_session.h"
 #include "viewer/attractions/catalogue_settings.h"
 #include "viewer/attractions/park_plan.h"
+#include "viewer/attractions/picture_index.h"
 #include "viewer/calc/value_computation.h"
 #include "viewer/ui/request.h"
 
@@ -118,15 +119,17 @@ int ExportParkPlans(const ParkPlanExportRequest& request) {
          std::to_string(request.season) + " in den Spieljahren " + std::to_string(span.start_year) +
          " bis " + std::to_string(span.end_year) + " nicht");
   }
+  // Without the picture index no year has a plan.
+  const std::string no_index =
+      "keine Parkpläne: " + (state.season_folder() / "ImageStore.ini").string() +
+      " fehlt oder kann nicht gelesen werden";
+  if (!PictureIndex().Open(state.season_folder())) Fail(no_index);
   PrepareFolder(request.folder);
 
   const ParkPlanRequest plan_request{state.season_folder(), park->id, park->name, park->first_year,
                                      park->last_year};
   const std::optional<ParkPlans> plans = ParkPlans::Load(plan_request);
-  if (!plans || !plans->HasPlan(plan_request.first_year)) {
-    Fail("keine Parkpläne: " + (state.season_folder() / "ImageStore.ini").string() +
-         " fehlt oder kann nicht gelesen werden");
-  }
+  if (!plans || !plans->HasPlan(plan_request.first_year)) Fail(no_index);
   const PlanSaveReport report = SaveParkPlans(*plans, request.folder, request.format);
   if (report.failed > 0) {
     Note(Cp1252ToUtf8(PlanSaveFailureText(report)));
