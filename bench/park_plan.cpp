@@ -1,6 +1,7 @@
 // A 30-year park's plans drawn and saved as JPEG (quality 100) and PNG, on
 // one thread and on two, against libjpeg's and libpng's encoding of the same
-// finished plans alone. Then the memory a 60-year park holds.
+// finished plans alone; the whole export wunt-export runs (load and save)
+// on every core against one thread. Then the memory a 60-year park holds.
 #include "viewer/attractions/park_plan.h"
 
 #include <benchmark/benchmark.h>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/best_times.h"
@@ -121,6 +123,28 @@ void BM_DrawAndSaveJpeg(benchmark::State& state) {
 }
 void BM_DrawAndSavePng(benchmark::State& state) { SavePlans(state, {wunt::PlanFormat::kPng, 0}); }
 
+// What `wunt-export --park-plan` does once it knows the park: read every
+// year, decode the pictures, draw and save. Argument 0 is the tool's own
+// setting (a thread per core), 1 the baseline.
+void BM_ExportParkPlans(benchmark::State& state) {
+  Season& season = Thirty();
+  wunt::WorkControl control;
+  control.threads = static_cast<unsigned>(state.range(0));
+  for (auto _ : state) {
+    const std::optional<wunt::ParkPlans> plans =
+        wunt::ParkPlans::Load(season.plans->request(), control);
+    const wunt::PlanSaveReport report =
+        wunt::SaveParkPlans(*plans, season.out, {wunt::PlanFormat::kJpeg, 100}, control);
+    if (report.written != plans->year_count()) state.SkipWithError("not all written");
+  }
+}
+
+BENCHMARK(BM_ExportParkPlans)
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
 BENCHMARK(BM_LibjpegEncode)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_DrawAndSaveJpeg)
     ->Arg(1)
@@ -159,6 +183,8 @@ int main(int argc, char** argv) {
   ratio("BM_DrawAndSavePng/1", "BM_LibpngEncode");
   ratio("BM_DrawAndSaveJpeg/2", "BM_DrawAndSaveJpeg/1");
   ratio("BM_DrawAndSavePng/2", "BM_DrawAndSavePng/1");
+  std::printf("export on %u threads against one:\n", std::thread::hardware_concurrency());
+  ratio("BM_ExportParkPlans/0", "BM_ExportParkPlans/1");
 
   // Memory of a 60-year park: the plans themselves plus the window's
   // canvases, against 60 finished pictures of 950 x 1400.

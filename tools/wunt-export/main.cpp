@@ -1,39 +1,54 @@
-// wunt-export: one ranking from the command line, computed by the same code
-// the Viewer runs, written as the export page or as CSV.
+// wunt-export: one ranking, its diagram, the attraction catalogue or a
+// park's plans from the command line, each made by the same code the
+// Viewer's windows run.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/file_util.h"
 #include "common/ini_file.h"
-#include "common/message_sink.h"
+#include "common/raster_image.h"
 #include "common/server_config.h"
 #include "common/text.h"
+#include "tools/wunt-export/attraction_exports.h"
+#include "tools/wunt-export/console.h"
 #include "viewer/calc/formula.h"
 #include "viewer/report/html_writer.h"
+#include "viewer/ui/diagram_form.h"
+#include "viewer/ui/diagram_model.h"
+#include "viewer/ui/diagram_raster.h"
 #include "viewer/ui/request.h"
 
+namespace wunt::exporter {
 namespace {
-
-constexpr int kExitWriteFailed = 1;
-constexpr int kExitUsage = 2;
 
 constexpr char kHelp[] =
     "usage: wunt-export --data DIR --season N --content wert|park|jahr --calc NUMBER\n"
     "                   --from YEAR --to YEAR --source parks|companies|countries\n"
     "                   (--ids ID,ID,... | --first N | --last N | --all)\n"
-    "                   [--vanished] [--sort INDEX] [--csv] --out FILE\n"
+    "                   [--vanished] [--sort INDEX] [--csv] [--out FILE]\n"
+    "                   [--diagram FILE.bmp|FILE.png [DIAGRAM FIELDS]]\n"
+    "       wunt-export --data DIR --season N --catalogue --year YEAR [--csv] --out FILE\n"
+    "       wunt-export --data DIR --season N --park-plan ID [--from YEAR --to YEAR]\n"
+    "                   --format jpg[:QUALITY]|png|bmp --out FOLDER\n"
     "\n"
     "Computes one calculation of a season for the chosen parks, companies or\n"
     "countries and writes the page the Viewer's \"save\" command writes, or a CSV\n"
-    "table. Everything goes through the Viewer's own code.\n"
+    "table, and the diagram of its fourth tab; or writes a game year's\n"
+    "attraction catalogue, or a park's plans. Everything goes through the\n"
+    "Viewer's own code.\n"
     "\n"
     "  --data DIR        the data folder, holding one folder per season\n"
     "  --season N        season number (folder DIR/N)\n"
+    "\n"
+    "A ranking:\n"
     "  --content KIND    wert: one value over entities and years\n"
     "                    park: one entity over all values and years\n"
     "                    jahr: one game year over entities and values\n"
@@ -53,108 +68,99 @@ constexpr char kHelp[] =
     "                    column n (the n-th year of the span for wert, the n-th\n"
     "                    value for jahr)\n"
     "  --csv             write a semicolon-separated table instead of the page\n"
+    "  --out FILE        where to write (replaced atomically); not needed with\n"
+    "                    --diagram\n"
+    "  --diagram FILE    also (or only) write the diagram of the ranking: a\n"
+    "                    24-bit bitmap, or PNG when FILE ends in .png. Lines and\n"
+    "                    bars as the Viewer draws them, without texts\n"
+    "\n"
+    "Diagram fields (start values fitted to the data for any not given; given\n"
+    "ones are applied in the order given, as if typed into the fourth tab's\n"
+    "fields one after the other, so coupled fields follow):\n"
+    "  --plot-width W    \"Breite:\" (1-16384); the column width follows\n"
+    "  --plot-height H   \"Höhe:\" (1-16384); values per pixel follow\n"
+    "  --column-width C  \"Breite einer 'Spalte':\" (1-16384); the plot width\n"
+    "                    follows\n"
+    "  --grid-lines G    \"Anzahl Hilfslinien:\" (0-999)\n"
+    "  --max M           \"max. Wert Y-Achse:\", a whole number; values per\n"
+    "  --min m           pixel follow; --max must lie above --min\n"
+    "  --left-margin L   \"Beschriftung X-Achse:\" (0-16384)\n"
+    "  --bottom-margin B \"Beschriftung Y-Achse:\" (0-16384)\n"
+    "\n"
+    "The attraction catalogue:\n"
+    "  --catalogue       the catalogue of one game year, with the weights,\n"
+    "                    categories and ticks of the season's SaveData.ini\n"
+    "                    (group AttViewer, defaults when missing; group Build\n"
+    "                    for the column \"gebaut\")\n"
+    "  --year YEAR       the game year\n"
+    "  --csv             semicolon-separated, numbers without thousands dots\n"
     "  --out FILE        where to write (replaced atomically)\n"
+    "\n"
+    "A park's plans:\n"
+    "  --park-plan ID    the park; one picture per game year it exists in\n"
+    "  --from, --to      only these game years (the whole season when left out)\n"
+    "  --format F        jpg (quality 100), jpg:QUALITY (0-100), png or bmp\n"
+    "  --out FOLDER      where the files go (created when missing), named\n"
+    "                    PARKNAME_YEAR.jpg|.png|.bmp; existing ones are replaced\n"
     "\n"
     "Pages and CSV are Windows-1252 text; numbers use the German format the\n"
     "page shows. Links point at the game server named in Server.ini beside this\n"
     "program (written with defaults when missing).\n"
     "\n"
-    "Exit codes: 0 written; 1 the output could not be written; 2 bad\n"
-    "arguments, a missing season or calculation, a season that cannot be used\n"
-    "(the message names the file), or an empty selection.\n";
+    "Exit codes: 0 written; 1 an output could not be written; 2 bad\n"
+    "arguments, a missing season, calculation, game year or park, a season that\n"
+    "cannot be used (the message names the file), an empty selection, or an\n"
+    "output folder that cannot be written to.\n";
 
 struct Options {
   std::filesystem::path data;
   std::optional<int64_t> season;
-  std::optional<wunt::ContentKind> content_kind;
+  std::optional<ContentKind> content_kind;
   std::optional<int64_t> calc;
   std::optional<int64_t> from;
   std::optional<int64_t> to;
-  std::optional<wunt::SourceKind> source_kind;
+  std::optional<SourceKind> source_kind;
   std::vector<int32_t> ids;
   bool ids_given = false;
   int first = 0;
   int last = 0;
   bool all = false;
   bool vanished = false;
-  int32_t sort = wunt::kSortByTotal;
+  int32_t sort = kSortByTotal;
   bool csv = false;
   std::filesystem::path out;
+  std::filesystem::path diagram;
+  // Diagram fields as typed, in the order given.
+  std::vector<std::pair<DiagramField, std::string>> fields;
+  std::optional<int32_t> grid_lines;
+  bool catalogue = false;
+  std::optional<int64_t> year;
+  std::optional<int64_t> park_plan;
+  std::optional<PlanFileFormat> format;
+  std::vector<std::string> given;  // every option named, in order
 };
 
-// Gathers the messages of one load: a damaged file repeats the same one
-// many times, which is printed once with its count.
-class StderrSink : public wunt::MessageSink {
- public:
-  ~StderrSink() override { Flush(); }
-  void ShowMessage(std::string_view title, std::string_view text) override {
-    for (Gathered& g : gathered_) {
-      if (g.title == title && g.text == text) {
-        ++g.count;
-        return;
-      }
-    }
-    gathered_.push_back({std::string(title), std::string(text), 1});
-  }
-  void Flush() {
-    for (const Gathered& g : gathered_) {
-      const std::string line = wunt::Cp1252ToUtf8(g.title + ": " + g.text);
-      if (g.count > 1) {
-        std::fprintf(stderr, "wunt-export: %s (%d times)\n", line.c_str(), g.count);
-      } else {
-        std::fprintf(stderr, "wunt-export: %s\n", line.c_str());
-      }
-    }
-    gathered_.clear();
-  }
-
- private:
-  struct Gathered {
-    std::string title;
-    std::string text;
-    int count;
-  };
-  std::vector<Gathered> gathered_;
+struct FieldOption {
+  std::string_view name;
+  DiagramField field;
+  int64_t low;
+  int64_t high;
+};
+constexpr FieldOption kFieldOptions[] = {
+    {"--plot-width", DiagramField::kPlotWidth, 1, kMaxDiagramSide},
+    {"--plot-height", DiagramField::kPlotHeight, 1, kMaxDiagramSide},
+    {"--column-width", DiagramField::kColumnWidth, 1, kMaxDiagramSide},
+    {"--max", DiagramField::kMaximum, -kMaxDiagramBound, kMaxDiagramBound},
+    {"--min", DiagramField::kMinimum, -kMaxDiagramBound, kMaxDiagramBound},
+    {"--left-margin", DiagramField::kLeftMargin, 0, kMaxDiagramSide},
+    {"--bottom-margin", DiagramField::kBottomMargin, 0, kMaxDiagramSide},
 };
 
-void Note(const std::string& text) { std::fprintf(stderr, "wunt-export: %s\n", text.c_str()); }
-
-[[noreturn]] void Fail(const std::string& message) {
-  std::fprintf(stderr, "wunt-export: %s\n(see wunt-export --help)\n", message.c_str());
-  std::exit(kExitUsage);
-}
-
-std::optional<int64_t> ParseInt(std::string_view text) {
-  if (text.empty() || text.size() > 11) return std::nullopt;
-  size_t i = text[0] == '-' ? 1 : 0;
-  if (i == text.size()) return std::nullopt;
-  int64_t value = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return std::nullopt;
-    value = value * 10 + (text[i] - '0');
+const FieldOption* FindFieldOption(std::string_view name) {
+  for (const FieldOption& option : kFieldOptions) {
+    if (option.name == name) return &option;
   }
-  return text[0] == '-' ? -value : value;
-}
-
-int64_t IntArgument(std::string_view name, std::string_view text, int64_t low, int64_t high) {
-  const std::optional<int64_t> value = ParseInt(text);
-  if (!value || *value < low || *value > high) {
-    Fail(std::string(name) + " wants a whole number from " + std::to_string(low) + " to " +
-         std::to_string(high) + ", not \"" + std::string(text) + "\"");
-  }
-  return *value;
-}
-
-int Choice(std::string_view name, std::string_view text,
-           std::initializer_list<std::string_view> choices) {
-  int index = 0;
-  for (std::string_view choice : choices) {
-    if (text == choice) return index;
-    ++index;
-  }
-  std::string list;
-  for (std::string_view choice : choices) list += (list.empty() ? "" : ", ") + std::string(choice);
-  Fail(std::string(name) + " wants one of " + list + ", not \"" + std::string(text) + "\"");
+  return nullptr;
 }
 
 std::vector<int32_t> IdList(std::string_view text) {
@@ -169,6 +175,82 @@ std::vector<int32_t> IdList(std::string_view text) {
   return ids;
 }
 
+bool EndsWithFolded(std::string_view text, std::string_view ending) {
+  return text.size() >= ending.size() &&
+         FoldCaseAZ(text.substr(text.size() - ending.size())) == ending;
+}
+
+// The options of the catalogue and the park plans belong to them alone.
+void AllowOnly(const Options& options, std::string_view mode,
+               std::initializer_list<std::string_view> allowed) {
+  for (const std::string& name : options.given) {
+    if (std::find(allowed.begin(), allowed.end(), name) == allowed.end()) {
+      Fail(name + " passt nicht zu " + std::string(mode));
+    }
+  }
+}
+
+void CheckCatalogue(const Options& options) {
+  AllowOnly(options, "--catalogue",
+            {"--data", "--season", "--catalogue", "--year", "--csv", "--out"});
+  if (!options.year) Fail("--year fehlt: der Katalog zeigt ein Spieljahr");
+  if (options.out.empty()) Fail("--out is missing");
+}
+
+void CheckParkPlan(const Options& options) {
+  AllowOnly(options, "--park-plan",
+            {"--data", "--season", "--park-plan", "--from", "--to", "--format", "--out"});
+  if (!options.format) Fail("--format fehlt: jpg, jpg:QUALITÄT, png oder bmp");
+  if (options.out.empty()) Fail("--out fehlt: der Ordner für die Bilder");
+  if (options.from && options.to && *options.from > *options.to) Fail("--from liegt nach --to");
+}
+
+void CheckRanking(const Options& options) {
+  for (const std::string& name : options.given) {
+    if (name == "--year" || name == "--format") {
+      Fail(name + " gilt nur mit --catalogue oder --park-plan");
+    }
+    if ((FindFieldOption(name) != nullptr || name == "--grid-lines") && options.diagram.empty()) {
+      Fail(name + " gilt nur mit --diagram");
+    }
+  }
+  if (!options.content_kind) Fail("--content is missing");
+  if (!options.calc) Fail("--calc is missing");
+  if (!options.to) Fail("--to is missing");
+  if (*options.content_kind != ContentKind::kYear) {
+    if (!options.from) Fail("--from is missing");
+    if (*options.from > *options.to) Fail("--from lies after --to");
+  }
+  if (!options.source_kind) Fail("--source is missing");
+  if (options.out.empty() && options.diagram.empty()) Fail("--out is missing");
+  const int ways = options.ids_given + (options.first > 0) + (options.last > 0) + options.all;
+  if (ways != 1) Fail("give exactly one of --ids, --first, --last and --all");
+  if ((options.first > 0 || options.last > 0) && (*options.source_kind == SourceKind::kCountries ||
+                                                  *options.content_kind == ContentKind::kPark)) {
+    Fail("--first and --last choose parks or companies for wert and jahr only");
+  }
+  if (*options.content_kind == ContentKind::kPark && options.ids.size() != 1) {
+    Fail("--content park shows one entity: give it with --ids ID");
+  }
+  if (options.vanished && *options.content_kind != ContentKind::kValue) {
+    Fail("--vanished is for --content wert only");
+  }
+  if (!options.diagram.empty() && !EndsWithFolded(options.diagram.string(), ".bmp") &&
+      !EndsWithFolded(options.diagram.string(), ".png")) {
+    Fail("--diagram " + options.diagram.string() + ": der Name muss auf .bmp oder .png enden");
+  }
+  std::optional<int64_t> maximum;
+  std::optional<int64_t> minimum;
+  for (const auto& [field, text] : options.fields) {
+    if (field == DiagramField::kMaximum) maximum = ParseInt(text);
+    if (field == DiagramField::kMinimum) minimum = ParseInt(text);
+  }
+  if (maximum && minimum && *maximum <= *minimum) {
+    Fail("--max " + std::to_string(*maximum) + " muss über --min " + std::to_string(*minimum) +
+         " liegen");
+  }
+}
+
 Options ParseArguments(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
@@ -177,6 +259,7 @@ Options ParseArguments(int argc, char** argv) {
       std::fputs(kHelp, stdout);
       std::exit(0);
     }
+    options.given.emplace_back(arg);
     if (arg == "--all") {
       options.all = true;
       continue;
@@ -189,6 +272,10 @@ Options ParseArguments(int argc, char** argv) {
       options.csv = true;
       continue;
     }
+    if (arg == "--catalogue") {
+      options.catalogue = true;
+      continue;
+    }
     if (i + 1 >= argc) Fail("unknown option or missing value: " + std::string(arg));
     const std::string_view value = argv[++i];
     if (arg == "--data") {
@@ -196,8 +283,7 @@ Options ParseArguments(int argc, char** argv) {
     } else if (arg == "--season") {
       options.season = IntArgument(arg, value, 1, INT32_MAX);
     } else if (arg == "--content") {
-      options.content_kind =
-          static_cast<wunt::ContentKind>(Choice(arg, value, {"wert", "park", "jahr"}));
+      options.content_kind = static_cast<ContentKind>(Choice(arg, value, {"wert", "park", "jahr"}));
     } else if (arg == "--calc") {
       options.calc = IntArgument(arg, value, 1, INT32_MAX);
     } else if (arg == "--from") {
@@ -206,7 +292,7 @@ Options ParseArguments(int argc, char** argv) {
       options.to = IntArgument(arg, value, INT32_MIN, INT32_MAX);
     } else if (arg == "--source") {
       options.source_kind =
-          static_cast<wunt::SourceKind>(Choice(arg, value, {"parks", "companies", "countries"}));
+          static_cast<SourceKind>(Choice(arg, value, {"parks", "companies", "countries"}));
     } else if (arg == "--ids") {
       options.ids = IdList(value);
       options.ids_given = true;
@@ -218,33 +304,31 @@ Options ParseArguments(int argc, char** argv) {
       options.sort = static_cast<int32_t>(IntArgument(arg, value, -2, INT32_MAX));
     } else if (arg == "--out") {
       options.out = std::string(value);
+    } else if (arg == "--diagram") {
+      options.diagram = std::string(value);
+    } else if (const FieldOption* field = FindFieldOption(arg)) {
+      options.fields.emplace_back(field->field,
+                                  std::to_string(IntArgument(arg, value, field->low, field->high)));
+    } else if (arg == "--grid-lines") {
+      options.grid_lines = static_cast<int32_t>(IntArgument(arg, value, 0, kMaxGridLines));
+    } else if (arg == "--year") {
+      options.year = IntArgument(arg, value, INT32_MIN, INT32_MAX);
+    } else if (arg == "--park-plan") {
+      options.park_plan = IntArgument(arg, value, INT32_MIN, INT32_MAX);
+    } else if (arg == "--format") {
+      options.format = ParsePlanFormat(value);
     } else {
       Fail("unknown option: " + std::string(arg));
     }
   }
   if (options.data.empty()) Fail("--data is missing");
   if (!options.season) Fail("--season is missing");
-  if (!options.content_kind) Fail("--content is missing");
-  if (!options.calc) Fail("--calc is missing");
-  if (!options.to) Fail("--to is missing");
-  if (*options.content_kind != wunt::ContentKind::kYear) {
-    if (!options.from) Fail("--from is missing");
-    if (*options.from > *options.to) Fail("--from lies after --to");
-  }
-  if (!options.source_kind) Fail("--source is missing");
-  if (options.out.empty()) Fail("--out is missing");
-  const int ways = options.ids_given + (options.first > 0) + (options.last > 0) + options.all;
-  if (ways != 1) Fail("give exactly one of --ids, --first, --last and --all");
-  if ((options.first > 0 || options.last > 0) &&
-      (*options.source_kind == wunt::SourceKind::kCountries ||
-       *options.content_kind == wunt::ContentKind::kPark)) {
-    Fail("--first and --last choose parks or companies for wert and jahr only");
-  }
-  if (*options.content_kind == wunt::ContentKind::kPark && options.ids.size() != 1) {
-    Fail("--content park shows one entity: give it with --ids ID");
-  }
-  if (options.vanished && *options.content_kind != wunt::ContentKind::kValue) {
-    Fail("--vanished is for --content wert only");
+  if (options.catalogue) {
+    CheckCatalogue(options);
+  } else if (options.park_plan) {
+    CheckParkPlan(options);
+  } else {
+    CheckRanking(options);
   }
   return options;
 }
@@ -256,7 +340,7 @@ std::filesystem::path ProgramFolder(const char* argv0) {
   return self.parent_path();
 }
 
-void ChooseEntities(const Options& options, wunt::RequestState& state) {
+void ChooseEntities(const Options& options, RequestState& state) {
   if (options.all) {
     state.selection().AddAll();
     return;
@@ -268,18 +352,32 @@ void ChooseEntities(const Options& options, wunt::RequestState& state) {
   }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const Options options = ParseArguments(argc, argv);
-  const auto season = static_cast<int32_t>(*options.season);
-  wunt::RequestState state;
-  state.data_dir = options.data;
-  if (!std::filesystem::is_directory(wunt::SeasonFolder(options.data, season))) {
-    Fail("no season " + std::to_string(season) + " in " + options.data.string());
+// The picture the fourth tab would draw for the table, with the fields
+// typed in the order given.
+RasterImage DrawRankingDiagram(const Options& options, const RequestState& state) {
+  DiagramForm form;
+  form.Show(DiagramDataFromTable(state.table, RequestTableView(state), state.calculation),
+            RasterTextSize);
+  for (const auto& [field, text] : options.fields) {
+    form.SetText(field, text);
+    form.Leave(field);
   }
+  if (options.grid_lines) form.SetGridLines(*options.grid_lines);
+  return PaintDiagram(DrawDiagram(form.ForDrawing(), form.data(), state.colors, RasterTextSize));
+}
+
+bool WriteOutput(const std::filesystem::path& path, const std::string& bytes) {
+  if (!bytes.empty() && WriteFileAtomically(path, bytes)) return true;
+  Note("cannot write " + path.string());
+  return false;
+}
+
+int ExportRanking(const Options& options, const char* argv0) {
+  const auto season = static_cast<int32_t>(*options.season);
+  RequestState state;
+  state.data_dir = options.data;
   StderrSink sink;
-  const bool loaded = wunt::LoadRequestSeason(state, season, *options.content_kind, sink);
+  const bool loaded = LoadRequestSeason(state, season, *options.content_kind, sink);
   sink.Flush();
   if (!loaded) Fail("season " + std::to_string(season) + " cannot be used (see above)");
   const auto from = static_cast<int32_t>(options.from.value_or(*options.to));
@@ -291,39 +389,69 @@ int main(int argc, char** argv) {
          std::to_string(highest));
   }
   const size_t calculation =
-      wunt::FindCalculation(state.calculations, static_cast<int32_t>(*options.calc));
-  const std::filesystem::path save_data = wunt::SaveDataPath(state.season_folder());
-  if (!wunt::IniFile().OpenIni(save_data)) {
+      FindCalculation(state.calculations, static_cast<int32_t>(*options.calc));
+  const std::filesystem::path save_data = SaveDataPath(state.season_folder());
+  if (!IniFile().OpenIni(save_data)) {
     Fail("cannot read the calculations: " + save_data.string() + " is missing or unreadable");
   }
   if (calculation >= state.calculations.entries.size()) {
     Fail("calculation " + std::to_string(*options.calc) + " does not exist or is not offered for " +
          "this content kind");
   }
-  wunt::ApplyRequestSpan(state, calculation, from, to, options.vanished, *options.source_kind);
+  ApplyRequestSpan(state, calculation, from, to, options.vanished, *options.source_kind);
   for (size_t index : state.values_past_token_limit) {
-    Note("value \"" + wunt::Cp1252ToUtf8(state.calculation.values[index].label) +
-         "\": its formula has more than " + std::to_string(wunt::kMaxFormulaTokens) +
+    Note("value \"" + Cp1252ToUtf8(state.calculation.values[index].label) +
+         "\": its formula has more than " + std::to_string(kMaxFormulaTokens) +
          " tokens; the rest is ignored");
   }
   ChooseEntities(options, state);
   state.table.sort_index = options.sort;
-  const int auto_choice = options.first > 0  ? wunt::AutoSelectFirst(options.first)
-                          : options.last > 0 ? wunt::AutoSelectLast(options.last)
+  const int auto_choice = options.first > 0  ? AutoSelectFirst(options.first)
+                          : options.last > 0 ? AutoSelectLast(options.last)
                                              : 0;
-  wunt::ApplyRequestSelection(state, auto_choice);
+  ApplyRequestSelection(state, auto_choice);
   if (state.selection().chosen().empty()) Fail("the selection is empty");
 
-  const wunt::ServerConfig server = wunt::LoadServerConfig(ProgramFolder(argv[0]));
-  for (const std::string& setting : server.replaced_ports) {
-    Note(std::string(wunt::kServerIniName) + ": \"" + setting +
-         "\" is no port from 1 to 65535; port 80 is used");
+  bool written = true;
+  if (!options.out.empty()) {
+    const ServerConfig server = LoadServerConfig(ProgramFolder(argv0));
+    for (const std::string& setting : server.replaced_ports) {
+      Note(std::string(kServerIniName) + ": \"" + setting +
+           "\" is no port from 1 to 65535; port 80 is used");
+    }
+    const ReportInput input = RequestReportInput(state, server.game_address);
+    written = WriteOutput(options.out, options.csv ? BuildCsvTable(input) : BuildExportPage(input));
   }
-  const wunt::ReportInput input = wunt::RequestReportInput(state, server.game_address);
-  const std::string bytes = options.csv ? wunt::BuildCsvTable(input) : wunt::BuildExportPage(input);
-  if (!wunt::WriteFileAtomically(options.out, bytes)) {
-    std::fprintf(stderr, "wunt-export: cannot write %s\n", options.out.string().c_str());
-    return kExitWriteFailed;
+  if (!options.diagram.empty()) {
+    const RasterImage image = DrawRankingDiagram(options, state);
+    const bool png = EndsWithFolded(options.diagram.string(), ".png");
+    written = WriteOutput(options.diagram, png ? EncodePng(image) : EncodeBmp(image)) && written;
   }
-  return 0;
+  return written ? 0 : kExitWriteFailed;
 }
+
+int Run(int argc, char** argv) {
+  const Options options = ParseArguments(argc, argv);
+  const auto season = static_cast<int32_t>(*options.season);
+  if (!std::filesystem::is_directory(SeasonFolder(options.data, season))) {
+    Fail("no season " + std::to_string(season) + " in " + options.data.string());
+  }
+  if (options.catalogue) {
+    return ExportCatalogue(
+        {options.data, season, static_cast<int32_t>(*options.year), options.csv, options.out});
+  }
+  if (options.park_plan) {
+    const auto year = [](const std::optional<int64_t>& y) -> std::optional<int32_t> {
+      if (!y) return std::nullopt;
+      return static_cast<int32_t>(*y);
+    };
+    return ExportParkPlans({options.data, season, static_cast<int32_t>(*options.park_plan),
+                            year(options.from), year(options.to), *options.format, options.out});
+  }
+  return ExportRanking(options, argv[0]);
+}
+
+}  // namespace
+}  // namespace wunt::exporter
+
+int main(int argc, char** argv) { return wunt::exporter::Run(argc, argv); }

@@ -15,16 +15,16 @@ namespace {
 constexpr std::array<CatalogueColumnInfo, kCatalogueColumnCount> kColumns = {{
     {"Name", 140},
     {"Gesamtpunkte", 90},
-    {"Kosten", 90},
-    {"Unterhalt", 70},
+    {"Kosten", 90, true},
+    {"Unterhalt", 70, true},
     {"Personal", 60},
-    {"Personalkosten", 100},
+    {"Personalkosten", 100, true},
     {"Fl\xE4"
      "che",
      60},
     {"Fl\xE4"
      "chenkosten",
-     90},
+     90, true},
     {"Kapazit\xE4t", 70},
     {"Kap. Pkt.", 70},
     {"ZG A", 44},

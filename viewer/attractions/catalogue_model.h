@@ -26,6 +26,7 @@ enum CatalogueColumn : int {
 struct CatalogueColumnInfo {
   std::string_view header;  // Windows-1252
   int width;                // pixels of the reference font
+  bool thousands = false;   // whole numbers written with thousands dots
 };
 const CatalogueColumnInfo& CatalogueColumnOf(int column);
 

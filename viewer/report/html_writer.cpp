@@ -464,8 +464,6 @@ std::optional<std::filesystem::path> WriteAppPage(const std::filesystem::path& p
   return path;
 }
 
-namespace {
-
 // Blanks around a cell (the page's value and unit spacing) would make
 // spreadsheets read the number as text, so they are dropped.
 void AppendCsvField(std::string& out, std::string_view text) {
@@ -495,8 +493,6 @@ void AppendCsvText(std::string& out, std::string_view text) {
   }
   AppendCsvField(out, text);
 }
-
-}  // namespace
 
 std::string BuildCsvTable(const ReportInput& input) {
   const std::vector<ReportColumn> columns = ReportColumns(input);

@@ -77,6 +77,13 @@ std::optional<std::filesystem::path> WriteAppPage(const std::filesystem::path& p
                                                   const std::vector<SelectionEntry>& available,
                                                   const std::vector<SelectionEntry>& chosen);
 
+// One CSV field: blanks around it dropped, quoted when it holds a
+// semicolon, a double quote or a line break.
+void AppendCsvField(std::string& out, std::string_view text);
+// A name or label as a CSV field; one that starts like a spreadsheet formula
+// gets a leading apostrophe, so it is read as text.
+void AppendCsvText(std::string& out, std::string_view text);
+
 // The table as CSV: semicolons, CR LF, Windows-1252; the cells as the page
 // shows them, but an empty field where the page shows "---".
 std::string BuildCsvTable(const ReportInput& input);

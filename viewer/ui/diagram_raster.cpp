@@ -1,5 +1,6 @@
 #include "viewer/ui/diagram_raster.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace wunt {
@@ -37,6 +38,14 @@ void PaintLine(const DiagramPrimitive& line, RasterImage& image) {
 Rgb DiagramRgb(uint32_t color) {
   return {static_cast<uint8_t>(color & 0xFF), static_cast<uint8_t>((color >> 8) & 0xFF),
           static_cast<uint8_t>((color >> 16) & 0xFF)};
+}
+
+PixelSize RasterTextSize(std::string_view text) {
+  constexpr int32_t kCharWidth = 7;
+  constexpr int32_t kLineHeight = 13;
+  // Labels are short; the bound only keeps a hostile name from overflowing.
+  const size_t chars = std::min<size_t>(text.size(), kMaxDiagramSide);
+  return {static_cast<int32_t>(chars) * kCharWidth, kLineHeight};
 }
 
 RasterImage PaintDiagram(const DiagramPicture& picture) {

@@ -4,6 +4,7 @@
 // left out; lines and boxes come out as the Viewer paints them.
 
 #include <cstdint>
+#include <string_view>
 
 #include "common/raster_image.h"
 #include "viewer/ui/diagram_model.h"
@@ -12,6 +13,11 @@ namespace wunt {
 
 // A diagram colour (red in the low byte) as RGB.
 Rgb DiagramRgb(uint32_t color);
+
+// Text sizes for laying out a diagram that is painted here: 7 x 13 pixels
+// per character, about what the Viewer's dialog font takes, so the start
+// values leave the margins a window's drawing of the same data would have.
+PixelSize RasterTextSize(std::string_view text);
 
 // White picture of the diagram's size with its lines and boxes. Empty when
 // the diagram has no size.
