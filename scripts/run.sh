@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything (which puts Readme.txt beside
 # the Viewer), writes the demo season beside the Viewer (once) and starts
-# it. The Viewer needs a desktop session; to try it headless, run with QT_QPA_PLATFORM=offscreen (it then runs until
-# it is killed). CI never calls this script.
+# it. The Viewer needs a desktop session; to try it headless, run with
+# QT_QPA_PLATFORM=offscreen (it then runs until it is killed). CI never
+# calls this script.
 #
 #   --with-update-server  also starts tools/update-server on a free loopback
 #                         port, serving a demo season 8 of 15 game years,
