@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds everything, writes the demo season beside
-# the Viewer (once) and starts it. The Viewer needs a desktop session; to
-# try it headless, run with QT_QPA_PLATFORM=offscreen (it then runs until
-# it is killed). CI never calls this script.
+# Installs what is needed, builds everything (which puts Readme.txt beside
+# the Viewer), writes the demo season beside the Viewer (once) and starts
+# it. The Viewer needs a desktop session; to try it headless, run with
+# QT_QPA_PLATFORM=offscreen (it then runs until it is killed). CI never
+# calls this script.
 #
 #   --with-update-server  also starts tools/update-server on a free loopback
 #                         port, serving a demo season 8 of 15 game years,
@@ -20,6 +21,8 @@ done
 scripts/install-deps.sh
 dir=$(scripts/build.sh | tail -n 1)
 viewer_dir="$dir/viewer"
+# The player's Readme.txt belongs in the folder a player gets.
+test -f "$viewer_dir/Readme.txt" || { echo "The build wrote no $viewer_dir/Readme.txt" >&2; exit 1; }
 if [ ! -d "$viewer_dir/Data/7" ]; then
   "$dir/tools/make-demo-season" --data "$viewer_dir/Data"
 fi
