@@ -17,6 +17,7 @@
 #include "common/server_config.h"
 #include "common/text.h"
 #include "tools/support/demo_season.h"
+#include "tools/wunt-export/diagram_painting.h"
 #include "viewer/attractions/catalogue_model.h"
 #include "viewer/attractions/catalogue_session.h"
 #include "viewer/attractions/catalogue_settings.h"
@@ -616,7 +617,10 @@ struct DiagramCase {
   bool png;
 };
 
-std::string ExpectedDiagram(const fs::path& data_dir, const DiagramCase& c) {
+// The picture the tab's drawing gives for the case; `painting` measures and
+// paints (the export's own, or the plain raster one without texts).
+RasterImage ExpectedDiagram(const fs::path& data_dir, const DiagramCase& c,
+                            const DiagramPainting& painting) {
   RequestState state;
   state.data_dir = data_dir;
   SilentMessageSink sink;
@@ -626,15 +630,14 @@ std::string ExpectedDiagram(const fs::path& data_dir, const DiagramCase& c) {
   EXPECT_TRUE(ApplyRequestSelection(state, c.auto_choice));
   DiagramForm form;
   form.Show(DiagramDataFromTable(state.table, RequestTableView(state), state.calculation),
-            RasterTextSize);
+            painting.measure);
   for (const auto& [field, text] : c.typed) {
     form.SetText(field, text);
     form.Leave(field);
   }
   if (c.grid_lines) form.SetGridLines(*c.grid_lines);
-  const RasterImage image =
-      PaintDiagram(DrawDiagram(form.ForDrawing(), form.data(), state.colors, RasterTextSize));
-  return c.png ? EncodePng(image) : EncodeBmp(image);
+  return painting.paint(
+      DrawDiagram(form.ForDrawing(), form.data(), state.colors, painting.measure));
 }
 
 TEST_F(WuntExport, DiagramIsThePaintersPictureOfTheRequest) {
@@ -679,6 +682,7 @@ TEST_F(WuntExport, DiagramIsThePaintersPictureOfTheRequest) {
        std::nullopt,
        true},
   };
+  const DiagramPainting painting = ExportDiagramPainting();
   std::vector<std::string> pictures;
   for (const DiagramCase& c : cases) {
     SCOPED_TRACE(c.args);
@@ -693,8 +697,15 @@ TEST_F(WuntExport, DiagramIsThePaintersPictureOfTheRequest) {
     EXPECT_EQ(fs::exists(page), with_page);
     const std::string bytes = ReadWholeFile(file).value_or("");
     EXPECT_EQ(DetectImageFormat(bytes), c.png ? ImageFormat::kPng : ImageFormat::kBmp);
-    EXPECT_TRUE(bytes == ExpectedDiagram(data(), c));
+    const RasterImage expected = ExpectedDiagram(data(), c, painting);
+    EXPECT_TRUE(bytes == (c.png ? EncodePng(expected) : EncodeBmp(expected)));
     pictures.push_back(bytes);
+    if (painting.texts) {
+      // Texts drawn: the picture is more than its lines and boxes.
+      const RasterImage bare = ExpectedDiagram(
+          data(), c, {.measure = painting.measure, .paint = PaintDiagram, .texts = false});
+      EXPECT_FALSE(bare == expected);
+    }
   }
   // The typed fields changed the picture.
   EXPECT_NE(pictures[0], pictures[2]);

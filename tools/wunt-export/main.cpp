@@ -19,11 +19,11 @@
 #include "common/text.h"
 #include "tools/wunt-export/attraction_exports.h"
 #include "tools/wunt-export/console.h"
+#include "tools/wunt-export/diagram_painting.h"
 #include "viewer/calc/formula.h"
 #include "viewer/report/html_writer.h"
 #include "viewer/ui/diagram_form.h"
 #include "viewer/ui/diagram_model.h"
-#include "viewer/ui/diagram_raster.h"
 #include "viewer/ui/request.h"
 
 namespace wunt::exporter {
@@ -72,7 +72,7 @@ constexpr char kHelp[] =
     "                    --diagram\n"
     "  --diagram FILE    also (or only) write the diagram of the ranking: a\n"
     "                    24-bit bitmap, or PNG when FILE ends in .png. Lines and\n"
-    "                    bars as the Viewer draws them, without texts\n"
+    "                    bars and texts as the Viewer draws them\n"
     "\n"
     "Diagram fields (start values fitted to the data for any not given; given\n"
     "ones are applied in the order given, as if typed into the fourth tab's\n"
@@ -355,15 +355,18 @@ void ChooseEntities(const Options& options, RequestState& state) {
 // The picture the fourth tab would draw for the table, with the fields
 // typed in the order given.
 RasterImage DrawRankingDiagram(const Options& options, const RequestState& state) {
+  const DiagramPainting painting = ExportDiagramPainting();
+  if (!painting.texts) Note("ohne Qt gebaut: das Diagramm wird ohne seine Texte gezeichnet");
   DiagramForm form;
   form.Show(DiagramDataFromTable(state.table, RequestTableView(state), state.calculation),
-            RasterTextSize);
+            painting.measure);
   for (const auto& [field, text] : options.fields) {
     form.SetText(field, text);
     form.Leave(field);
   }
   if (options.grid_lines) form.SetGridLines(*options.grid_lines);
-  return PaintDiagram(DrawDiagram(form.ForDrawing(), form.data(), state.colors, RasterTextSize));
+  return painting.paint(
+      DrawDiagram(form.ForDrawing(), form.data(), state.colors, painting.measure));
 }
 
 bool WriteOutput(const std::filesystem::path& path, const std::string& bytes) {

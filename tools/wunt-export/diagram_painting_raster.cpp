@@ -1,0 +1,10 @@
+#include "tools/wunt-export/diagram_painting.h"
+#include "viewer/ui/diagram_raster.h"
+
+namespace wunt {
+
+DiagramPainting ExportDiagramPainting() {
+  return {.measure = RasterTextSize, .paint = PaintDiagram, .texts = false};
+}
+
+}  // namespace wunt
