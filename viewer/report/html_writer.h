@@ -81,4 +81,9 @@ std::optional<std::filesystem::path> WriteAppPage(const std::filesystem::path& p
 // shows them, but an empty field where the page shows "---".
 std::string BuildCsvTable(const ReportInput& input);
 
+// The same table as tab-separated text with its header line, for pasting
+// into a spreadsheet: numbers without their thousands dots (the decimal
+// comma stays), so that they paste as numbers.
+std::string BuildTabTable(const ReportInput& input);
+
 }  // namespace wunt
