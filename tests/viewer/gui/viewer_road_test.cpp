@@ -136,6 +136,11 @@ TEST_F(ViewerRoad, ValueOverParksReachesTheOverviewAndBack) {
   ASSERT_TRUE(WaitFor([&] { return window_->overview() == nullptr; }));
   EXPECT_TRUE(window_->isVisible());
   EXPECT_EQ(c().tabs->currentIndex(), 2);
+  // A changed list takes the road to tab 4 away until the next apply.
+  ASSERT_TRUE(c().next3->isEnabled());
+  c().chosen->setCurrentRow(0);
+  c().remove->click();
+  EXPECT_FALSE(c().next3->isEnabled());
 
   // The same source kind again opens the result without computing.
   ASSERT_NE(ApplyStep3(), nullptr);

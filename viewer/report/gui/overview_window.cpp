@@ -29,7 +29,7 @@ constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 constexpr int kLoadAttempts = 3;
 // The cancel button below the loading page's box, in dialog units.
-constexpr int kCancelTop = 230;
+constexpr int kCancelTop = 290;
 constexpr int kCancelWidth = 120;
 constexpr int kCancelHeight = 25;
 
