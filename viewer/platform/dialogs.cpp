@@ -19,6 +19,7 @@ struct Script {
   std::vector<QString> next_files;
   QStringList asked_defaults;
   bool record_urls = false;
+  bool urls_open = true;
   std::vector<QUrl> urls;
 };
 
@@ -114,21 +115,22 @@ QStringList FileDialogs::TakeAskedDefaults() {
   return std::exchange(State().asked_defaults, {});
 }
 
-void SystemBrowser::Open(const QUrl& url) {
+bool SystemBrowser::Open(const QUrl& url) {
   {
     Script& s = State();
     std::lock_guard guard(s.lock);
     if (s.record_urls) {
       s.urls.push_back(url);
-      return;
+      return s.urls_open;
     }
   }
-  QDesktopServices::openUrl(url);
+  return QDesktopServices::openUrl(url);
 }
 
-void SystemBrowser::StartRecording() {
+void SystemBrowser::StartRecording(bool opens) {
   std::lock_guard guard(State().lock);
   State().record_urls = true;
+  State().urls_open = opens;
   State().urls.clear();
 }
 

@@ -55,9 +55,12 @@ class FileDialogs {
 
 class SystemBrowser {
  public:
-  static void Open(const QUrl& url);
+  // False when no browser could be started for `url`.
+  static bool Open(const QUrl& url);
 
-  static void StartRecording();
+  // From now on addresses are recorded instead of opened, and Open answers
+  // `opens`: a test can play a desktop without a browser.
+  static void StartRecording(bool opens = true);
   static void StopRecording();
   static std::vector<QUrl> TakeOpened();
 };

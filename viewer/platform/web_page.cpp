@@ -1,5 +1,6 @@
 #include "viewer/platform/web_page.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,7 @@ namespace wunt {
 namespace {
 
 constexpr const char* kSchemes[] = {"window", "open"};
+constexpr char kFirstRowsId[] = "wunt-first-rows";
 
 // Navigations of these schemes are cancelled before they load; a request
 // that still arrives (a sub-resource of a template) gets nothing.
@@ -59,7 +61,15 @@ class PageFileHandler : public QWebEngineUrlSchemeHandler {
       job->fail(QWebEngineUrlRequestJob::UrlNotFound);
       return;
     }
-    job->reply(type, file);
+    if (QFileInfo(path).suffix().toLower() != QLatin1String("dat")) {
+      job->reply(type, file);
+      return;
+    }
+    auto* page = new QBuffer(job);
+    page->setData(WithFirstRowsStyle(file->readAll()));
+    delete file;
+    page->open(QIODevice::ReadOnly);
+    job->reply(type, page);
   }
 };
 
@@ -93,6 +103,24 @@ QUrl PageUrl(const QString& file) {
   url.setScheme(QString::fromLatin1(kPageScheme));
   url.setPath(QFileInfo(file).absoluteFilePath());
   return url;
+}
+
+QByteArray WithFirstRowsStyle(QByteArray page) {
+  const QByteArray style = QByteArray("<style id=\"") + kFirstRowsId +
+                           "\">.tabellem tr:nth-child(n+" +
+                           QByteArray::number(kRowsWhileLoading + 1) + ") {display:none}</style>";
+  // After a doctype, which must stay first; before the html tag the style
+  // starts the head the parser makes. The tag stands near the start.
+  const qsizetype html = page.left(4096).toLower().indexOf("<html");
+  page.insert(html >= 0 ? html : 0, style);
+  return page;
+}
+
+QString AllRowsScript() {
+  return QStringLiteral(
+             "(function() { var s = document.getElementById('%1'); if (s) s.remove();"
+             " return document.body ? document.body.offsetHeight : 0; })()")
+      .arg(QString::fromLatin1(kFirstRowsId));
 }
 
 QWebEngineProfile* AppProfile() {

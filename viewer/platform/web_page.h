@@ -27,6 +27,16 @@ void SetPageRoot(const QString& data_root);
 // The address of a file below the page root.
 QUrl PageUrl(const QString& file);
 
+// A long result table would be laid out again and again while the engine
+// reads it, which costs many times a single layout. The in-app page is
+// therefore served with a style that shows only the table's first rows
+// while it loads; once loaded, AllRowsScript (run in the application's
+// script world) lifts it and the rest is laid out once. The page's file
+// stays byte for byte as written; only what the view reads carries it.
+inline constexpr int kRowsWhileLoading = 60;
+QByteArray WithFirstRowsStyle(QByteArray page);
+QString AllRowsScript();
+
 class NavigationPage : public QWebEnginePage {
  public:
   // Returns whether the view may open the address. `by_user` is false for

@@ -464,11 +464,26 @@ std::optional<std::filesystem::path> WriteAppPage(const std::filesystem::path& p
   return path;
 }
 
+namespace {
+
+// The two plain-text forms of the table: a CSV file, and tab-separated
+// text for the clipboard, whose numbers drop their thousands dots so that a
+// spreadsheet pasting them reads numbers.
+struct TextTable {
+  char separator;
+  bool thousands_dots;
+};
+constexpr TextTable kCsv{';', true};
+constexpr TextTable kTabs{'\t', false};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 // Blanks around a cell (the page's value and unit spacing) would make
 // spreadsheets read the number as text, so they are dropped.
-void AppendCsvField(std::string& out, std::string_view text) {
+void AppendField(std::string& out, std::string_view text, const TextTable& format) {
   text = TrimBlanks(text);
-  if (text.find_first_of(";\"\r\n") == std::string_view::npos) {
+  const char special[] = {format.separator, '"', '\r', '\n', '\0'};
+  if (text.find_first_of(special) == std::string_view::npos) {
     out += text;
     return;
   }
@@ -480,54 +495,85 @@ void AppendCsvField(std::string& out, std::string_view text) {
   out += '"';
 }
 
+// A formatted value; a dot between digits is a thousands dot.
+void AppendNumberField(std::string& out, std::string_view text, const TextTable& format) {
+  if (format.thousands_dots) {
+    AppendField(out, text, format);
+    return;
+  }
+  std::string plain;
+  plain.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const bool thousands = text[i] == '.' && i > 0 && IsDigit(text[i - 1]) && i + 1 < text.size() &&
+                           IsDigit(text[i + 1]);
+    if (!thousands) plain += text[i];
+  }
+  AppendField(out, plain, format);
+}
+
 // Names and labels come from the game's data or the user: one that starts
 // like a formula would be run by spreadsheets, so an apostrophe marks it as
-// text. Numbers go through AppendCsvField and stay numbers.
-void AppendCsvText(std::string& out, std::string_view text) {
+// text. Numbers go through AppendNumberField and stay numbers.
+void AppendTextField(std::string& out, std::string_view text, const TextTable& format) {
   text = TrimBlanks(text);
   if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
     std::string marked(1, '\'');
     marked.append(text);
-    AppendCsvField(out, marked);
+    AppendField(out, marked, format);
     return;
   }
-  AppendCsvField(out, text);
+  AppendField(out, text, format);
 }
 
-std::string BuildCsvTable(const ReportInput& input) {
+std::string BuildTextTable(const ReportInput& input, const TextTable& format) {
   const std::vector<ReportColumn> columns = ReportColumns(input);
   const bool total = HasTotalColumn(input);
-  std::string out = "Nr.;";
+  std::string out = "Nr.";
+  out += format.separator;
   out += input.view.content_kind == ContentKind::kPark ? "Wert" : "Name";
   for (const ReportColumn& column : columns) {
-    out += ';';
-    AppendCsvText(out, column.heading);
+    out += format.separator;
+    AppendTextField(out, column.heading, format);
   }
   if (total) {
-    out += ';';
+    out += format.separator;
     out += TotalHeading(input);
   }
   out += "\r\n";
   const size_t row_count = ReportRowCount(input);
   for (size_t row = 0; row < row_count; ++row) {
     AppendNumber(out, static_cast<int64_t>(row + 1));
-    out += ';';
-    AppendCsvText(out, input.view.content_kind == ContentKind::kPark
-                           ? std::string_view(input.values[row].label)
-                           : std::string_view(input.table.rows[row].name));
+    out += format.separator;
+    AppendTextField(out,
+                    input.view.content_kind == ContentKind::kPark
+                        ? std::string_view(input.values[row].label)
+                        : std::string_view(input.table.rows[row].name),
+                    format);
     for (size_t column = 0; column < columns.size(); ++column) {
-      out += ';';
+      out += format.separator;
       const int64_t value = ReportCellValue(input, row, column);
-      if (value != 0)
-        AppendCsvField(out, FormatValue(value, ReportCellDefinition(input, row, column)));
+      if (value != 0) {
+        AppendNumberField(out, FormatValue(value, ReportCellDefinition(input, row, column)),
+                          format);
+      }
     }
     if (total) {
-      out += ';';
-      AppendCsvField(out, TotalText(input, row));
+      out += format.separator;
+      AppendNumberField(out, TotalText(input, row), format);
     }
     out += "\r\n";
   }
   return out;
 }
+
+}  // namespace
+
+void AppendCsvField(std::string& out, std::string_view text) { AppendField(out, text, kCsv); }
+
+void AppendCsvText(std::string& out, std::string_view text) { AppendTextField(out, text, kCsv); }
+
+std::string BuildCsvTable(const ReportInput& input) { return BuildTextTable(input, kCsv); }
+
+std::string BuildTabTable(const ReportInput& input) { return BuildTextTable(input, kTabs); }
 
 }  // namespace wunt

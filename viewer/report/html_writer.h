@@ -88,4 +88,9 @@ void AppendCsvText(std::string& out, std::string_view text);
 // shows them, but an empty field where the page shows "---".
 std::string BuildCsvTable(const ReportInput& input);
 
+// The same table as tab-separated text with its header line, for pasting
+// into a spreadsheet: numbers without their thousands dots (the decimal
+// comma stays), so that they paste as numbers.
+std::string BuildTabTable(const ReportInput& input);
+
 }  // namespace wunt

@@ -379,79 +379,81 @@ std::vector<size_t> RowPositions(const std::vector<size_t>& rows,
 
 }  // namespace
 
+SelectionButtons SelectionTab::buttons() const {
+  SelectionButtons b;
+  const bool any_chosen = !model_.chosen().empty();
+  b.apply = any_chosen || auto_choice_ != 0;
+  b.add = available_selected_;
+  b.add_all = model_.VisibleAvailableCount() > 0;
+  b.remove = chosen_selected_;
+  b.remove_all = any_chosen;
+  b.filters_enabled = last_source_ == SourceKind::kParks;
+  return b;
+}
+
+void SelectionTab::Filled() {
+  Reshown();
+  auto_choice_ = 0;
+}
+
+void SelectionTab::Reshown() {
+  available_selected_ = false;
+  chosen_selected_ = false;
+}
+
 bool SelectionTab::SourceChosen(SourceKind source_kind) {
   if (source_kind == last_source_) return false;
   last_source_ = source_kind;
-  buttons_.filters_enabled = source_kind == SourceKind::kParks;
   return true;
 }
 
+// Every move shows both lists anew, which leaves no line selected.
 void SelectionTab::AddAllClicked() {
-  buttons_.apply = true;
-  buttons_.remove_all = true;
-  buttons_.add = false;
-  buttons_.add_all = false;
   model_.AddAll();
+  Reshown();
 }
 
 void SelectionTab::AddClicked(const std::vector<size_t>& selected) {
-  buttons_.apply = true;
-  buttons_.add = false;
   model_.AddPositions(RowPositions(model_.AvailableRows(), selected));
-  buttons_.add_all = model_.VisibleAvailableCount() > 0;
+  Reshown();
 }
 
 void SelectionTab::AvailableListEvent(bool double_click, std::optional<size_t> selected) {
   if (double_click && selected) {
-    buttons_.apply = true;
-    model_.AddPositions(RowPositions(model_.AvailableRows(), {*selected}));
+    AddClicked({*selected});
+    return;
   }
-  // A line moved away by the double-click leaves nothing selected.
-  buttons_.add = selected.has_value() && !double_click;
-  buttons_.add_all = model_.VisibleAvailableCount() > 0;
-}
-
-void SelectionTab::FiltersChanged() {
-  buttons_.add_all = model_.VisibleAvailableCount() > 0;
-  buttons_.add = false;
+  available_selected_ = selected.has_value();
 }
 
 void SelectionTab::AllToggled(bool checked) {
   model_.SetAllFilters(checked);
-  FiltersChanged();
+  available_selected_ = false;
 }
 
 void SelectionTab::FilterToggled(int index, bool checked) {
   model_.SetFilter(index, checked);
-  FiltersChanged();
+  available_selected_ = false;
 }
 
-void SelectionTab::AutoChoiceChanged(int choice) {
-  if (choice != 0) {
-    buttons_.apply = true;
-  } else if (model_.chosen().empty()) {
-    buttons_.apply = false;
-  }
-}
+void SelectionTab::AutoChoiceChanged(int choice) { auto_choice_ = choice; }
 
 void SelectionTab::RemoveClicked(const std::vector<size_t>& selected) {
-  buttons_.remove = false;
   model_.RemovePositions(RowPositions(model_.ChosenRows(), selected));
+  Reshown();
 }
 
 void SelectionTab::ChosenListEvent(bool double_click, std::optional<size_t> selected) {
   if (double_click && selected) {
-    model_.RemovePositions(RowPositions(model_.ChosenRows(), {*selected}));
+    RemoveClicked({*selected});
+    return;
   }
-  buttons_.remove = selected.has_value() && !double_click;
+  chosen_selected_ = selected.has_value();
 }
 
 void SelectionTab::RemoveAllClicked() {
-  buttons_.apply = false;
-  buttons_.remove_all = false;
-  buttons_.remove = false;
-  buttons_.add_all = true;
   model_.RemoveAll();
+  Reshown();
 }
 
 }  // namespace wunt

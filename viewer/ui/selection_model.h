@@ -122,15 +122,17 @@ class SelectionModel {
   bool all_checked_ = true;
 };
 
-// Which of the third tab's controls are enabled. The tab's events change
-// them together with the lists, so the widgets only mirror this state.
+// Which of the third tab's controls are enabled, derived from the two lists,
+// the selected lines and the automatic choice after every change, so that
+// no refill or move can leave a button in a state of an earlier list.
 struct SelectionButtons {
-  bool apply = false;           // "Übernehmen"
-  bool add = false;             // "> Hinzufügen >"
-  bool add_all = true;          // "alle Hinzufügen"
-  bool remove = false;          // "< Entfernen <"
-  bool remove_all = false;      // "alle Entfernen"
+  bool apply = false;           // "Übernehmen": something chosen or to be chosen
+  bool add = false;             // "> Hinzufügen >": an available line selected
+  bool add_all = true;          // "alle Hinzufügen": the available list shows lines
+  bool remove = false;          // "< Entfernen <": a chosen line selected
+  bool remove_all = false;      // "alle Entfernen": something chosen
   bool filters_enabled = true;  // the 16 country boxes and "Alle"
+  bool operator==(const SelectionButtons&) const = default;
 };
 
 // The third tab's events. Lines are the rows the lists show, in the order
@@ -140,10 +142,14 @@ class SelectionTab {
  public:
   SelectionModel& model() { return model_; }
   const SelectionModel& model() const { return model_; }
-  const SelectionButtons& buttons() const { return buttons_; }
+  SelectionButtons buttons() const;
 
-  // The lists were filled (step-2 apply or a new source kind).
-  void Filled() { buttons_.apply = false; }
+  // The lists were filled (step-2 apply or a new source kind): nothing is
+  // selected and the automatic chooser is back on its first entry.
+  void Filled();
+  // The lists were shown anew after a change made outside the tab's own
+  // events (the automatic selection, the page's form): nothing is selected.
+  void Reshown();
   // The source chooser shows `source_kind`. True when it differs from the
   // last kind seen (the first seen is parks): the caller then fills anew.
   bool SourceChosen(SourceKind source_kind);
@@ -159,11 +165,11 @@ class SelectionTab {
   void RemoveAllClicked();
 
  private:
-  void FiltersChanged();
-
   SelectionModel model_;
-  SelectionButtons buttons_;
   SourceKind last_source_ = SourceKind::kParks;
+  bool available_selected_ = false;
+  bool chosen_selected_ = false;
+  int auto_choice_ = 0;
 };
 
 }  // namespace wunt

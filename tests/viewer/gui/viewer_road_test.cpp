@@ -2,16 +2,23 @@
 // the computation, the overview window and its link commands.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
 #include <QWebEngineView>
+#include <cctype>
+#include <utility>
 
 #include "common/file_util.h"
 #include "common/server_config.h"
@@ -129,6 +136,11 @@ TEST_F(ViewerRoad, ValueOverParksReachesTheOverviewAndBack) {
   ASSERT_TRUE(WaitFor([&] { return window_->overview() == nullptr; }));
   EXPECT_TRUE(window_->isVisible());
   EXPECT_EQ(c().tabs->currentIndex(), 2);
+  // A changed list takes the road to tab 4 away until the next apply.
+  ASSERT_TRUE(c().next3->isEnabled());
+  c().chosen->setCurrentRow(0);
+  c().remove->click();
+  EXPECT_FALSE(c().next3->isEnabled());
 
   // The same source kind again opens the result without computing.
   ASSERT_NE(ApplyStep3(), nullptr);
@@ -373,6 +385,223 @@ TEST_F(ViewerRoad, ParkWithoutCalculationOpensThePlanInsteadOfTheOverview) {
   plan->close();
   ASSERT_TRUE(WaitFor(
       [&] { return window_->findChild<QWidget*>(QStringLiteral("ParkPlanWindow")) == nullptr; }));
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(c().tabs->currentIndex(), 2);
+}
+
+// Splits the lines of a CSV or tab-separated table into fields (quotes as
+// the writers use them).
+std::vector<std::vector<std::string>> Fields(const std::string& text, char separator) {
+  std::vector<std::vector<std::string>> rows(1);
+  std::string field;
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char ch = text[i];
+    if (quoted) {
+      if (ch == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        field += '"';
+        ++i;
+      } else if (ch == '"') {
+        quoted = false;
+      } else {
+        field += ch;
+      }
+    } else if (ch == '"') {
+      quoted = true;
+    } else if (ch == separator) {
+      rows.back().push_back(std::exchange(field, {}));
+    } else if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      rows.back().push_back(std::exchange(field, {}));
+      rows.emplace_back();
+      ++i;
+    } else {
+      field += ch;
+    }
+  }
+  if (rows.back().empty()) rows.pop_back();
+  return rows;
+}
+
+TEST_F(ViewerRoad, ContextMenuCopiesTheTableAndSavesTheCsvOfTheExporter) {
+  ApplyStep1(ContentKind::kValue);
+  ApplyStep2(c().calculation->itemText(0));
+  c().add_all->click();
+  OverviewWindow* overview = ApplyStep3();
+  ASSERT_NE(overview, nullptr);
+  const QList<QAction*> actions = overview->context_actions();
+  ASSERT_EQ(actions.size(), 2);
+  EXPECT_EQ(actions[0]->text(), QStringLiteral("Tabelle kopieren"));
+  EXPECT_EQ(actions[1]->text(), QStringLiteral("Als CSV speichern ..."));
+  EXPECT_EQ(overview->main_view()->contextMenuPolicy(), Qt::CustomContextMenu);
+
+  // The same request through the command-line exporter.
+  const RequestState& state = window_->state();
+  std::string ids;
+  for (const SelectionEntry& entry : state.selection().chosen()) {
+    if (!ids.empty()) ids += ',';
+    ids += std::to_string(entry.id);
+  }
+  const fs::path exported = folder_ / "exported.csv";
+  const QStringList arguments = {"--data",
+                                 QString::fromStdString((folder_ / "Data").string()),
+                                 "--season",
+                                 "7",
+                                 "--content",
+                                 "wert",
+                                 "--calc",
+                                 QString::number(state.calculation_entry()->number),
+                                 "--from",
+                                 QString::number(state.settings.start_year),
+                                 "--to",
+                                 QString::number(state.settings.end_year),
+                                 "--source",
+                                 "parks",
+                                 "--ids",
+                                 QString::fromStdString(ids),
+                                 "--sort",
+                                 QString::number(state.table.sort_index),
+                                 "--csv",
+                                 "--out",
+                                 QString::fromStdString(exported.string())};
+  ASSERT_EQ(QProcess::execute(QStringLiteral(WUNT_EXPORT_PATH), arguments), 0);
+  const std::string csv = ReadWholeFile(exported).value_or("");
+  ASSERT_FALSE(csv.empty());
+
+  const fs::path saved = folder_ / "saved.csv";
+  FileDialogs::SetNextFileName(QString::fromStdString(saved.string()));
+  actions[1]->trigger();
+  EXPECT_EQ(ReadWholeFile(saved).value_or(""), csv);
+  const QStringList asked = FileDialogs::TakeAskedDefaults();
+  ASSERT_EQ(asked.size(), 1);
+  EXPECT_TRUE(asked[0].endsWith(QStringLiteral("_Uebersicht.csv"))) << asked[0].toStdString();
+
+  // The copy holds the same cells, tab-separated, numbers without their
+  // thousands dots.
+  actions[0]->trigger();
+  const std::string copied = Utf8ToCp1252(QGuiApplication::clipboard()->text().toStdString());
+  const auto csv_rows = Fields(csv, ';');
+  const auto copied_rows = Fields(copied, '\t');
+  ASSERT_EQ(copied_rows.size(), csv_rows.size());
+  ASSERT_EQ(copied_rows.size(), state.table.rows.size() + 1);
+  bool any_thousands = false;
+  for (size_t r = 0; r < csv_rows.size(); ++r) {
+    ASSERT_EQ(copied_rows[r].size(), csv_rows[r].size()) << r;
+    for (size_t f = 0; f < csv_rows[r].size(); ++f) {
+      std::string expected = csv_rows[r][f];
+      if (r > 0 && f > 1) {
+        for (size_t at = expected.find('.'); at != std::string::npos; at = expected.find('.', at)) {
+          const bool thousands = at > 0 &&
+                                 std::isdigit(static_cast<unsigned char>(expected[at - 1])) &&
+                                 at + 1 < expected.size() &&
+                                 std::isdigit(static_cast<unsigned char>(expected[at + 1]));
+          if (thousands) {
+            expected.erase(at, 1);
+            any_thousands = true;
+          } else {
+            ++at;
+          }
+        }
+      }
+      EXPECT_EQ(copied_rows[r][f], expected) << r << "," << f;
+    }
+  }
+  EXPECT_TRUE(any_thousands) << "the demo season should have values of 1.000 and more";
+}
+
+TEST_F(ViewerRoad, SaveFailuresAndAMissingBrowserAreSaid) {
+  ApplyStep1(ContentKind::kValue);
+  ApplyStep2(c().calculation->itemText(0));
+  c().add_all->click();
+  OverviewWindow* overview = ApplyStep3();
+  ASSERT_NE(overview, nullptr);
+  MessageBoxes::TakeRecorded();
+
+  // A folder that does not exist: the page cannot be saved there.
+  const QString unwritable = QString::fromStdString((folder_ / "missing" / "x.htm").string());
+  FileDialogs::SetNextFileName(unwritable);
+  Click(overview->main_view(), "a[href=\"window:save\"]");
+  std::vector<ShownMessage> shown;
+  ASSERT_TRUE(WaitFor([&] {
+    for (ShownMessage& m : MessageBoxes::TakeRecorded()) shown.push_back(std::move(m));
+    return !shown.empty();
+  }));
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].icon, MessageIcon::kError);
+  EXPECT_TRUE(shown[0].text.contains(unwritable)) << shown[0].text.toStdString();
+  EXPECT_TRUE(shown[0].text.contains(QStringLiteral("konnte nicht gespeichert werden")));
+  EXPECT_FALSE(fs::exists(folder_ / "missing"));
+
+  // The CSV goes the same way.
+  FileDialogs::SetNextFileName(unwritable);
+  overview->context_actions()[1]->trigger();
+  shown = MessageBoxes::TakeRecorded();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(shown[0].text.contains(unwritable));
+
+  // A desktop without a browser.
+  SystemBrowser::StartRecording(false);
+  const int32_t id = window_->state().table.rows.front().id;
+  Click(overview->main_view(),
+        QString::fromStdString("a[href=\"open:park?id=" + std::to_string(id) + "\"]"));
+  shown.clear();
+  ASSERT_TRUE(WaitFor([&] {
+    for (ShownMessage& m : MessageBoxes::TakeRecorded()) shown.push_back(std::move(m));
+    return !shown.empty();
+  }));
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("Der Browser konnte nicht gestartet werden")))
+      << shown[0].text.toStdString();
+  EXPECT_TRUE(
+      shown[0].text.contains(QStringLiteral("parkprofil.php?parkid=") + QString::number(id)));
+  EXPECT_EQ(SystemBrowser::TakeOpened().size(), 1u);
+}
+
+// The view reads the page with only its first rows laid out while loading,
+// then all of them; the file itself stays as written.
+TEST_F(ViewerRoad, LongTablesShowTheirFirstRowsFirstAndThePageFileStaysAsWritten) {
+  ApplyStep1(ContentKind::kValue);
+  ApplyStep2(c().calculation->itemText(0));
+  c().add_all->click();
+  OverviewWindow* overview = ApplyStep3();
+  ASSERT_NE(overview, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return overview->pages_complete() > 0; }));
+  EXPECT_EQ(TempDat().find("wunt-first-rows"), std::string::npos);
+  const QString html = test::PageHtml(overview->main_view());
+  EXPECT_FALSE(html.contains(QStringLiteral("wunt-first-rows")));
+  EXPECT_EQ(static_cast<size_t>(html.count(QStringLiteral("href=\"open:park?id="))),
+            window_->state().table.rows.size());
+
+  const struct {
+    const char* page;
+    const char* expected_start;
+  } cases[] = {
+      {"<html><body>x</body></html>", "<style id=\"wunt-first-rows\">"},
+      {"<!DOCTYPE html>\r\n<HTML><body>x", "<!DOCTYPE html>\r\n<style id=\"wunt-first-rows\">"},
+      {"<p>no html tag</p>", "<style id=\"wunt-first-rows\">"},
+  };
+  for (const auto& c : cases) {
+    const QByteArray served = WithFirstRowsStyle(c.page);
+    EXPECT_TRUE(served.startsWith(c.expected_start)) << served.toStdString();
+    // Nothing else changes.
+    QByteArray back = served;
+    const qsizetype from = back.indexOf("<style id=\"wunt-first-rows\"");
+    back.remove(from, back.indexOf("</style>", from) + 8 - from);
+    EXPECT_EQ(back.toStdString(), std::string(c.page));
+  }
+}
+
+TEST_F(ViewerRoad, TheLoadingPageCancelsAPageBuild) {
+  ApplyStep1(ContentKind::kValue);
+  ApplyStep2(c().calculation->itemText(0));
+  c().add_all->click();
+  c().apply3->click();
+  ASSERT_TRUE(WaitFor([&] { return window_->overview() != nullptr; }));
+  OverviewWindow* overview = window_->overview();
+  ASSERT_TRUE(overview->generating());
+  ASSERT_TRUE(overview->cancel_button()->isVisible());
+  EXPECT_EQ(overview->cancel_button()->text(), QStringLiteral("Abbrechen"));
+  QTest::keyClick(overview, Qt::Key_Escape);
+  ASSERT_TRUE(WaitFor([&] { return window_->overview() == nullptr; }));
   EXPECT_TRUE(window_->isVisible());
   EXPECT_EQ(c().tabs->currentIndex(), 2);
 }

@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QWheelEvent>
+#include <functional>
 
 #include "common/text.h"
 #include "tests/support/gui/gui_support.h"
@@ -208,6 +209,103 @@ TEST_F(Wizard, AddAndRemoveButtonsFollowTheLists) {
   EXPECT_EQ(c().chosen->count(), 0);
   EXPECT_FALSE(c().apply3->isEnabled());
   EXPECT_TRUE(c().add_all->isEnabled());
+}
+
+// A later step is entered only after its predecessor was applied with the
+// current choices: changing a choice takes the road on away until then.
+TEST_F(Wizard, ChangedChoicesCloseTheRoadOnUntilApplied) {
+  Apply1(c().kind_value);
+  const int lowest = c().start_year->value();
+  c().calculation->setCurrentIndex(0);
+  c().apply2->click();
+  ASSERT_EQ(window_->step(), 2);
+  ASSERT_TRUE(c().next1->isEnabled());
+  ASSERT_TRUE(c().next2->isEnabled());
+
+  c().back3->click();
+  c().start_year->setValue(lowest + 1);
+  EXPECT_FALSE(c().next2->isEnabled());
+  EXPECT_TRUE(c().next1->isEnabled());
+  c().apply2->click();
+  EXPECT_EQ(window_->state().settings.start_year, lowest + 1);
+  EXPECT_TRUE(c().next2->isEnabled());
+
+  // Each kind of choice on tab 2.
+  const std::vector<std::function<void()>> tab2_changes = {
+      [&] { c().end_year->setValue(c().end_year->value() - 1); },
+      [&] { c().vanished->click(); },
+      [&] { c().calculation->setCurrentIndex(c().calculation->count() > 1 ? 1 : -1); },
+  };
+  for (size_t i = 0; i < tab2_changes.size(); ++i) {
+    SCOPED_TRACE(i);
+    c().back3->click();
+    tab2_changes[i]();
+    EXPECT_FALSE(c().next2->isEnabled());
+    c().calculation->setCurrentIndex(0);
+    c().apply2->click();
+    EXPECT_TRUE(c().next2->isEnabled());
+  }
+
+  // On tab 1 the content kind closes the road to tabs 2 and 3.
+  c().back3->click();
+  c().back2->click();
+  c().kind_year->click();
+  EXPECT_FALSE(c().next1->isEnabled());
+  EXPECT_FALSE(c().next2->isEnabled());
+  Apply1(c().kind_value);
+  EXPECT_TRUE(c().next1->isEnabled());
+  EXPECT_FALSE(c().next2->isEnabled());
+}
+
+// Every tab-3 button after refills, double-clicks and taking all back.
+TEST_F(Wizard, TabThreeButtonsFollowTheListsAfterRefills) {
+  Apply1(c().kind_value);
+  c().calculation->setCurrentIndex(0);
+  c().apply2->click();
+  auto expect = [&](bool apply, bool add_all, bool remove_all) {
+    EXPECT_EQ(c().apply3->isEnabled(), apply);
+    EXPECT_EQ(c().add_all->isEnabled(), add_all);
+    EXPECT_EQ(c().remove_all->isEnabled(), remove_all);
+    EXPECT_EQ(c().add_all->isEnabled(), c().available->count() > 0);
+    EXPECT_EQ(c().remove_all->isEnabled(), c().chosen->count() > 0);
+  };
+  c().add_all->click();
+  expect(true, false, true);
+  // The lists are filled anew by the step-2 apply: nothing chosen.
+  c().back3->click();
+  c().apply2->click();
+  expect(false, true, false);
+  emit c().available->itemDoubleClicked(c().available->item(0));
+  expect(true, true, true);
+  emit c().chosen->itemDoubleClicked(c().chosen->item(0));
+  expect(false, true, false);
+  // A new source kind fills anew as well.
+  c().add_all->click();
+  c().source->setCurrentIndex(static_cast<int>(SourceKind::kCompanies));
+  expect(false, true, false);
+}
+
+// Without any season the first tab says so and offers no apply.
+TEST(WizardWithoutData, SaysThatNoSeasonWasFoundAndKeepsApplyOff) {
+  test::ScriptedDialogs dialogs;
+  const fs::path root = fs::path(WUNT_BINARY_DIR) / "test-programs" / "wizard_no_data";
+  fs::remove_all(root);
+  for (const bool data_folder : {false, true}) {
+    SCOPED_TRACE(data_folder ? "empty Data folder" : "no Data folder");
+    if (data_folder) fs::create_directories(root / "Data" / "notes");
+    fs::create_directories(root);
+    MainWindow window(root);
+    window.show();
+    const MainWindow::Controls& c = window.controls();
+    EXPECT_EQ(c.season->count(), 0);
+    EXPECT_FALSE(c.apply1->isEnabled());
+    ASSERT_TRUE(c.no_season->isVisible());
+    EXPECT_TRUE(c.no_season->text().startsWith(QStringLiteral("Keine Runde gefunden")));
+    EXPECT_TRUE(c.no_season->text().contains(QStringLiteral("Updater (Rundendaten)")));
+    QTest::keyClick(&window, Qt::Key_Return);
+    EXPECT_EQ(window.step(), 0);
+    test::Screenshot(&window, "wizard_without_data");
+  }
 }
 
 TEST_F(Wizard, KeyboardReturnFocusOrderAndSeveralLinesAtOnce) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -278,9 +279,9 @@ TEST(SelectionTab, ButtonsFollowTheEvents) {
   tab.AvailableListEvent(false, 2);  // a line selected
   EXPECT_EQ(state(tab), (B{false, true, true, false, false}));
   tab.AddClicked({2});
-  EXPECT_EQ(state(tab), (B{true, false, true, false, false}));
+  EXPECT_EQ(state(tab), (B{true, false, true, false, true}));
   tab.AvailableListEvent(true, 0);  // double-click moves alpha over
-  EXPECT_EQ(state(tab), (B{true, false, true, false, false}));
+  EXPECT_EQ(state(tab), (B{true, false, true, false, true}));
   EXPECT_EQ(tab.model().chosen().size(), 2u);
 
   tab.AddClicked({0, 1});  // several lines selected: bravo and charlie
@@ -310,9 +311,95 @@ TEST(SelectionTab, ButtonsFollowTheEvents) {
 
   // An automatic choice is enough to apply; taking it back is not.
   tab.AutoChoiceChanged(3);
+  EXPECT_EQ(state(tab), (B{true, false, true, false, false}));
   EXPECT_TRUE(tab.buttons().apply);
   tab.AutoChoiceChanged(0);
   EXPECT_FALSE(tab.buttons().apply);
+}
+
+// Every button after each kind of change, from a fresh fill of the six
+// parks (countries 1-3). The states follow the lists whatever came before.
+TEST(SelectionTab, ButtonsAreDerivedFromTheListsAfterEveryChange) {
+  using Event = std::function<void(SelectionTab&)>;
+  struct Case {
+    const char* name;
+    std::vector<Event> events;
+    SelectionButtons expected;
+  };
+  auto buttons = [](bool apply, bool add, bool add_all, bool remove, bool remove_all) {
+    return SelectionButtons{apply, add, add_all, remove, remove_all, true};
+  };
+  auto refill = [](SelectionTab& t) {
+    t.model().Fill(Parks(), SourceKind::kParks, ContentKind::kValue, 2005);
+    t.Filled();
+  };
+  const Event add_all = [](SelectionTab& t) { t.AddAllClicked(); };
+  const Event remove_all = [](SelectionTab& t) { t.RemoveAllClicked(); };
+  const Event select_available = [](SelectionTab& t) { t.AvailableListEvent(false, 1); };
+  const Event select_chosen = [](SelectionTab& t) { t.ChosenListEvent(false, 0); };
+  const Case cases[] = {
+      {"fresh fill", {}, buttons(false, false, true, false, false)},
+      {"refill after add all", {add_all, refill}, buttons(false, false, true, false, false)},
+      {"refill after a selection",
+       {select_available, select_chosen, refill},
+       buttons(false, false, true, false, false)},
+      {"refill drops the automatic choice",
+       {[](SelectionTab& t) { t.AutoChoiceChanged(4); }, refill},
+       buttons(false, false, true, false, false)},
+      {"available line selected", {select_available}, buttons(false, true, true, false, false)},
+      {"selection cleared",
+       {select_available, [](SelectionTab& t) { t.AvailableListEvent(false, std::nullopt); }},
+       buttons(false, false, true, false, false)},
+      {"double-click adds",
+       {[](SelectionTab& t) { t.AvailableListEvent(true, 0); }},
+       buttons(true, false, true, false, true)},
+      {"add the last visible line",
+       {[](SelectionTab& t) { t.FilterToggled(1, false); },
+        [](SelectionTab& t) { t.FilterToggled(2, false); },
+        [](SelectionTab& t) {
+          t.AddClicked({0, 1, 2});
+        }},
+       buttons(true, false, false, false, true)},
+      {"add all", {add_all}, buttons(true, false, false, false, true)},
+      {"chosen line selected", {add_all, select_chosen}, buttons(true, false, false, true, true)},
+      {"remove one of all",
+       {add_all, select_chosen, [](SelectionTab& t) { t.RemoveClicked({0}); }},
+       buttons(true, false, true, false, true)},
+      {"double-click removes the only one",
+       {[](SelectionTab& t) { t.AddClicked({0}); },
+        [](SelectionTab& t) { t.ChosenListEvent(true, 0); }},
+       buttons(false, false, true, false, false)},
+      {"remove all", {add_all, remove_all}, buttons(false, false, true, false, false)},
+      {"every country hidden",
+       {[](SelectionTab& t) { t.AllToggled(false); }},
+       buttons(false, false, false, false, false)},
+      {"filter change drops the available selection",
+       {select_available, [](SelectionTab& t) { t.FilterToggled(0, false); }},
+       buttons(false, false, true, false, false)},
+      {"automatic choice alone",
+       {[](SelectionTab& t) { t.AutoChoiceChanged(5); }},
+       buttons(true, false, true, false, false)},
+      {"automatic choice taken back with something chosen",
+       {add_all, [](SelectionTab& t) { t.AutoChoiceChanged(5); },
+        [](SelectionTab& t) { t.AutoChoiceChanged(0); }},
+       buttons(true, false, false, false, true)},
+      {"automatic selection applied outside the tab",
+       {[](SelectionTab& t) { t.model().ApplyAutoSelection(AutoSelectFirst(2), Parks()); },
+        [](SelectionTab& t) { t.Reshown(); }},
+       buttons(true, false, true, false, true)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SelectionTab tab;
+    refill(tab);
+    for (const Event& event : c.events) event(tab);
+    const SelectionButtons b = tab.buttons();
+    EXPECT_EQ(b.apply, c.expected.apply);
+    EXPECT_EQ(b.add, c.expected.add);
+    EXPECT_EQ(b.add_all, c.expected.add_all);
+    EXPECT_EQ(b.remove, c.expected.remove);
+    EXPECT_EQ(b.remove_all, c.expected.remove_all);
+  }
 }
 
 TEST(SelectionTab, SourceChooserTogglesTheCountryFilters) {

@@ -1,8 +1,15 @@
 #include "viewer/report/gui/overview_window.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPushButton>
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
 #include "common/file_util.h"
@@ -21,6 +28,10 @@ namespace {
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 constexpr int kLoadAttempts = 3;
+// The cancel button below the loading page's box, in dialog units.
+constexpr int kCancelTop = 290;
+constexpr int kCancelWidth = 120;
+constexpr int kCancelHeight = 25;
 
 // What one generation reads, copied on the GUI thread so that commands can
 // change the table and lists while the page is written. The rows still
@@ -80,6 +91,17 @@ OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path progra
       PageUrl(QString::fromStdString((state_.season_folder() / "Load.htm").string())));
   main_view_ = MakeView(this, handler);
   main_view_->hide();
+  cancel_ = new QPushButton(QStringLiteral("Abbrechen"), this);
+  connect(cancel_, &QPushButton::clicked, this, [this] { close(); });
+  copy_action_ = new QAction(QStringLiteral("Tabelle kopieren"), this);
+  connect(copy_action_, &QAction::triggered, this, [this] { CopyTable(); });
+  csv_action_ = new QAction(QStringLiteral("Als CSV speichern ..."), this);
+  connect(csv_action_, &QAction::triggered, this, [this] { SaveCsv(); });
+  // Our own menu instead of the browser's (back, reload, view source), none
+  // of which means anything for a generated page.
+  main_view_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(main_view_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& position) { ShowContextMenu(position); });
   // The loading page stays up until the new page has loaded, also when
   // loading fails: the window never waits for ever. A cancelled navigation
   // (a command link) ends with another address and does not count.
@@ -98,6 +120,9 @@ OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path progra
             if (ok) ++pages_shown_;
             requested_page_.clear();
             ShowLoading(false);
+            // The first rows are on screen; let them be drawn before the
+            // engine lays out the rest.
+            if (ok) QTimer::singleShot(0, this, [this] { RevealAllRows(); });
           });
   Generate();
 }
@@ -127,10 +152,18 @@ void OverviewWindow::RunCommand(const LinkCommand& command) {
     case LinkAction::kSave:
       Save();
       break;
-    case LinkAction::kOpen:
-      SystemBrowser::Open(QUrl(
-          QString::fromStdString(OpenAddress(game_address_, command.target, *command.number))));
+    case LinkAction::kOpen: {
+      const QUrl address(
+          QString::fromStdString(OpenAddress(game_address_, command.target, *command.number)));
+      if (!SystemBrowser::Open(address)) {
+        MessageBoxes::Show(this, WindowTitle(),
+                           QStringLiteral("Der Browser konnte nicht gestartet werden, um %1 "
+                                          "zu öffnen.")
+                               .arg(address.toString()),
+                           MessageIcon::kError);
+      }
       break;
+    }
     case LinkAction::kShow:
     case LinkAction::kNothing:
     case LinkAction::kRegister:
@@ -152,9 +185,45 @@ void OverviewWindow::Save() {
       FileDialogs::SaveFileName(this, WindowTitle(), FromCp1252(ExportFileName(state_)),
                                 QStringLiteral("html (*.htm, *.html) (*.htm *.html)"));
   if (file.isEmpty()) return;
-  const std::string page = BuildExportPage(RequestReportInput(state_, game_address_));
-  // Replaced as a whole: an old export is never left half overwritten.
-  WriteFileAtomically(std::filesystem::path(file.toStdString()), page);
+  WriteChosenFile(file, BuildExportPage(RequestReportInput(state_, game_address_)));
+}
+
+void OverviewWindow::WriteChosenFile(const QString& file, const std::string& bytes) {
+  // Replaced as a whole: an old file is never left half overwritten.
+  if (WriteFileAtomically(std::filesystem::path(file.toStdString()), bytes)) return;
+  MessageBoxes::Show(this, WindowTitle(),
+                     QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.").arg(file),
+                     MessageIcon::kError);
+}
+
+QList<QAction*> OverviewWindow::context_actions() const { return {copy_action_, csv_action_}; }
+
+void OverviewWindow::ShowContextMenu(const QPoint& position) {
+  QMenu menu(this);
+  menu.addActions(context_actions());
+  menu.exec(main_view_->mapToGlobal(position));
+}
+
+void OverviewWindow::CopyTable() {
+  const std::string text = BuildTabTable(RequestReportInput(state_, game_address_));
+  QGuiApplication::clipboard()->setText(FromCp1252(text));
+}
+
+void OverviewWindow::SaveCsv() {
+  std::string name = ExportFileName(state_);
+  if (name.ends_with(".htm")) name.resize(name.size() - 4);
+  name += ".csv";
+  const QString file = FileDialogs::SaveFileName(this, WindowTitle(), FromCp1252(name),
+                                                 QStringLiteral("CSV (*.csv)"));
+  if (file.isEmpty()) return;
+  WriteChosenFile(file, BuildCsvTable(RequestReportInput(state_, game_address_)));
+}
+
+void OverviewWindow::RevealAllRows() {
+  main_view_->page()->runJavaScript(AllRowsScript(), QWebEngineScript::ApplicationWorld,
+                                    [this, shown = pages_shown_](const QVariant&) {
+                                      if (shown == pages_shown_) ++pages_complete_;
+                                    });
 }
 
 void OverviewWindow::Generate() {
@@ -192,12 +261,26 @@ void OverviewWindow::PageWritten(const std::optional<std::filesystem::path>& pag
 void OverviewWindow::ShowLoading(bool loading) {
   loading_view_->setVisible(loading);
   main_view_->setVisible(!loading);
+  cancel_->setVisible(loading);
+  if (loading) cancel_->raise();
 }
 
 void OverviewWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   loading_view_->setGeometry(0, 0, width(), height());
   main_view_->setGeometry(0, 0, width(), height());
+  const DialogUnits units(this);
+  const QSize size = units.Size(kCancelWidth, kCancelHeight);
+  cancel_->setGeometry((width() - size.width()) / 2, units.Y(kCancelTop), size.width(),
+                       size.height());
+}
+
+void OverviewWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && cancel_->isVisible()) {
+    cancel_->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void OverviewWindow::closeEvent(QCloseEvent* event) {

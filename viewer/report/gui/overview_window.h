@@ -14,6 +14,8 @@
 #include "viewer/report/link_command.h"
 #include "viewer/ui/request.h"
 
+class QAction;
+class QPushButton;
 class QWebEngineView;
 
 namespace wunt {
@@ -40,20 +42,33 @@ class OverviewWindow : public QWidget {
   QWebEngineView* main_view() const { return main_view_; }
   QWebEngineView* loading_view() const { return loading_view_; }
   // Counts the pages the main view finished showing; for waiting on them.
+  // A page is shown, and readable, with its first rows; the rest of a long
+  // table follows (pages_complete).
   int pages_shown() const { return pages_shown_; }
+  int pages_complete() const { return pages_complete_; }
   bool generating() const { return generator_.busy() || !requested_page_.isEmpty(); }
 
-  // The save dialog's proposal for the current request.
+  // The page's context menu: "Tabelle kopieren", "Als CSV speichern ...".
+  QList<QAction*> context_actions() const;
+  // Ends a page generation from the loading page: the window closes.
+  QPushButton* cancel_button() const { return cancel_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void RunCommand(const LinkCommand& command);
   void Sort(int32_t sort_index);
   void ApplyForm(const std::string& command);
   void Save();
+  void CopyTable();
+  void SaveCsv();
+  // Replaces `file` with `bytes`; says so when it cannot.
+  void WriteChosenFile(const QString& file, const std::string& bytes);
+  void ShowContextMenu(const QPoint& position);
+  void RevealAllRows();
   void ShowLoading(bool loading);
   void PageWritten(const std::optional<std::filesystem::path>& page);
 
@@ -63,7 +78,11 @@ class OverviewWindow : public QWidget {
   std::function<void()> on_closed_;
   QWebEngineView* loading_view_ = nullptr;
   QWebEngineView* main_view_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  QAction* copy_action_ = nullptr;
+  QAction* csv_action_ = nullptr;
   int pages_shown_ = 0;
+  int pages_complete_ = 0;
   QUrl requested_page_;  // the page the main view is loading, if any
   int load_attempts_ = 0;
   PageGenerator generator_;

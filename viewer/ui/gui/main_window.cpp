@@ -52,6 +52,11 @@ const QString kHelpText = QStringLiteral(
     "\r\n"
     "Unter der Attraktionsliste kannst du dir auch die Daten aller verfügbaren Attraktion "
     "anschauen.");
+// Said on tab 1 instead of leaving an empty chooser without a word.
+const QString kNoSeason = QStringLiteral(
+    "Keine Runde gefunden: Der Ordner \"Data\" enthält noch keine Rundendaten. Lade eine Runde "
+    "mit \"Updater (Rundendaten)\" oder lege die Demo-Runde an (tools/make-demo-season, siehe "
+    "README).");
 const QString kHintA = QStringLiteral(
     "Hinweiß: Wähle in der Liste das Diagramm aus, welches die anzuzeigenden Werte enthält. "
     "Möchtest du ein Vorhandenes ändern oder neue erstellen klicke auf ''Bearbeiten''. Du "
@@ -155,7 +160,17 @@ void MainWindow::BuildTab1(QWidget* page) {
   c_.next1 = Button(page, kNext, 384, 285, 157, 25);
   c_.back1->setEnabled(false);
   c_.next1->setEnabled(false);
+  c_.no_season = Label(page, kNoSeason, 60, 316, 481, 50);
+  c_.no_season->setWordWrap(true);
+  c_.no_season->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  c_.no_season->hide();
 
+  for (QRadioButton* kind : {c_.kind_value, c_.kind_park, c_.kind_year}) {
+    connect(kind, &QRadioButton::toggled, this, [this](bool on) {
+      if (on) ChoiceChanged(0);
+    });
+  }
+  connect(c_.season, &QComboBox::currentIndexChanged, this, [this] { ChoiceChanged(0); });
   connect(c_.updater, &QPushButton::clicked, this, [this] { OpenUpdater(); });
   connect(c_.attractions, &QPushButton::clicked, this, [this] { ShowCatalogue(); });
   connect(c_.apply1, &QPushButton::clicked, this, [this] { ApplyStep1(); });
@@ -196,9 +211,19 @@ void MainWindow::BuildTab2(QWidget* page) {
   c_.apply2->setEnabled(false);
   c_.next2->setEnabled(false);
 
-  connect(c_.start_year, &QSpinBox::valueChanged, this, [this] { StartChanged(); });
-  connect(c_.end_year, &QSpinBox::valueChanged, this, [this] { EndChanged(); });
-  connect(c_.calculation, &QComboBox::currentIndexChanged, this, [this] { CalculationChanged(); });
+  connect(c_.start_year, &QSpinBox::valueChanged, this, [this] {
+    ChoiceChanged(1);
+    StartChanged();
+  });
+  connect(c_.end_year, &QSpinBox::valueChanged, this, [this] {
+    ChoiceChanged(1);
+    EndChanged();
+  });
+  connect(c_.vanished, &QCheckBox::toggled, this, [this] { ChoiceChanged(1); });
+  connect(c_.calculation, &QComboBox::currentIndexChanged, this, [this] {
+    ChoiceChanged(1);
+    CalculationChanged();
+  });
   connect(c_.edit, &QPushButton::clicked, this, [this] { EditCalculations(); });
   connect(c_.back2, &QPushButton::clicked, this, [this] { ShowStep(0); });
   connect(c_.apply2, &QPushButton::clicked, this, [this] { ApplyStep2(); });
@@ -254,33 +279,44 @@ void MainWindow::BuildTab3(QWidget* page) {
 
   connect(c_.source, &QComboBox::currentIndexChanged, this, [this](int i) { SourceChanged(i); });
   connect(c_.auto_select, &QComboBox::activated, this, [this](int i) {
+    ChoiceChanged(2);
     state_.tab.AutoChoiceChanged(i);
     MirrorButtons();
   });
-  connect(c_.add_all, &QPushButton::clicked, this,
-          [this] { TabEvent([&] { state_.tab.AddAllClicked(); }); });
-  connect(c_.add, &QPushButton::clicked, this,
-          [this] { TabEvent([&] { state_.tab.AddClicked(Selected(c_.available)); }); });
+  connect(c_.add_all, &QPushButton::clicked, this, [this] {
+    ChoiceChanged(2);
+    TabEvent([&] { state_.tab.AddAllClicked(); });
+  });
+  connect(c_.add, &QPushButton::clicked, this, [this] {
+    ChoiceChanged(2);
+    TabEvent([&] { state_.tab.AddClicked(Selected(c_.available)); });
+  });
   connect(c_.available, &QListWidget::itemSelectionChanged, this, [this] {
     state_.tab.AvailableListEvent(false, FirstSelected(c_.available));
     MirrorButtons();
   });
   connect(c_.available, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
     const auto row = static_cast<size_t>(c_.available->row(item));
+    ChoiceChanged(2);
     TabEvent([&] { state_.tab.AvailableListEvent(true, row); });
   });
-  connect(c_.remove, &QPushButton::clicked, this,
-          [this] { TabEvent([&] { state_.tab.RemoveClicked(Selected(c_.chosen)); }); });
+  connect(c_.remove, &QPushButton::clicked, this, [this] {
+    ChoiceChanged(2);
+    TabEvent([&] { state_.tab.RemoveClicked(Selected(c_.chosen)); });
+  });
   connect(c_.chosen, &QListWidget::itemSelectionChanged, this, [this] {
     state_.tab.ChosenListEvent(false, FirstSelected(c_.chosen));
     MirrorButtons();
   });
   connect(c_.chosen, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
     const auto row = static_cast<size_t>(c_.chosen->row(item));
+    ChoiceChanged(2);
     TabEvent([&] { state_.tab.ChosenListEvent(true, row); });
   });
-  connect(c_.remove_all, &QPushButton::clicked, this,
-          [this] { TabEvent([&] { state_.tab.RemoveAllClicked(); }); });
+  connect(c_.remove_all, &QPushButton::clicked, this, [this] {
+    ChoiceChanged(2);
+    TabEvent([&] { state_.tab.RemoveAllClicked(); });
+  });
   connect(c_.filter_all, &QCheckBox::clicked, this,
           [this](bool checked) { TabEvent([&] { state_.tab.AllToggled(checked); }); });
   connect(c_.back3, &QPushButton::clicked, this, [this] { ShowStep(1); });
@@ -342,9 +378,16 @@ void MainWindow::UpdaterClosed() {
   // Its new years are read by the next step-1 apply, which must come first.
   if (season_stale_) c_.next1->setEnabled(false);
   const QString chosen = c_.season->currentText();
-  c_.season->clear();
-  FillSeasonChooser();
-  if (const int index = c_.season->findText(chosen); index >= 0) c_.season->setCurrentIndex(index);
+  {
+    // Refilling is no choice of the user's; another season in the chooser is.
+    const QSignalBlocker block(c_.season);
+    c_.season->clear();
+    FillSeasonChooser();
+    if (const int index = c_.season->findText(chosen); index >= 0) {
+      c_.season->setCurrentIndex(index);
+    }
+  }
+  if (c_.season->currentText() != chosen) ChoiceChanged(0);
   show();
 }
 
@@ -354,6 +397,14 @@ void MainWindow::FillSeasonChooser() {
     c_.season->addItem(FromCp1252(name) + QStringLiteral(". Runde"));
   }
   c_.season->setCurrentIndex(c_.season->count() - 1);
+  const bool any = c_.season->count() > 0;
+  c_.no_season->setVisible(!any);
+  c_.apply1->setEnabled(any);
+}
+
+void MainWindow::ChoiceChanged(int step) {
+  QPushButton* next[] = {c_.next1, c_.next2, c_.next3};
+  for (int i = step; i < 3; ++i) next[i]->setEnabled(false);
 }
 
 void MainWindow::ApplyStep1() {
@@ -533,6 +584,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::SourceChanged(int index) {
   const auto source = static_cast<SourceKind>(index);
   if (!state_.tab.SourceChosen(source)) return;
+  ChoiceChanged(2);
   ChangeRequestSource(state_, source);
   FillLists();
 }
@@ -567,7 +619,7 @@ void MainWindow::TabEvent(const std::function<void()>& event) {
 }
 
 void MainWindow::MirrorButtons() {
-  const SelectionButtons& b = state_.tab.buttons();
+  const SelectionButtons b = state_.tab.buttons();
   c_.apply3->setEnabled(b.apply);
   c_.add->setEnabled(b.add);
   c_.add_all->setEnabled(b.add_all);
@@ -599,6 +651,13 @@ void MainWindow::ShowChosen() {
   c_.chosen->addItems(labels);
 }
 
+void MainWindow::ShowLists() {
+  state_.tab.Reshown();
+  ShowAvailable();
+  ShowChosen();
+  MirrorButtons();
+}
+
 void MainWindow::FillAutoSelect() {
   const AutoSelectionChooser chooser =
       AutoSelectionChoices(state_.source_kind, state_.content_kind);
@@ -616,8 +675,8 @@ void MainWindow::ApplyStep3() {
   const int choice = c_.auto_select->isEnabled() ? c_.auto_select->currentIndex() : 0;
   state_.selection().ApplyAutoSelection(choice, state_.source_list());
   if (c_.auto_select->isEnabled()) c_.auto_select->setCurrentIndex(0);
-  ShowAvailable();
-  ShowChosen();
+  state_.tab.AutoChoiceChanged(0);
+  ShowLists();
   const bool computed =
       state_.source_kind == SourceKind::kCompanies   ? state_.lists.companies_computed
       : state_.source_kind == SourceKind::kCountries ? state_.lists.countries_computed
@@ -716,8 +775,7 @@ void MainWindow::ResultClosed() {
     overview_ = nullptr;
   }
   // The page's form may have changed the chosen list.
-  ShowAvailable();
-  ShowChosen();
+  ShowLists();
   show();
   ShowStep(2);
   activateWindow();

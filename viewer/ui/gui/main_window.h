@@ -54,6 +54,7 @@ class MainWindow : public QWidget {
     QPushButton* back1 = nullptr;
     QPushButton* apply1 = nullptr;
     QPushButton* next1 = nullptr;
+    QLabel* no_season = nullptr;  // shown while the data folder holds no season
     // Tab 2
     QLabel* start_label = nullptr;
     QSpinBox* start_year = nullptr;
@@ -116,6 +117,9 @@ class MainWindow : public QWidget {
   void ShowStep(int step);
   void SetFocusOrder(const std::vector<QWidget*>& widgets);
   void FillSeasonChooser();
+  // A choice on tab `step` changed: its next button and those after it
+  // wait for that tab's "Übernehmen" again.
+  void ChoiceChanged(int step);
   void OpenUpdater();
   void UpdaterClosed();
 
@@ -132,6 +136,8 @@ class MainWindow : public QWidget {
   void FillLists();
   void ShowAvailable();
   void ShowChosen();
+  // Both lists shown anew after a change made outside the tab's events.
+  void ShowLists();
   // The selected lines of a list, in list order.
   static std::vector<size_t> Selected(QListWidget* list);
   static std::optional<size_t> FirstSelected(QListWidget* list);

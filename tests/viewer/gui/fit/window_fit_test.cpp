@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -120,6 +121,7 @@ TEST_F(WindowFit, WizardStepByStep) {
   c.apply3->click();
   ASSERT_TRUE(test::WaitFor([&] { return main.overview() != nullptr; }));
   OverviewWindow* overview = main.overview();
+  if (overview->generating()) CheckAllWindows("overview_loading", overview);
   ASSERT_TRUE(
       test::WaitFor([&] { return overview->pages_shown() > 0 && !overview->generating(); }));
   CheckAllWindows("overview", overview);
@@ -129,6 +131,14 @@ TEST_F(WindowFit, WizardStepByStep) {
   ASSERT_TRUE(c.next3->isEnabled());
   c.next3->click();
   CheckAllWindows("tab4_diagram", &main);
+}
+
+// The first start without any season: tab 1 says how to get one.
+TEST_F(WindowFit, WizardWithoutData) {
+  std::filesystem::remove_all(folder_ / "Data");
+  MainWindow& main = OpenMain();
+  ASSERT_TRUE(main.controls().no_season->isVisible());
+  CheckAllWindows("tab1_without_data", &main);
 }
 
 TEST_F(WindowFit, ParkPlan) {
