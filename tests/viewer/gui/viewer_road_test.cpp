@@ -24,6 +24,7 @@
 #include "common/server_config.h"
 #include "common/text.h"
 #include "tests/support/gui/gui_support.h"
+#include "tests/support/gui/wizard_fixture.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/web_page.h"
 #include "viewer/report/gui/overview_window.h"
@@ -38,23 +39,13 @@ using test::Click;
 using test::Screenshot;
 using test::WaitFor;
 
-class ViewerRoad : public testing::Test {
+class ViewerRoad : public test::WizardTest {
  protected:
+  ViewerRoad() : WizardTest("road") {}
   void SetUp() override {
-    // A folder per test: CTest runs tests side by side.
-    folder_ = test::MakeProgramFolder(
-        std::string("road_") + testing::UnitTest::GetInstance()->current_test_info()->name());
-    dialogs_ = std::make_unique<test::ScriptedDialogs>();
-    window_ = std::make_unique<MainWindow>(folder_);
-    window_->show();
+    WizardTest::SetUp();
+    OpenWizard();
   }
-  void TearDown() override {
-    window_.reset();
-    test::Settle(std::chrono::milliseconds(50));
-    dialogs_.reset();
-  }
-
-  const MainWindow::Controls& c() const { return window_->controls(); }
 
   void ApplyStep1(ContentKind kind) {
     QRadioButton* buttons[] = {c().kind_value, c().kind_park, c().kind_year};
@@ -98,9 +89,6 @@ class ViewerRoad : public testing::Test {
     return !opened_.empty();
   }
 
-  fs::path folder_;
-  std::unique_ptr<test::ScriptedDialogs> dialogs_;
-  std::unique_ptr<MainWindow> window_;
   std::vector<QUrl> opened_;
 };
 

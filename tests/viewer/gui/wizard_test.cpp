@@ -21,6 +21,7 @@
 
 #include "common/text.h"
 #include "tests/support/gui/gui_support.h"
+#include "tests/support/gui/wizard_fixture.h"
 #include "viewer/data/gui/season_progress_window.h"
 #include "viewer/data/translation.h"
 #include "viewer/platform/dialogs.h"
@@ -32,31 +33,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Wizard : public testing::Test {
+class Wizard : public test::WizardTest {
  protected:
+  Wizard() : WizardTest("wizard") {}
   void SetUp() override {
-    folder_ = test::MakeProgramFolder(
-        std::string("wizard_") + testing::UnitTest::GetInstance()->current_test_info()->name());
+    WizardTest::SetUp();
     // Only folders whose names read as a non-zero number are seasons.
     for (const char* extra : {"3", "notes", "0"}) fs::create_directories(folder_ / "Data" / extra);
-    dialogs_ = std::make_unique<test::ScriptedDialogs>();
-    window_ = std::make_unique<MainWindow>(folder_);
-    window_->show();
+    OpenWizard();
   }
-  void TearDown() override {
-    window_.reset();
-    dialogs_.reset();
-  }
-  const MainWindow::Controls& c() const { return window_->controls(); }
   void Apply1(QRadioButton* kind, const QString& season = QStringLiteral("7. Runde")) {
     kind->click();
     c().season->setCurrentIndex(c().season->findText(season));
     c().apply1->click();
   }
-
-  fs::path folder_;
-  std::unique_ptr<test::ScriptedDialogs> dialogs_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 TEST_F(Wizard, SeasonChooserAndTheFirstApply) {

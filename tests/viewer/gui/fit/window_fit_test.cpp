@@ -136,7 +136,7 @@ TEST_F(WindowFit, WizardStepByStep) {
 // The first start without any season: tab 1 says how to get one.
 TEST_F(WindowFit, WizardWithoutData) {
   std::filesystem::remove_all(folder_ / "Data");
-  MainWindow& main = OpenMain();
+  MainWindow& main = OpenWizard();
   ASSERT_TRUE(main.controls().no_season->isVisible());
   CheckAllWindows("tab1_without_data", &main);
 }
