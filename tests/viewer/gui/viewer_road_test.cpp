@@ -326,6 +326,59 @@ TEST_F(ViewerRoad, ChangeFormShowsTheNamedEntityAndBothViewsFollowTheWindowSize)
   EXPECT_FALSE(overview->main_view()->isHidden());
 }
 
+TEST_F(ViewerRoad, ALinkPageIsReadHiddenAndTakesTheOldPagesPlace) {
+  ApplyStep1(ContentKind::kValue);
+  ApplyStep2(c().calculation->itemText(0));
+  c().add_all->click();
+  OverviewWindow* overview = ApplyStep3();
+  ASSERT_NE(overview, nullptr);
+  const QList<QWebEngineView*> views = overview->findChildren<QWebEngineView*>();
+  ASSERT_EQ(views.size(), 3);
+  const auto shown_views = [&] {
+    std::vector<QWebEngineView*> shown;
+    for (QWebEngineView* view : views) {
+      if (!view->isHidden()) shown.push_back(view);
+    }
+    return shown;
+  };
+
+  // Enough links that each view shows a page more than once.
+  const struct {
+    const char* link;
+    const char* heading;
+  } cases[] = {
+      {"window:refresh?sort=-2", "<h2>Sortiert nach Namen</h2>"},
+      {"window:refresh?sort=-1", "<h2>Sortiert nach dem Durchschnitt</h2>"},
+      {"window:refresh?sort=-2", "<h2>Sortiert nach Namen</h2>"},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.link);
+    QWebEngineView* old_view = overview->main_view();
+    const int before = overview->pages_shown();
+    Click(old_view, QStringLiteral("a[href=\"%1\"]").arg(QLatin1String(k.link)));
+    ASSERT_TRUE(WaitForNewPage(overview, before));
+    EXPECT_EQ(overview->pages_shown(), before + 1);
+    ASSERT_NE(overview->main_view(), old_view);
+    EXPECT_EQ(shown_views(), std::vector<QWebEngineView*>{overview->main_view()});
+    EXPECT_TRUE(test::PageHtml(overview->main_view()).contains(QLatin1String(k.heading)));
+    // The old page is dropped from the hidden view.
+    EXPECT_TRUE(WaitFor([&] { return old_view->url().fileName() == QStringLiteral("Load.htm"); }));
+    EXPECT_EQ(old_view->contextMenuPolicy(), Qt::CustomContextMenu);
+  }
+
+  overview->resize(700, 450);
+  test::Settle(std::chrono::milliseconds(100));
+  for (const QWebEngineView* view : views) EXPECT_EQ(view->geometry(), QRect(0, 0, 700, 450));
+
+  // Closed while the next page is being written or read.
+  Click(overview->main_view(), "a[href=\"window:refresh?sort=-1\"]");
+  overview->close();
+  ASSERT_TRUE(WaitFor([&] { return window_->overview() == nullptr; }));
+  test::Settle(std::chrono::milliseconds(300));
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(c().tabs->currentIndex(), 2);
+}
+
 TEST_F(ViewerRoad, NavigationsNotMadeByTheUserRunNoCommand) {
   // A template whose script would click the close link at once.
   ASSERT_TRUE(WriteFileAtomically(folder_ / "Data" / "7" / "Overview.htm",

@@ -11,6 +11,7 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+#include <utility>
 
 #include "common/file_util.h"
 #include "viewer/platform/app_info.h"
@@ -84,50 +85,72 @@ OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path progra
                   "bersicht"));
   resize(kWidth, kHeight);
   FitToScreen(this);
-  auto handler = [this](const QUrl& url, bool by_user) { return HandleNavigation(url, by_user); };
-  loading_view_ = MakeView(this, handler);
+  loading_view_ = MakeView(
+      this, [this](const QUrl& url, bool by_user) { return HandleNavigation(url, by_user); });
   SetPageRoot(QString::fromStdString(state_.data_dir.string()));
   loading_view_->setUrl(
       PageUrl(QString::fromStdString((state_.season_folder() / "Load.htm").string())));
-  main_view_ = MakeView(this, handler);
-  main_view_->hide();
+  main_view_ = MakeMainView();
+  next_view_ = MakeMainView();
   cancel_ = new QPushButton(QStringLiteral("Abbrechen"), this);
   connect(cancel_, &QPushButton::clicked, this, [this] { close(); });
   copy_action_ = new QAction(QStringLiteral("Tabelle kopieren"), this);
   connect(copy_action_, &QAction::triggered, this, [this] { CopyTable(); });
   csv_action_ = new QAction(QStringLiteral("Als CSV speichern ..."), this);
   connect(csv_action_, &QAction::triggered, this, [this] { SaveCsv(); });
-  // Our own menu instead of the browser's (back, reload, view source), none
-  // of which means anything for a generated page.
-  main_view_->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(main_view_, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& position) { ShowContextMenu(position); });
-  // The loading page stays up until the new page has loaded, also when
-  // loading fails: the window never waits for ever. A cancelled navigation
-  // (a command link) ends with another address and does not count.
-  connect(main_view_->page(), &QWebEnginePage::loadingChanged, this,
-          [this](const QWebEngineLoadingInfo& info) {
-            if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) return;
-            if (info.url() != requested_page_) return;
-            const bool ok = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
-            // A navigation the view cancelled for a command can interrupt
-            // the page's load; load it again, a few times at most.
-            if (!ok && load_attempts_ < kLoadAttempts) {
-              ++load_attempts_;
-              main_view_->load(requested_page_);
-              return;
-            }
-            if (ok) ++pages_shown_;
-            requested_page_.clear();
-            ShowLoading(false);
-            // The first rows are on screen; let them be drawn before the
-            // engine lays out the rest.
-            if (ok) QTimer::singleShot(0, this, [this] { RevealAllRows(); });
-          });
   Generate();
 }
 
-OverviewWindow::~OverviewWindow() = default;
+OverviewWindow::~OverviewWindow() {
+  // The views outlive this object's members; a load they end on their way
+  // out must not reach it.
+  main_view_->page()->disconnect(this);
+  next_view_->page()->disconnect(this);
+}
+
+QWebEngineView* OverviewWindow::MakeMainView() {
+  QWebEngineView* view = MakeView(
+      this, [this](const QUrl& url, bool by_user) { return HandleNavigation(url, by_user); });
+  view->hide();
+  // Our own menu instead of the browser's (back, reload, view source), none
+  // of which means anything for a generated page.
+  view->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(view, &QWidget::customContextMenuRequested, this,
+          [this, view](const QPoint& position) { ShowContextMenu(view->mapToGlobal(position)); });
+  connect(view->page(), &QWebEnginePage::loadingChanged, this,
+          [this, view](const QWebEngineLoadingInfo& info) { LoadingChanged(view, info); });
+  return view;
+}
+
+void OverviewWindow::LoadingChanged(QWebEngineView* view, const QWebEngineLoadingInfo& info) {
+  // The loading page stays up until the new page has loaded, also when
+  // loading fails: the window never waits for ever. A cancelled navigation
+  // (a command link) ends with another address and does not count.
+  if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) return;
+  if (view != next_view_ || info.url() != requested_page_) return;
+  const bool ok = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
+  // A navigation the view cancelled for a command can interrupt the page's
+  // load; load it again, a few times at most.
+  if (!ok && load_attempts_ < kLoadAttempts) {
+    ++load_attempts_;
+    next_view_->load(requested_page_);
+    return;
+  }
+  requested_page_.clear();
+  if (ok) ++pages_shown_;
+  // The view shows what came of the load, as a single view would.
+  std::swap(main_view_, next_view_);
+  ShowLoading(false);
+  // The old page goes only now, in the view that is hidden: dropping a long
+  // table costs the engine about as much as reading the new one, and in the
+  // same view it held up the new page. The small loading page takes its
+  // place, which also keeps that view's engine process ready for the next
+  // page.
+  next_view_->load(loading_view_->url());
+  // The first rows are on screen; let them be drawn before the engine lays
+  // out the rest.
+  if (ok) QTimer::singleShot(0, this, [this] { RevealAllRows(); });
+}
 
 bool OverviewWindow::HandleNavigation(const QUrl& url, bool by_user) {
   const LinkCommand command = ParseLinkCommand(url.toString().toStdString());
@@ -198,10 +221,10 @@ void OverviewWindow::WriteChosenFile(const QString& file, const std::string& byt
 
 QList<QAction*> OverviewWindow::context_actions() const { return {copy_action_, csv_action_}; }
 
-void OverviewWindow::ShowContextMenu(const QPoint& position) {
+void OverviewWindow::ShowContextMenu(const QPoint& global_position) {
   QMenu menu(this);
   menu.addActions(context_actions());
-  menu.exec(main_view_->mapToGlobal(position));
+  menu.exec(global_position);
 }
 
 void OverviewWindow::CopyTable() {
@@ -255,12 +278,15 @@ void OverviewWindow::PageWritten(const std::optional<std::filesystem::path>& pag
   // The same address again must still load the new page.
   requested_page_ = PageUrl(QString::fromStdString(page->string()));
   load_attempts_ = 1;
-  main_view_->load(requested_page_);
+  // Read into the hidden view: the shown one keeps its page until the new
+  // one can take its place.
+  next_view_->load(requested_page_);
 }
 
 void OverviewWindow::ShowLoading(bool loading) {
   loading_view_->setVisible(loading);
   main_view_->setVisible(!loading);
+  next_view_->hide();
   cancel_->setVisible(loading);
   if (loading) cancel_->raise();
 }
@@ -269,6 +295,7 @@ void OverviewWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   loading_view_->setGeometry(0, 0, width(), height());
   main_view_->setGeometry(0, 0, width(), height());
+  next_view_->setGeometry(0, 0, width(), height());
   const DialogUnits units(this);
   const QSize size = units.Size(kCancelWidth, kCancelHeight);
   cancel_->setGeometry((width() - size.width()) / 2, units.Y(kCancelTop), size.width(),

@@ -16,6 +16,7 @@
 
 class QAction;
 class QPushButton;
+class QWebEngineLoadingInfo;
 class QWebEngineView;
 
 namespace wunt {
@@ -31,7 +32,7 @@ class OverviewWindow : public QWidget {
   // Called once the window has been closed.
   void set_on_closed(std::function<void()> on_closed) { on_closed_ = std::move(on_closed); }
 
-  // The navigation callback of both views: whether the view may open `url`.
+  // The navigation callback of every view: whether the view may open `url`.
   // Commands only run for navigations the user made; they run after the
   // callback has returned, never inside the view's own call.
   bool HandleNavigation(const QUrl& url, bool by_user);
@@ -39,6 +40,8 @@ class OverviewWindow : public QWidget {
   // Starts a page generation (one is started when the window opens).
   void Generate();
 
+  // The main view showing the current page; another one, hidden, reads the
+  // next page, and the two change places once it is readable.
   QWebEngineView* main_view() const { return main_view_; }
   QWebEngineView* loading_view() const { return loading_view_; }
   // Counts the pages the main view finished showing; for waiting on them.
@@ -67,7 +70,9 @@ class OverviewWindow : public QWidget {
   void SaveCsv();
   // Replaces `file` with `bytes`; says so when it cannot.
   void WriteChosenFile(const QString& file, const std::string& bytes);
-  void ShowContextMenu(const QPoint& position);
+  void ShowContextMenu(const QPoint& global_position);
+  QWebEngineView* MakeMainView();
+  void LoadingChanged(QWebEngineView* view, const QWebEngineLoadingInfo& info);
   void RevealAllRows();
   void ShowLoading(bool loading);
   void PageWritten(const std::optional<std::filesystem::path>& page);
@@ -78,12 +83,13 @@ class OverviewWindow : public QWidget {
   std::function<void()> on_closed_;
   QWebEngineView* loading_view_ = nullptr;
   QWebEngineView* main_view_ = nullptr;
+  QWebEngineView* next_view_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QAction* copy_action_ = nullptr;
   QAction* csv_action_ = nullptr;
   int pages_shown_ = 0;
   int pages_complete_ = 0;
-  QUrl requested_page_;  // the page the main view is loading, if any
+  QUrl requested_page_;  // the page the next view is loading, if any
   int load_attempts_ = 0;
   PageGenerator generator_;
 };
