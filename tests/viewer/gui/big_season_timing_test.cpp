@@ -2,7 +2,7 @@
 // 5,000 parks a year): from the step-3 apply for all parks over the whole
 // span to the overview page shown, and from each kind of link command
 // (sort, remove, add) to the new page, clicked at once and after reading.
-// Each is split into our part (the page written) and the engine's part (the
+// Each is split into our share (the page written) and the engine's share (the
 // page read and laid out: readable with its first rows, then complete).
 // Runs only when WUNT_MEASURE_BIG is set, because writing the season alone
 // takes a while; the figures are printed, never judged.
@@ -76,8 +76,8 @@ TEST(BigSeason, ApplyToOverviewPageShown) {
   const auto page_bytes = fs::file_size(page);
   std::printf(
       "big season: %zu parks x %d years, page %.1f MB; season load %.2f s\n"
-      "  apply -> overview window %.2f s; our part (apply -> page written) %.2f s\n"
-      "  engine part: readable after %.2f s more, complete after %.2f s more\n"
+      "  apply -> overview window %.2f s; our share (apply -> page written) %.2f s\n"
+      "  engine share: readable after %.2f s more, complete after %.2f s more\n"
       "  apply -> readable page %.2f s, apply -> complete page %.2f s\n",
       parks, c.end_year->value() - c.start_year->value() + 1, static_cast<double>(page_bytes) / 1e6,
       load, computed, written, shown - written, complete - written, shown, complete);
@@ -85,7 +85,7 @@ TEST(BigSeason, ApplyToOverviewPageShown) {
 
   // The link commands: each writes and shows the whole page again. Each is
   // clicked once right after the page before is complete, while the engine
-  // may still be busy with it (our part then includes the wait until it
+  // may still be busy with it (our share then includes the wait until it
   // takes the click), and once after a second of reading, on an idle page.
   const QString sort_link = QStringLiteral("document.querySelector('a[href=\"%1\"]').click();");
   const QString remove_first =
@@ -125,7 +125,7 @@ TEST(BigSeason, ApplyToOverviewPageShown) {
                               std::chrono::minutes(5)));
     const double link_complete = Seconds(Clock::now() - link_start);
     std::printf(
-        "  %s: our part %.2f s; engine part: readable after %.2f s more, complete after %.2f s "
+        "  %s: our share %.2f s; engine share: readable after %.2f s more, complete after %.2f s "
         "more; link -> readable %.2f s, link -> complete %.2f s\n",
         link.name, link_written, link_shown - link_written, link_complete - link_written,
         link_shown, link_complete);
