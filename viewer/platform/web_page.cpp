@@ -5,17 +5,24 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
+#include <QUrlQuery>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "viewer/report/page_preview.h"
 
 namespace wunt {
 namespace {
 
 constexpr const char* kSchemes[] = {"window", "open"};
 constexpr char kFirstRowsId[] = "wunt-first-rows";
+constexpr char kPreviewItem[] = "preview";
 
 // Navigations of these schemes are cancelled before they load; a request
 // that still arrives (a sub-resource of a template) gets nothing.
@@ -65,8 +72,16 @@ class PageFileHandler : public QWebEngineUrlSchemeHandler {
       job->reply(type, file);
       return;
     }
+    QByteArray bytes = file->readAll();
+    std::optional<std::string> preview;
+    if (QUrlQuery(job->requestUrl()).hasQueryItem(QString::fromLatin1(kPreviewItem))) {
+      preview = TablePreview(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                             kRowsWhileLoading);
+    }
     auto* page = new QBuffer(job);
-    page->setData(WithFirstRowsStyle(file->readAll()));
+    // A preview is short enough to be laid out while it is read.
+    page->setData(preview ? QByteArray::fromStdString(*preview)
+                          : WithFirstRowsStyle(std::move(bytes)));
     delete file;
     page->open(QIODevice::ReadOnly);
     job->reply(type, page);
@@ -116,11 +131,25 @@ QByteArray WithFirstRowsStyle(QByteArray page) {
   return page;
 }
 
-QString AllRowsScript() {
+QString AllRowsScript(QPointF scroll) {
   return QStringLiteral(
              "(function() { var s = document.getElementById('%1'); if (s) s.remove();"
-             " return document.body ? document.body.offsetHeight : 0; })()")
-      .arg(QString::fromLatin1(kFirstRowsId));
+             " var h = document.body ? document.body.offsetHeight : 0; window.scrollTo(%2, %3);"
+             " return h; })()")
+      .arg(QString::fromLatin1(kFirstRowsId))
+      .arg(scroll.x())
+      .arg(scroll.y());
+}
+
+QString ScrollScript(QPointF scroll) {
+  return QStringLiteral("window.scrollTo(%1, %2);").arg(scroll.x()).arg(scroll.y());
+}
+
+QUrl PreviewUrl(QUrl page) {
+  QUrlQuery query(page);
+  query.addQueryItem(QString::fromLatin1(kPreviewItem), QString());
+  page.setQuery(query);
+  return page;
 }
 
 QWebEngineProfile* AppProfile() {

@@ -5,6 +5,7 @@
 // program commands, and page scripts are switched off, so a page can never
 // trigger one by itself.
 
+#include <QPointF>
 #include <QWebEnginePage>
 #include <functional>
 
@@ -31,11 +32,19 @@ QUrl PageUrl(const QString& file);
 // reads it, which costs many times a single layout. The in-app page is
 // therefore served with a style that shows only the table's first rows
 // while it loads; once loaded, AllRowsScript (run in the application's
-// script world) lifts it and the rest is laid out once. The page's file
-// stays byte for byte as written; only what the view reads carries it.
+// script world) lifts it, lays out the rest once and scrolls to `scroll`.
+// The page's file stays byte for byte as written; only what the view reads
+// carries it.
 inline constexpr int kRowsWhileLoading = 60;
 QByteArray WithFirstRowsStyle(QByteArray page);
-QString AllRowsScript();
+QString AllRowsScript(QPointF scroll = {});
+// Scrolls the page to `scroll`, in the application's script world.
+QString ScrollScript(QPointF scroll);
+
+// The address under which the view reads only the first kRowsWhileLoading
+// rows of the page's result table (see TablePreview): a long page shows
+// that much long before the engine has read all of it.
+QUrl PreviewUrl(QUrl page);
 
 class NavigationPage : public QWebEnginePage {
  public:

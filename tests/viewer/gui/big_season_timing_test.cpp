@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "tests/support/gui/gui_support.h"
 #include "tools/support/demo_season.h"
@@ -83,33 +84,44 @@ TEST(BigSeason, ApplyToOverviewPageShown) {
       load, computed, written, shown - written, complete - written, shown, complete);
   test::Screenshot(overview, "big_season_overview");
 
-  // The link commands: each writes and shows the whole page again. Each is
-  // clicked once right after the page before is complete, while the engine
-  // may still be busy with it (our share then includes the wait until it
-  // takes the click), and once after a second of reading, on an idle page.
+  // The link commands: each writes and shows the whole page again. A long
+  // page is readable as a preview of its first rows while the complete page
+  // is read behind it. Each kind of link is clicked at once after the
+  // complete page has taken its place, while the engine may still be busy
+  // with it (our share then includes the wait until it takes the click), at
+  // once on the preview of the page before, while the complete page is read
+  // behind it, and after a second of reading, on an idle page.
   const QString sort_link = QStringLiteral("document.querySelector('a[href=\"%1\"]').click();");
   const QString remove_first =
       QStringLiteral("document.querySelector('button[name=btn_remove]').click();");
   const QString add_first = QStringLiteral(
       "document.querySelector('select[name=add]').value = '0';"
       "document.querySelector('form button:not([name])').click();");
+  enum When { kOnPreview, kOnCompletePage, kAfterReading };
   const struct {
     const char* name;
     QString script;
-    std::chrono::milliseconds reading;
+    When when;
   } links[] = {
-      {"at once: sort link \"Name\"", sort_link.arg("window:refresh?sort=-2"), {}},
-      {"at once: remove the first park", remove_first, {}},
-      {"at once: add it again", add_first, {}},
-      {"after reading: sort by the average", sort_link.arg("window:refresh?sort=-1"),
-       std::chrono::seconds(1)},
-      {"after reading: remove the first park", remove_first, std::chrono::seconds(1)},
-      {"after reading: add it again", add_first, std::chrono::seconds(1)},
+      {"at once: sort link \"Name\"", sort_link.arg("window:refresh?sort=-2"), kOnCompletePage},
+      {"at once: remove the first park", remove_first, kOnCompletePage},
+      {"at once: add it again", add_first, kOnCompletePage},
+      {"on the preview: sort by the average", sort_link.arg("window:refresh?sort=-1"), kOnPreview},
+      {"on the preview: remove the first park", remove_first, kOnPreview},
+      {"on the preview: add it again", add_first, kOnPreview},
+      {"after reading: sort link \"Name\"", sort_link.arg("window:refresh?sort=-2"), kAfterReading},
+      {"after reading: remove the first park", remove_first, kAfterReading},
+      {"after reading: add it again", add_first, kAfterReading},
   };
-  for (const auto& link : links) {
-    test::Settle(link.reading);
+  for (size_t i = 0; i < std::size(links); ++i) {
+    const auto& link = links[i];
+    const bool next_on_preview = i + 1 < std::size(links) && links[i + 1].when == kOnPreview;
+    if (link.when != kOnPreview) {
+      ASSERT_TRUE(
+          test::WaitFor([&] { return overview->page_complete(); }, std::chrono::minutes(5)));
+    }
+    if (link.when == kAfterReading) test::Settle(std::chrono::seconds(1));
     const int before = overview->pages_shown();
-    const int before_complete = overview->pages_complete();
     const auto written_before = fs::last_write_time(page);
     const Clock::time_point link_start = Clock::now();
     test::RunScript(overview->main_view(), link.script);
@@ -121,8 +133,14 @@ TEST(BigSeason, ApplyToOverviewPageShown) {
         test::WaitFor([&] { return overview->pages_shown() > before && !overview->generating(); },
                       std::chrono::minutes(5)));
     const double link_shown = Seconds(Clock::now() - link_start);
-    ASSERT_TRUE(test::WaitFor([&] { return overview->pages_complete() > before_complete; },
-                              std::chrono::minutes(5)));
+    if (link.when == kOnPreview || next_on_preview) {
+      std::printf(
+          "  %s: our share %.2f s; engine share: readable after %.2f s more; link -> "
+          "readable %.2f s\n",
+          link.name, link_written, link_shown - link_written, link_shown);
+      continue;
+    }
+    ASSERT_TRUE(test::WaitFor([&] { return overview->page_complete(); }, std::chrono::minutes(5)));
     const double link_complete = Seconds(Clock::now() - link_start);
     std::printf(
         "  %s: our share %.2f s; engine share: readable after %.2f s more, complete after %.2f s "

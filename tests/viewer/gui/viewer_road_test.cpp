@@ -597,21 +597,58 @@ TEST_F(ViewerRoad, SaveFailuresAndAMissingBrowserAreSaid) {
   EXPECT_EQ(SystemBrowser::TakeOpened().size(), 1u);
 }
 
-// The view reads the page with only its first rows laid out while loading,
-// then all of them; the file itself stays as written.
-TEST_F(ViewerRoad, LongTablesShowTheirFirstRowsFirstAndThePageFileStaysAsWritten) {
+// A long table is readable first as a preview of its first rows, then the
+// complete page takes its place where the user scrolled to; a click on the
+// preview meanwhile is answered; the file stays as written.
+TEST_F(ViewerRoad, LongTablesShowAPreviewOfTheirFirstRowsAndThenTheCompletePage) {
+  test::WriteDemoData(folder_ / "Data", test::SmallSeason(150, 10, 3));
+  OpenWizard();
   ApplyStep1(ContentKind::kValue);
   ApplyStep2(c().calculation->itemText(0));
   c().add_all->click();
   OverviewWindow* overview = ApplyStep3();
   ASSERT_NE(overview, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return overview->pages_complete() > 0; }));
-  EXPECT_EQ(TempDat().find("wunt-first-rows"), std::string::npos);
-  const QString html = test::PageHtml(overview->main_view());
-  EXPECT_FALSE(html.contains(QStringLiteral("wunt-first-rows")));
-  EXPECT_EQ(static_cast<size_t>(html.count(QStringLiteral("href=\"open:park?id="))),
-            window_->state().table.rows.size());
+  const size_t rows = window_->state().table.rows.size();
+  ASSERT_GT(rows, static_cast<size_t>(kRowsWhileLoading));
+  const auto park_links = [](QWebEngineView* view) {
+    return static_cast<size_t>(test::PageHtml(view).count(QStringLiteral("href=\"open:park?id=")));
+  };
 
+  // Readable: the preview, with the page's forms and the table's first rows.
+  QWebEngineView* preview = overview->main_view();
+  EXPECT_TRUE(preview->url().query().contains(QStringLiteral("preview")))
+      << preview->url().toString().toStdString();
+  EXPECT_FALSE(overview->page_complete());
+  test::RunScript(preview, ScrollScript(QPointF(0, 200)));
+  EXPECT_EQ(park_links(preview), static_cast<size_t>(kRowsWhileLoading - 1));
+  EXPECT_EQ(Count(test::PageHtml(preview).toStdString(), "<option value="), rows);
+
+  ASSERT_TRUE(WaitFor([&] { return overview->page_complete(); }));
+  EXPECT_NE(overview->main_view(), preview);
+  EXPECT_FALSE(overview->main_view()->url().query().contains(QStringLiteral("preview")));
+  EXPECT_EQ(park_links(overview->main_view()), rows);
+
+  EXPECT_EQ(overview->main_view()->page()->scrollPosition().y(), 200);
+  EXPECT_FALSE(test::PageHtml(overview->main_view()).contains(QStringLiteral("wunt-first-rows")));
+  EXPECT_EQ(TempDat().find("wunt-first-rows"), std::string::npos);
+  EXPECT_EQ(TempDat().find("preview"), std::string::npos);
+
+  // A sort clicked on the next preview, while its complete page is read.
+  const int before = overview->pages_shown();
+  Click(overview->main_view(), "a[href=\"window:refresh?sort=-2\"]");
+  ASSERT_TRUE(WaitForNewPage(overview, before));
+  Click(overview->main_view(), "a[href=\"window:refresh?sort=0\"]");
+  ASSERT_TRUE(WaitFor([&] { return overview->page_complete(); }));
+  EXPECT_EQ(window_->state().table.sort_index, 0);
+  const QString html = test::PageHtml(overview->main_view());
+  EXPECT_TRUE(html.contains(QStringLiteral("<h2>Sortiert nach den Werten aus dem Jahr")));
+  EXPECT_EQ(static_cast<size_t>(html.count(QStringLiteral("href=\"open:park?id="))), rows);
+  EXPECT_EQ(html.count(QStringLiteral("<h2>")), 1);
+}
+
+// What the view reads of a page: the first-rows style goes in where the
+// page starts, and nothing else changes.
+TEST(FirstRowsStyle, GoesWhereThePageStarts) {
   const struct {
     const char* page;
     const char* expected_start;
@@ -623,7 +660,6 @@ TEST_F(ViewerRoad, LongTablesShowTheirFirstRowsFirstAndThePageFileStaysAsWritten
   for (const auto& c : cases) {
     const QByteArray served = WithFirstRowsStyle(c.page);
     EXPECT_TRUE(served.startsWith(c.expected_start)) << served.toStdString();
-    // Nothing else changes.
     QByteArray back = served;
     const qsizetype from = back.indexOf("<style id=\"wunt-first-rows\"");
     back.remove(from, back.indexOf("</style>", from) + 8 - from);

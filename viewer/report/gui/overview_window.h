@@ -3,8 +3,10 @@
 // page's links and form turned into commands (sort, add, remove, change,
 // save, open in the system browser, close).
 
+#include <QPointF>
 #include <QUrl>
 #include <QWidget>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -45,11 +47,15 @@ class OverviewWindow : public QWidget {
   QWebEngineView* main_view() const { return main_view_; }
   QWebEngineView* loading_view() const { return loading_view_; }
   // Counts the pages the main view finished showing; for waiting on them.
-  // A page is shown, and readable, with its first rows; the rest of a long
-  // table follows (pages_complete).
+  // A page is shown, and readable, with its first rows: a long table first
+  // as a preview of them, and the complete page takes its place once the
+  // engine has read and laid it out (pages_complete).
   int pages_shown() const { return pages_shown_; }
   int pages_complete() const { return pages_complete_; }
-  bool generating() const { return generator_.busy() || !requested_page_.isEmpty(); }
+  // Whether the newest page is shown complete.
+  bool page_complete() const { return !generating() && complete_serial_ == serial_; }
+  // True until the newest page is readable.
+  bool generating() const { return generator_.busy() || stage_ == Stage::kFirst; }
 
   // The page's context menu: "Tabelle kopieren", "Als CSV speichern ...".
   QList<QAction*> context_actions() const;
@@ -73,9 +79,24 @@ class OverviewWindow : public QWidget {
   void ShowContextMenu(const QPoint& global_position);
   QWebEngineView* MakeMainView();
   void LoadingChanged(QWebEngineView* view, const QWebEngineLoadingInfo& info);
+  void Read(const QUrl& page, bool first);
+  void FirstPageRead(bool ok);
+  void FullPageRead(bool ok);
+  void ShowFullPage(int serial, QPointF scrolled_to, int attempts_left);
+  void WaitUntilDrawn(int serial, int polls_left, int quick_in_row);
+  void SwapInFullPage();
   void RevealAllRows();
+  void DropHiddenPage();
   void ShowLoading(bool loading);
   void PageWritten(const std::optional<std::filesystem::path>& page);
+
+  // What the hidden view is reading.
+  enum class Stage {
+    kNone,
+    kFirst,      // the page to show next, or its preview
+    kFull,       // the complete page behind its shown preview
+    kRevealing,  // that page read, its rows being laid out
+  };
 
   RequestState& state_;
   std::filesystem::path program_folder_;
@@ -89,8 +110,15 @@ class OverviewWindow : public QWidget {
   QAction* csv_action_ = nullptr;
   int pages_shown_ = 0;
   int pages_complete_ = 0;
-  QUrl requested_page_;  // the page the next view is loading, if any
+  size_t rows_requested_ = 0;  // the table rows of the newest generation
+  int serial_ = 0;             // counts the pages written; makes each address new
+  int complete_serial_ = 0;    // the newest page shown complete
+  Stage stage_ = Stage::kNone;
+  QUrl requested_page_;  // the address the hidden view is reading
+  QUrl full_page_;       // the complete page, while its preview is read or shown
+  bool requested_started_ = false;
   int load_attempts_ = 0;
+  bool closing_ = false;
   PageGenerator generator_;
 };
 
