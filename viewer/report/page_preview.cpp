@@ -11,7 +11,8 @@ constexpr std::string_view kTableClass = "class=\"tabellem\"";
 // The writer mixes upper- and lower-case tag names; templates may too.
 size_t FindTag(std::string_view page, std::string_view tag, size_t from) {
   const auto equal = [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
   };
   while (from < page.size()) {
     const auto found = std::search(page.begin() + static_cast<std::ptrdiff_t>(from), page.end(),
