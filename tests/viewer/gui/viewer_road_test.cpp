@@ -644,6 +644,16 @@ TEST_F(ViewerRoad, LongTablesShowAPreviewOfTheirFirstRowsAndThenTheCompletePage)
   EXPECT_TRUE(html.contains(QStringLiteral("<h2>Sortiert nach den Werten aus dem Jahr")));
   EXPECT_EQ(static_cast<size_t>(html.count(QStringLiteral("href=\"open:park?id="))), rows);
   EXPECT_EQ(html.count(QStringLiteral("<h2>")), 1);
+
+  // Closed while a complete page is read behind its preview.
+  const int shown = overview->pages_shown();
+  Click(overview->main_view(), "a[href=\"window:refresh?sort=-1\"]");
+  ASSERT_TRUE(WaitForNewPage(overview, shown));
+  ASSERT_FALSE(overview->page_complete());
+  overview->close();
+  ASSERT_TRUE(WaitFor([&] { return window_->overview() == nullptr; }));
+  test::Settle(std::chrono::milliseconds(300));
+  EXPECT_EQ(c().tabs->currentIndex(), 2);
 }
 
 // What the view reads of a page: the first-rows style goes in where the
