@@ -20,6 +20,7 @@
 #include "viewer/platform/geometry.h"
 #include "viewer/platform/web_page.h"
 #include "viewer/report/html_writer.h"
+#include "viewer/report/table_cells.h"
 #include "viewer/ui/page_commands.h"
 
 namespace wunt {
@@ -59,15 +60,17 @@ struct PageSnapshot {
   int32_t season = 0;
   std::filesystem::path program_folder;
 
+  ReportInput Input() const {
+    return {.table = table,
+            .view = view,
+            .calculation_name = calculation_name,
+            .description = description,
+            .values = values,
+            .highest_year = highest_year,
+            .game_address = game_address};
+  }
   std::optional<std::filesystem::path> Write() const {
-    const ReportInput input{.table = table,
-                            .view = view,
-                            .calculation_name = calculation_name,
-                            .description = description,
-                            .values = values,
-                            .highest_year = highest_year,
-                            .game_address = game_address};
-    return WriteAppPage(program_folder, season, input, available, chosen);
+    return WriteAppPage(program_folder, season, Input(), available, chosen);
   }
 };
 
@@ -377,7 +380,6 @@ void OverviewWindow::Generate() {
   auto snapshot = std::make_shared<PageSnapshot>();
   const CalculationListEntry* entry = state_.calculation_entry();
   snapshot->table = state_.table;
-  rows_requested_ = state_.table.rows.size();
   snapshot->view = RequestTableView(state_);
   if (entry != nullptr) {
     snapshot->calculation_name = entry->name;
@@ -390,6 +392,7 @@ void OverviewWindow::Generate() {
   snapshot->chosen = state_.selection().chosen();
   snapshot->season = state_.season;
   snapshot->program_folder = program_folder_;
+  rows_requested_ = ReportRowCount(snapshot->Input());
   generator_.Request([snapshot] { return snapshot->Write(); });
 }
 

@@ -110,7 +110,7 @@ class OverviewWindow : public QWidget {
   QAction* csv_action_ = nullptr;
   int pages_shown_ = 0;
   int pages_complete_ = 0;
-  size_t rows_requested_ = 0;  // the table rows of the newest generation
+  size_t rows_requested_ = 0;  // the page's table rows, newest generation
   int serial_ = 0;             // counts the pages written; makes each address new
   int complete_serial_ = 0;    // the newest page shown complete
   Stage stage_ = Stage::kNone;
