@@ -11,11 +11,6 @@
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
-#include <optional>
-#include <string>
-#include <string_view>
-
-#include "viewer/report/page_preview.h"
 
 namespace wunt {
 namespace {
@@ -37,6 +32,11 @@ class NothingHandler : public QWebEngineUrlSchemeHandler {
 QString& PageRoot() {
   static QString root;
   return root;
+}
+
+PagePreview& Preview() {
+  static PagePreview preview = nullptr;
+  return preview;
 }
 
 QByteArray ContentType(const QString& suffix) {
@@ -74,9 +74,10 @@ class PageFileHandler : public QWebEngineUrlSchemeHandler {
     }
     QByteArray bytes = file->readAll();
     std::optional<std::string> preview;
-    if (QUrlQuery(job->requestUrl()).hasQueryItem(QString::fromLatin1(kPreviewItem))) {
-      preview = TablePreview(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
-                             kRowsWhileLoading);
+    if (Preview() != nullptr &&
+        QUrlQuery(job->requestUrl()).hasQueryItem(QString::fromLatin1(kPreviewItem))) {
+      preview = Preview()(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                          kRowsWhileLoading);
     }
     auto* page = new QBuffer(job);
     // A preview is short enough to be laid out while it is read.
@@ -144,6 +145,8 @@ QString AllRowsScript(QPointF scroll) {
 QString ScrollScript(QPointF scroll) {
   return QStringLiteral("window.scrollTo(%1, %2);").arg(scroll.x()).arg(scroll.y());
 }
+
+void SetPagePreview(PagePreview preview) { Preview() = preview; }
 
 QUrl PreviewUrl(QUrl page) {
   QUrlQuery query(page);

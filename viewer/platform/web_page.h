@@ -7,7 +7,11 @@
 
 #include <QPointF>
 #include <QWebEnginePage>
+#include <cstddef>
 #include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
 
 class QWebEngineProfile;
 
@@ -42,9 +46,13 @@ QString AllRowsScript(QPointF scroll = {});
 QString ScrollScript(QPointF scroll);
 
 // The address under which the view reads only the first kRowsWhileLoading
-// rows of the page's result table (see TablePreview): a long page shows
-// that much long before the engine has read all of it.
+// rows of the page's result table: a long page shows that much long before
+// the engine has read all of it. What the rows are is the business of the
+// window that shows pages: it sets how a page is cut (nothing: the page is
+// served whole).
 QUrl PreviewUrl(QUrl page);
+using PagePreview = std::optional<std::string> (*)(std::string_view page, size_t rows);
+void SetPagePreview(PagePreview preview);
 
 class NavigationPage : public QWebEnginePage {
  public:

@@ -20,6 +20,7 @@
 #include "viewer/platform/geometry.h"
 #include "viewer/platform/web_page.h"
 #include "viewer/report/html_writer.h"
+#include "viewer/report/page_preview.h"
 #include "viewer/report/table_cells.h"
 #include "viewer/ui/page_commands.h"
 
@@ -99,6 +100,7 @@ OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path progra
   loading_view_ = MakeView(
       this, [this](const QUrl& url, bool by_user) { return HandleNavigation(url, by_user); });
   SetPageRoot(QString::fromStdString(state_.data_dir.string()));
+  SetPagePreview(&TablePreview);
   loading_view_->setUrl(
       PageUrl(QString::fromStdString((state_.season_folder() / "Load.htm").string())));
   main_view_ = MakeMainView();
