@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "bench/best_times.h"
+#include "viewer/diagram/diagram_model.h"
+#include "viewer/diagram/gui/diagram_painter.h"
 #include "viewer/platform/app_info.h"
-#include "viewer/ui/diagram_model.h"
-#include "viewer/ui/gui/diagram_painter.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "common/file_util.h"
 #include "tools/support/demo_season.h"
 #include "viewer/report/html_writer.h"
-#include "viewer/ui/request.h"
+#include "viewer/wizard/request.h"
 
 namespace wunt {
 namespace {

@@ -23,10 +23,10 @@
 #include "viewer/attractions/catalogue_settings.h"
 #include "viewer/attractions/park_plan.h"
 #include "viewer/attractions/park_plan_export.h"
+#include "viewer/diagram/diagram_form.h"
+#include "viewer/diagram/diagram_raster.h"
 #include "viewer/report/html_writer.h"
-#include "viewer/ui/diagram_form.h"
-#include "viewer/ui/diagram_raster.h"
-#include "viewer/ui/request.h"
+#include "viewer/wizard/request.h"
 
 namespace wunt {
 namespace {

@@ -16,7 +16,7 @@
 #include "viewer/attractions/park_plan.h"
 #include "viewer/attractions/picture_index.h"
 #include "viewer/calc/value_computation.h"
-#include "viewer/ui/request.h"
+#include "viewer/wizard/request.h"
 
 namespace wunt::exporter {
 namespace {

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "common/raster_image.h"
-#include "viewer/ui/diagram_model.h"
+#include "viewer/diagram/diagram_model.h"
 
 namespace wunt {
 

@@ -1,5 +1,5 @@
 #include "tools/wunt-export/diagram_painting.h"
-#include "viewer/ui/diagram_raster.h"
+#include "viewer/diagram/diagram_raster.h"
 
 namespace wunt {
 

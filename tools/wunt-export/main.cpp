@@ -21,10 +21,10 @@
 #include "tools/wunt-export/console.h"
 #include "tools/wunt-export/diagram_painting.h"
 #include "viewer/calc/formula.h"
+#include "viewer/diagram/diagram_form.h"
+#include "viewer/diagram/diagram_model.h"
 #include "viewer/report/html_writer.h"
-#include "viewer/ui/diagram_form.h"
-#include "viewer/ui/diagram_model.h"
-#include "viewer/ui/request.h"
+#include "viewer/wizard/request.h"
 
 namespace wunt::exporter {
 namespace {

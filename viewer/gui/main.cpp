@@ -5,7 +5,7 @@
 #include "viewer/platform/fault_handler.h"
 #include "viewer/platform/translations.h"
 #include "viewer/platform/web_page.h"
-#include "viewer/ui/gui/main_window.h"
+#include "viewer/wizard/gui/main_window.h"
 
 int main(int argc, char** argv) {
   if (wunt::ShowPendingFatalReport(argc, argv)) return 0;

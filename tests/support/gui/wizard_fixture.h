@@ -10,7 +10,7 @@
 #include <string>
 
 #include "tests/support/gui/gui_support.h"
-#include "viewer/ui/gui/main_window.h"
+#include "viewer/wizard/gui/main_window.h"
 
 namespace wunt::test {
 

@@ -21,8 +21,8 @@
 #include "tests/support/gui/gui_support.h"
 #include "tools/support/demo_season.h"
 #include "viewer/platform/dialogs.h"
-#include "viewer/report/gui/overview_window.h"
-#include "viewer/ui/gui/main_window.h"
+#include "viewer/wizard/gui/main_window.h"
+#include "viewer/wizard/gui/overview_window.h"
 
 namespace wunt {
 namespace {

@@ -22,7 +22,7 @@
 #include "viewer/calc/gui/calculation_editor_window.h"
 #include "viewer/platform/app_info.h"
 #include "viewer/platform/dialogs.h"
-#include "viewer/ui/gui/main_window.h"
+#include "viewer/wizard/gui/main_window.h"
 
 namespace wunt {
 namespace {

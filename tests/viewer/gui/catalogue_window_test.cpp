@@ -24,7 +24,7 @@
 #include "viewer/data/game_years.h"
 #include "viewer/platform/app_info.h"
 #include "viewer/platform/dialogs.h"
-#include "viewer/ui/gui/main_window.h"
+#include "viewer/wizard/gui/main_window.h"
 
 namespace wunt {
 namespace {

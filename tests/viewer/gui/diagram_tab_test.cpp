@@ -1,7 +1,7 @@
 // The diagram tab: reached through the wizard on a demo season, its fields
 // coupled, the preview repainted, the bitmap saved and read back; and the
 // painter's pixels at known places.
-#include "viewer/ui/gui/diagram_tab.h"
+#include "viewer/diagram/gui/diagram_tab.h"
 
 #include <gtest/gtest.h>
 
@@ -18,11 +18,11 @@
 #include "common/raster_image.h"
 #include "tests/support/gui/gui_support.h"
 #include "tests/support/gui/wizard_fixture.h"
+#include "viewer/diagram/diagram_raster.h"
+#include "viewer/diagram/gui/diagram_painter.h"
 #include "viewer/platform/dialogs.h"
-#include "viewer/report/gui/overview_window.h"
-#include "viewer/ui/diagram_raster.h"
-#include "viewer/ui/gui/diagram_painter.h"
-#include "viewer/ui/gui/main_window.h"
+#include "viewer/wizard/gui/main_window.h"
+#include "viewer/wizard/gui/overview_window.h"
 
 namespace wunt {
 namespace {
@@ -281,9 +281,9 @@ TEST(DiagramTabWindowTest, StandsAloneAndItsCaptionsFitAtEveryFontSize) {
     font.setPointSize(points);
     QApplication::setFont(font);
     RequestState state;
-    DiagramTab tab(state);
+    DiagramTab tab(state.colors);
     tab.show();
-    tab.Open();
+    tab.Open(DiagramDataFromTable(state.table, RequestTableView(state), state.calculation));
     EXPECT_EQ(tab.drawings(), 1);
     EXPECT_FALSE(tab.full_image().isNull());
     for (const QLabel* label : tab.findChildren<QLabel*>()) {

@@ -23,7 +23,7 @@
 #include "viewer/attractions/gui/wait_window.h"
 #include "viewer/platform/app_info.h"
 #include "viewer/platform/dialogs.h"
-#include "viewer/ui/gui/main_window.h"
+#include "viewer/wizard/gui/main_window.h"
 
 namespace wunt {
 namespace {

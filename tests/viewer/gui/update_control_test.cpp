@@ -24,9 +24,9 @@
 #include "tests/support/gui/gui_support.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/geometry.h"
-#include "viewer/ui/gui/main_window.h"
 #include "viewer/update/gui/update_options_window.h"
 #include "viewer/update/gui/update_progress_window.h"
+#include "viewer/wizard/gui/main_window.h"
 
 namespace wunt {
 namespace {

@@ -27,9 +27,9 @@
 #include "tests/support/gui/wizard_fixture.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/web_page.h"
-#include "viewer/report/gui/overview_window.h"
 #include "viewer/report/html_writer.h"
-#include "viewer/ui/gui/main_window.h"
+#include "viewer/wizard/gui/main_window.h"
+#include "viewer/wizard/gui/overview_window.h"
 
 namespace wunt {
 namespace {

@@ -26,7 +26,7 @@
 #include "viewer/data/translation.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/geometry.h"
-#include "viewer/ui/gui/main_window.h"
+#include "viewer/wizard/gui/main_window.h"
 
 namespace wunt {
 namespace {

@@ -2,7 +2,7 @@
 #include <QGuiApplication>
 
 #include "tools/wunt-export/diagram_painting.h"
-#include "viewer/ui/gui/diagram_painter.h"
+#include "viewer/diagram/gui/diagram_painter.h"
 
 namespace wunt {
 

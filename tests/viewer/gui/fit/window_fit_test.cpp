@@ -23,10 +23,10 @@
 #include "viewer/calc/gui/calculation_editor_window.h"
 #include "viewer/data/gui/season_progress_window.h"
 #include "viewer/platform/geometry.h"
-#include "viewer/report/gui/overview_window.h"
-#include "viewer/ui/gui/main_window.h"
 #include "viewer/update/gui/update_options_window.h"
 #include "viewer/update/gui/update_progress_window.h"
+#include "viewer/wizard/gui/main_window.h"
+#include "viewer/wizard/gui/overview_window.h"
 
 namespace wunt {
 namespace {
