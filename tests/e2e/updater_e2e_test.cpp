@@ -26,7 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
-using testing::ChildProcess;
+using test::ChildProcess;
 
 constexpr char kSeason[] = "7";
 const std::vector<std::string> kYears = {"1990", "1991", "1992", "1993"};

@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace wunt::testing {
+namespace wunt::test {
 
 using Clock = std::chrono::steady_clock;
 
@@ -173,4 +173,4 @@ void ChildProcess::Terminate() {
   CloseOutput();
 }
 
-}  // namespace wunt::testing
+}  // namespace wunt::test

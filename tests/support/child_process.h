@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace wunt::testing {
+namespace wunt::test {
 
 class ChildProcess {
  public:
@@ -56,4 +56,4 @@ class ChildProcess {
   long peak_rss_kib_ = 0;
 };
 
-}  // namespace wunt::testing
+}  // namespace wunt::test

@@ -9,7 +9,7 @@
 
 #include <cerrno>
 
-namespace wunt::testing {
+namespace wunt::test {
 namespace {
 
 int ListenLoopback(int* port) {
@@ -116,4 +116,4 @@ int UnusedPort() {
   return port;
 }
 
-}  // namespace wunt::testing
+}  // namespace wunt::test

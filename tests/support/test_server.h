@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-namespace wunt::testing {
+namespace wunt::test {
 
 class TestServer {
  public:
@@ -50,4 +50,4 @@ std::string PlainResponse(std::string_view body, std::string_view status = "200 
 // A port on 127.0.0.1 nothing listens on.
 int UnusedPort();
 
-}  // namespace wunt::testing
+}  // namespace wunt::test

@@ -13,9 +13,9 @@ namespace wunt {
 namespace {
 
 using std::chrono::milliseconds;
-using testing::PlainResponse;
-using testing::SendPieces;
-using testing::TestServer;
+using test::PlainResponse;
+using test::SendPieces;
+using test::TestServer;
 
 struct Fetched {
   int32_t status = 0;
@@ -188,7 +188,7 @@ TEST(HttpRequest, SendsTheHeaderLinesInOrder) {
 }
 
 TEST(HttpRequest, RefusesWhatCannotBeSent) {
-  EXPECT_EQ(OpenHttpRequest("127.0.0.1", testing::UnusedPort(), "GET / HTTP/1.1", "", "", "", ""),
+  EXPECT_EQ(OpenHttpRequest("127.0.0.1", test::UnusedPort(), "GET / HTTP/1.1", "", "", "", ""),
             nullptr);
   EXPECT_EQ(OpenHttpRequest("no-such-host.invalid", 80, "GET / HTTP/1.1", "", "", "", ""), nullptr);
   TestServer server([](int, const std::string&) {});

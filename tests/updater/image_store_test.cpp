@@ -225,8 +225,8 @@ TEST_F(StoreYearPicturesTest, NeedsTheIndexAndRealFolders) {
 }
 
 TEST(FetchPictureFromServer, AnErrorPageIsABody) {
-  testing::TestServer server([](int fd, const std::string&) {
-    testing::SendPieces(fd, testing::PlainResponse("<html>404</html>", "404 Not Found"));
+  test::TestServer server([](int fd, const std::string&) {
+    test::SendPieces(fd, test::PlainResponse("<html>404</html>", "404 Not Found"));
   });
   EXPECT_EQ(FetchPictureFromServer("127.0.0.1", server.port(), "attraktionen/x.jpg"),
             "<html>404</html>");

@@ -181,13 +181,8 @@ TEST(WholeNamesTest, DemoSeasonTextsUnchangedAndSurviveASave) {
 
 class ChainedNamesTest : public testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::path(testing::TempDir()) / "calc_chained_names";
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  fs::path folder_;
+  test::ScratchFolder scratch_;
+  const fs::path& folder_ = scratch_.path();
 };
 
 TEST_F(ChainedNamesTest, ChainedNamesSurviveSaveAndLoad) {

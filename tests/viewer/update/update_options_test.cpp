@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/file_util.h"
+#include "tests/support/scratch_folder.h"
 
 namespace wunt {
 namespace {
@@ -14,8 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(UpdateTaskEntriesTest, GameYearFoldersGiveReloadEntries) {
-  fs::path season = fs::path(testing::TempDir()) / "update_tasks";
-  fs::remove_all(season);
+  const test::ScratchFolder scratch;
+  const fs::path season = scratch / "update_tasks";
   for (const char* name : {"1971", "1970", "Images2", "0"}) fs::create_directories(season / name);
   ASSERT_TRUE(WriteFileAtomically(season / "1969", "a file, not a year"));
   const std::vector<std::string> folders = ListYearFolderNames(season);

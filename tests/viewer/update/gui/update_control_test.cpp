@@ -355,7 +355,7 @@ TEST_F(UpdateControl, WizardButtonAndTheReloadAfterNewYears) {
 // new years in the span.
 TEST_F(UpdateControl, RealUpdaterFetchesNewYearsIntoTheSpan) {
   const fs::path source = folder_ / "served";
-  testing::ChildProcess server;
+  test::ChildProcess server;
   ASSERT_TRUE(server.Start({WUNT_UPDATE_SERVER_PATH, "--data", source.string(), "--season", "9",
                             "--demo", "--years", "8", "--parks", "40", "--port", "0",
                             "--copy-base-to", (folder_ / "Data").string()}));
