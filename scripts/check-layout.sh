@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 status=0
-qt_outside=$(git ls-files '*.cpp' '*.h' | grep -vE '(^|/)gui/|^viewer/platform/' |
+qt_outside=$(git ls-files '*.cpp' '*.h' | grep -vE '(^|/)gui/|(^|/)viewer/platform/' |
   xargs grep -lE '^\s*#\s*include\s*[<"]Q' || true)
 if [ -n "$qt_outside" ]; then
   echo "Qt included outside gui/ and viewer/platform/:" >&2

@@ -1,6 +1,8 @@
 // The calculation editor, opened from the wizard's "Bearbeiten": its opening
 // state, creating and changing calculations that the wizard then offers,
 // the insertion of names, "Zurücksetzen", a save that fails, live hints.
+#include "viewer/calc/gui/calculation_editor_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -19,7 +21,6 @@
 #include "tests/support/gui/gui_support.h"
 #include "tests/support/gui/wizard_fixture.h"
 #include "viewer/calc/calculations.h"
-#include "viewer/calc/gui/calculation_editor_window.h"
 #include "viewer/platform/app_info.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/wizard/gui/main_window.h"
