@@ -108,6 +108,11 @@ inline const char* FindFirstOf(const char* p, const char* end, char a, char b, c
   return p;
 }
 
+// The text from `from` up to `to`, which never lies before it.
+inline std::string_view Between(const char* from, const char* to) {
+  return std::string_view(from, static_cast<size_t>(to - from));
+}
+
 inline const char* FindLineEnd(const char* p, const char* end) {
   return FindFirstOf(p, end, '\r', '\n', '\n');
 }
@@ -131,23 +136,23 @@ void IniFile::Parse() {
       p = FindLineEnd(s, end);
       ++s;
       if (s < p && *s == ' ') ++s;
-      lines_.push_back({LineKind::kComment, std::string_view(s, p - s), {}});
+      lines_.push_back({LineKind::kComment, Between(s, p), {}});
     } else if (*s == '[') {
       p = FindLineEnd(s, end);
       ++s;
       const void* close = std::memchr(s, ']', static_cast<size_t>(p - s));
       const char* name_end = close ? static_cast<const char*>(close) : p;
-      lines_.push_back({LineKind::kGroup, std::string_view(s, name_end - s), {}});
+      lines_.push_back({LineKind::kGroup, Between(s, name_end), {}});
     } else {
       const char* stop = FindFirstOf(s, end, '=', '\r', '\n');
-      std::string_view name = TrimTrailingBlanks(std::string_view(s, stop - s));
+      std::string_view name = TrimTrailingBlanks(Between(s, stop));
       std::string_view value;
       p = stop;
       if (stop < end && *stop == '=') {
         const char* v = stop + 1;
         while (v < end && IsBlank(*v)) ++v;
         p = FindLineEnd(v, end);
-        value = std::string_view(v, p - v);
+        value = Between(v, p);
       }
       lines_.push_back({LineKind::kKey, name, value});
     }

@@ -227,7 +227,7 @@ RasterImage::RasterImage(int width, int height, Rgb fill) {
   if (!AcceptableSize(width, height)) return;
   width_ = width;
   height_ = height;
-  pixels_.resize(static_cast<size_t>(width) * height * 3);
+  pixels_.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
   Fill(fill);
 }
 
@@ -302,7 +302,7 @@ std::optional<RasterImage> LoadImageFile(const std::filesystem::path& path) {
 
 std::string EncodeBmp(const RasterImage& image) {
   const size_t stride = (static_cast<size_t>(image.width()) * 3 + 3) & ~size_t{3};
-  const size_t pixel_bytes = stride * image.height();
+  const size_t pixel_bytes = stride * static_cast<size_t>(image.height());
   std::string out;
   out.reserve(54 + pixel_bytes);
   out += "BM";

@@ -38,8 +38,12 @@ class RasterImage {
   bool empty() const { return width_ == 0; }
 
   // Row y, top row first: width() triples of R, G, B.
-  uint8_t* Row(int y) { return pixels_.data() + static_cast<size_t>(y) * width_ * 3; }
-  const uint8_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_ * 3; }
+  uint8_t* Row(int y) {
+    return pixels_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_) * 3;
+  }
+  const uint8_t* Row(int y) const {
+    return pixels_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_) * 3;
+  }
   Rgb Pixel(int x, int y) const;
   void SetPixel(int x, int y, Rgb color);
   void Fill(Rgb color);

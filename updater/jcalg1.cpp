@@ -11,7 +11,7 @@ namespace {
 // The four data bits of a byte read as gamma pairs (bits 7, 5, 3, 1).
 constexpr auto kPairData = [] {
   std::array<uint8_t, 256> table{};
-  for (int byte = 0; byte < 256; ++byte) {
+  for (size_t byte = 0; byte < 256; ++byte) {
     table[byte] = static_cast<uint8_t>((byte >> 7 & 1) << 3 | (byte >> 5 & 1) << 2 |
                                        (byte >> 3 & 1) << 1 | (byte >> 1 & 1));
   }

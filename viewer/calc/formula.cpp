@@ -45,13 +45,13 @@ enum CharClass : uint8_t {
 
 constexpr std::array<uint8_t, 256> MakeCharClasses() {
   std::array<uint8_t, 256> table{};
-  for (int c = 'a'; c <= 'z'; ++c) table[c] |= kEndsNumber;
+  for (size_t c = 'a'; c <= 'z'; ++c) table[c] |= kEndsNumber;
   for (char c : std::string_view(")*+-/^~")) table[static_cast<unsigned char>(c)] |= kEndsNumber;
-  for (int c = '0'; c <= '9'; ++c) table[c] |= kDigit;
+  for (size_t c = '0'; c <= '9'; ++c) table[c] |= kDigit;
   table['.'] |= kDot;
   table[' '] |= kNeedsPreparing;
-  for (int c = 'A'; c <= 'Z'; ++c) table[c] |= kNeedsPreparing;
-  for (int c = 0xC0; c <= 0xDE; ++c) table[c] |= kNeedsPreparing;
+  for (size_t c = 'A'; c <= 'Z'; ++c) table[c] |= kNeedsPreparing;
+  for (size_t c = 0xC0; c <= 0xDE; ++c) table[c] |= kNeedsPreparing;
   return table;
 }
 constexpr std::array<uint8_t, 256> kCharClasses = MakeCharClasses();

@@ -55,7 +55,7 @@ EntityTable::EntityTable(SharedSchema schema) : schema_(std::move(schema)) {
 
 const DataFieldList& EntityTable::schema() const { return schema_ ? *schema_ : EmptySchema(); }
 
-int EntityTable::FieldType(int field) const { return (*schema_)[field].type; }
+int EntityTable::FieldType(int field) const { return (*schema_)[static_cast<size_t>(field)].type; }
 
 size_t EntityTable::AddRecord() {
   slots_.resize(slots_.size() + static_cast<size_t>(fields_), 0);
@@ -84,7 +84,8 @@ std::optional<std::span<const int32_t>> EntityTable::IdList(size_t record, int64
   if (field < 0 || field >= fields_) return std::nullopt;
   const int column = list_column_[static_cast<size_t>(field)];
   if (column < 0) return std::nullopt;
-  const uint32_t ref = list_refs_[record * static_cast<size_t>(list_columns_) + column];
+  const uint32_t ref =
+      list_refs_[record * static_cast<size_t>(list_columns_) + static_cast<size_t>(column)];
   if (ref == 0) return std::nullopt;
   const ListRef& list = lists_[ref - 1];
   return std::span<const int32_t>(list_ids_.data() + list.offset, list.count);
@@ -107,7 +108,7 @@ void EntityTable::SetIdList(size_t record, int field, std::span<const int32_t> i
   if (column < 0) return;
   lists_.push_back({list_ids_.size(), ids.size()});
   list_ids_.insert(list_ids_.end(), ids.begin(), ids.end());
-  list_refs_[record * static_cast<size_t>(list_columns_) + column] =
+  list_refs_[record * static_cast<size_t>(list_columns_) + static_cast<size_t>(column)] =
       static_cast<uint32_t>(lists_.size());
 }
 

@@ -48,7 +48,8 @@ class Buffer {
     char digits[24];
     int n = 0;
     const bool negative = value < 0;
-    unsigned long rest = negative ? 0UL - static_cast<unsigned long>(value) : value;
+    unsigned long rest = static_cast<unsigned long>(value);
+    if (negative) rest = 0UL - rest;
     do {
       digits[n++] = static_cast<char>('0' + rest % 10);
       rest /= 10;

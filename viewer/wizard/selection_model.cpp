@@ -193,7 +193,7 @@ void SelectionModel::Fill(const ValueList& entities, SourceKind source_kind,
 
 bool SelectionModel::FilterOpen(int32_t filter) const {
   if (!filtering_active() || filter < 0 || filter >= kCountryFilterCount) return true;
-  return filters_[filter];
+  return filters_[static_cast<size_t>(filter)];
 }
 
 bool SelectionModel::IsShown(const SelectionEntry& entry) const { return FilterOpen(entry.filter); }
@@ -213,12 +213,12 @@ size_t SelectionModel::VisibleAvailableCount() const {
 }
 
 bool SelectionModel::filter_checked(int index) const {
-  return index >= 0 && index < kCountryFilterCount && filters_[index];
+  return index >= 0 && index < kCountryFilterCount && filters_[static_cast<size_t>(index)];
 }
 
 void SelectionModel::SetFilter(int index, bool checked) {
   if (index < 0 || index >= kCountryFilterCount) return;
-  filters_[index] = checked;
+  filters_[static_cast<size_t>(index)] = checked;
   all_checked_ = std::all_of(filters_.begin(), filters_.end(), [](bool b) { return b; });
 }
 
