@@ -109,8 +109,8 @@ DiagramTab::DiagramTab(const std::vector<ColorEntry>& colors, QWidget* page)
   }
 }
 
-void DiagramTab::Open(DiagramData data) {
-  if (form_.Show(std::move(data), measure_)) {
+void DiagramTab::Open(DiagramData table_data) {
+  if (form_.Show(std::move(table_data), measure_)) {
     ShowFields();
   }
   Draw();

@@ -43,7 +43,7 @@ class DiagramTab : public QWidget {
 
   // The tab is entered with the result table's data: the fields start
   // afresh when it changed since the last time, and the preview is drawn.
-  void Open(DiagramData data);
+  void Open(DiagramData table_data);
   // "neue Vorschau".
   void Draw();
   // "Speichern unter ...": draws, asks for a name and saves the bitmap.
