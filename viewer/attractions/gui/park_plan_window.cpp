@@ -2,8 +2,6 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPixmap>
@@ -201,7 +199,7 @@ void ParkPlanWindow::SaveAs(int menu_id) {
       FileDialogs::ExistingFolder(this, WindowTitle("Parkplan speichern"), last_folder_);
   if (chosen.isEmpty()) return;
   last_folder_ = chosen;
-  const std::filesystem::path folder(QFile::encodeName(chosen).toStdString());
+  const std::filesystem::path folder = ToPath(chosen);
   wait_ = std::make_unique<WaitWindow>();
   wait_->show();
   worker_ = std::thread([this, folder, format = *format] {
