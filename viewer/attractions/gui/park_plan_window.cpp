@@ -23,9 +23,6 @@ namespace {
 
 constexpr int kTurnMs = 100;
 constexpr int kScrollStep = 50;
-constexpr int kPngMenuId = 200;
-constexpr int kBmpMenuId = 300;
-constexpr int kJpegMenuId = 100;  // + quality level 0..10
 
 const QString kPngEntry = QStringLiteral("Portable Network Graphics (*.png)");
 const QString kBmpEntry = QStringLiteral("Windows Bitmap (*.bmp)");
@@ -39,7 +36,7 @@ int64_t SteadyMs() {
 
 QString JpegLevelText(int level) {
   QString text = QStringLiteral("Stufe %1").arg(level);
-  if (level == 10) text += QStringLiteral(" (höchste Qualität)");
+  if (level == kJpegLevels) text += QStringLiteral(" (höchste Qualität)");
   if (level == 0) text += QStringLiteral(" (geringste Qualität)");
   return text;
 }
@@ -105,9 +102,11 @@ void ParkPlanWindow::BuildMenu() {
     action->setData(id);
     connect(action, &QAction::triggered, this, [this, id] { SaveAs(id); });
   };
-  for (int level = 10; level >= 0; --level) add(jpeg, JpegLevelText(level), kJpegMenuId + level);
-  add(c_.menu, kPngEntry, kPngMenuId);
-  add(c_.menu, kBmpEntry, kBmpMenuId);
+  for (int level = kJpegLevels; level >= 0; --level) {
+    add(jpeg, JpegLevelText(level), kPlanMenuJpeg + level);
+  }
+  add(c_.menu, kPngEntry, kPlanMenuPng);
+  add(c_.menu, kBmpEntry, kPlanMenuBmp);
 }
 
 void ParkPlanWindow::LayOut() {
