@@ -12,34 +12,6 @@
 namespace wunt {
 namespace {
 
-constexpr std::array<CatalogueColumnInfo, kCatalogueColumnCount> kColumns = {{
-    {"Name", 140},
-    {"Gesamtpunkte", 90},
-    {"Kosten", 90, true},
-    {"Unterhalt", 70, true},
-    {"Personal", 60},
-    {"Personalkosten", 100, true},
-    {"Fl\xE4"
-     "che",
-     60},
-    {"Fl\xE4"
-     "chenkosten",
-     90, true},
-    {"Kapazit\xE4t", 70},
-    {"Kap. Pkt.", 70},
-    {"ZG A", 44},
-    {"ZG A Pkt.", 62},
-    {"ZG B", 44},
-    {"ZG B Pkt.", 62},
-    {"ZG C", 44},
-    {"ZG C Pkt.", 62},
-    {"Atmo.", 44},
-    {"Atmo. Pkt.", 70},
-    {"A-Bonus", 60},
-    {"B-Bonus", 60},
-    {"C-Bonus", 60},
-}};
-
 // Yearly cost used when no cost term is ticked, so points stay finite.
 constexpr int32_t kNoCost = 1'000'000;
 
@@ -71,54 +43,73 @@ std::string TargetCell(float target, double points, bool points_cell) {
 
 std::string BonusCell(float bonus) { return bonus == 0 ? std::string() : Fixed(bonus, 1); }
 
-// The value a column sorts by; 0 where the cell is empty.
-double SortKey(const CatalogueEntry& e, int column) {
-  const auto target = [](float t, double v) { return t == 0 ? 0.0 : v; };
-  switch (column) {
-    case 1:
-      return e.total_points;
-    case 2:
-      return e.cost;
-    case 3:
-      return e.maintenance;
-    case 4:
-      return e.staff;
-    case 5:
-      return e.staff == 0 ? 0 : e.staff_cost;
-    case 6:
-      return static_cast<double>(e.width) * e.depth;
-    case 7:
-      return std::nearbyint(e.ground_cost);
-    case 8:
-      return e.capacity;
-    case 9:
-      return e.capacity_points;
-    case 10:
-      return e.target_a;
-    case 11:
-      return target(e.target_a, e.target_a_points);
-    case 12:
-      return e.target_b;
-    case 13:
-      return target(e.target_b, e.target_b_points);
-    case 14:
-      return e.target_c;
-    case 15:
-      return target(e.target_c, e.target_c_points);
-    case 16:
-      return e.atmosphere;
-    case 17:
-      return e.atmosphere == 0 ? 0 : e.atmosphere_points;
-    case 18:
-      return e.bonus_a;
-    case 19:
-      return e.bonus_b;
-    case 20:
-      return e.bonus_c;
-    default:
-      return 0;
-  }
-}
+double TargetKey(float target, double points) { return target == 0 ? 0.0 : points; }
+
+using Entry = CatalogueEntry;
+
+// Every column in the order shown. A sort key is 0 where the cell is empty;
+// a column without one sorts by its text, letters folded.
+constexpr std::array<CatalogueColumnInfo, kCatalogueColumnCount> kColumns = {{
+    {"Name", 140, [](const Entry& e) { return e.name; }},
+    {"Gesamtpunkte", 90, [](const Entry& e) { return Fixed(e.total_points, 2); },
+     [](const Entry& e) -> double { return e.total_points; }},
+    {"Kosten", 90, [](const Entry& e) { return FormatThousands(e.cost); },
+     [](const Entry& e) -> double { return e.cost; }, true},
+    {"Unterhalt", 70, [](const Entry& e) { return FormatThousands(e.maintenance); },
+     [](const Entry& e) -> double { return e.maintenance; }, true},
+    {"Personal", 60,
+     [](const Entry& e) { return e.staff == 0 ? std::string() : std::to_string(e.staff); },
+     [](const Entry& e) -> double { return e.staff; }},
+    {"Personalkosten", 100,
+     [](const Entry& e) { return e.staff == 0 ? std::string() : FormatThousands(e.staff_cost); },
+     [](const Entry& e) -> double { return e.staff == 0 ? 0 : e.staff_cost; }, true},
+    {"Fl\xE4"
+     "che",
+     60, [](const Entry& e) { return std::to_string(e.width) + " x " + std::to_string(e.depth); },
+     [](const Entry& e) -> double { return static_cast<double>(e.width) * e.depth; }},
+    {"Fl\xE4"
+     "chenkosten",
+     90,
+     [](const Entry& e) {
+       return FormatThousands(static_cast<int64_t>(std::nearbyint(e.ground_cost)));
+     },
+     [](const Entry& e) -> double { return std::nearbyint(e.ground_cost); }, true},
+    {"Kapazit\xE4t", 70, [](const Entry& e) { return std::to_string(e.capacity); },
+     [](const Entry& e) -> double { return e.capacity; }},
+    {"Kap. Pkt.", 70, [](const Entry& e) { return Fixed(e.capacity_points, 2); },
+     [](const Entry& e) -> double { return e.capacity_points; }},
+    {"ZG A", 44, [](const Entry& e) { return TargetCell(e.target_a, e.target_a_points, false); },
+     [](const Entry& e) -> double { return e.target_a; }},
+    {"ZG A Pkt.", 62,
+     [](const Entry& e) { return TargetCell(e.target_a, e.target_a_points, true); },
+     [](const Entry& e) { return TargetKey(e.target_a, e.target_a_points); }},
+    {"ZG B", 44, [](const Entry& e) { return TargetCell(e.target_b, e.target_b_points, false); },
+     [](const Entry& e) -> double { return e.target_b; }},
+    {"ZG B Pkt.", 62,
+     [](const Entry& e) { return TargetCell(e.target_b, e.target_b_points, true); },
+     [](const Entry& e) { return TargetKey(e.target_b, e.target_b_points); }},
+    {"ZG C", 44, [](const Entry& e) { return TargetCell(e.target_c, e.target_c_points, false); },
+     [](const Entry& e) -> double { return e.target_c; }},
+    {"ZG C Pkt.", 62,
+     [](const Entry& e) { return TargetCell(e.target_c, e.target_c_points, true); },
+     [](const Entry& e) { return TargetKey(e.target_c, e.target_c_points); }},
+    {"Atmo.", 44,
+     [](const Entry& e) {
+       return e.atmosphere == 0 ? std::string() : std::to_string(e.atmosphere);
+     },
+     [](const Entry& e) -> double { return e.atmosphere; }},
+    {"Atmo. Pkt.", 70,
+     [](const Entry& e) {
+       return e.atmosphere == 0 ? std::string() : Fixed(e.atmosphere_points, 2);
+     },
+     [](const Entry& e) -> double { return e.atmosphere == 0 ? 0 : e.atmosphere_points; }},
+    {"A-Bonus", 60, [](const Entry& e) { return BonusCell(e.bonus_a); },
+     [](const Entry& e) -> double { return e.bonus_a; }},
+    {"B-Bonus", 60, [](const Entry& e) { return BonusCell(e.bonus_b); },
+     [](const Entry& e) -> double { return e.bonus_b; }},
+    {"C-Bonus", 60, [](const Entry& e) { return BonusCell(e.bonus_c); },
+     [](const Entry& e) -> double { return e.bonus_c; }},
+}};
 
 }  // namespace
 
@@ -169,53 +160,9 @@ void ComputeCataloguePoints(const CatalogueSettings& s, CatalogueEntry& e) {
   e.total_points = total;
 }
 
-std::string CatalogueCellText(const CatalogueEntry& e, int column) {
-  switch (column) {
-    case 0:
-      return e.name;
-    case 1:
-      return Fixed(e.total_points, 2);
-    case 2:
-      return FormatThousands(e.cost);
-    case 3:
-      return FormatThousands(e.maintenance);
-    case 4:
-      return e.staff == 0 ? std::string() : std::to_string(e.staff);
-    case 5:
-      return e.staff == 0 ? std::string() : FormatThousands(e.staff_cost);
-    case 6:
-      return std::to_string(e.width) + " x " + std::to_string(e.depth);
-    case 7:
-      return FormatThousands(static_cast<int64_t>(std::nearbyint(e.ground_cost)));
-    case 8:
-      return std::to_string(e.capacity);
-    case 9:
-      return Fixed(e.capacity_points, 2);
-    case 10:
-      return TargetCell(e.target_a, e.target_a_points, false);
-    case 11:
-      return TargetCell(e.target_a, e.target_a_points, true);
-    case 12:
-      return TargetCell(e.target_b, e.target_b_points, false);
-    case 13:
-      return TargetCell(e.target_b, e.target_b_points, true);
-    case 14:
-      return TargetCell(e.target_c, e.target_c_points, false);
-    case 15:
-      return TargetCell(e.target_c, e.target_c_points, true);
-    case 16:
-      return e.atmosphere == 0 ? std::string() : std::to_string(e.atmosphere);
-    case 17:
-      return e.atmosphere == 0 ? std::string() : Fixed(e.atmosphere_points, 2);
-    case 18:
-      return BonusCell(e.bonus_a);
-    case 19:
-      return BonusCell(e.bonus_b);
-    case 20:
-      return BonusCell(e.bonus_c);
-    default:
-      return {};
-  }
+std::string CatalogueCellText(const CatalogueEntry& entry, int column) {
+  if (column < 0 || column >= kCatalogueColumnCount) return {};
+  return CatalogueColumnOf(column).cell(entry);
 }
 
 CatalogueModel::CatalogueModel(CatalogueSettings settings) : settings_(std::move(settings)) {}
@@ -289,16 +236,17 @@ void CatalogueModel::OrderRows() {
   }
   if (sort_column_ < 0) return;
   const bool descending = sort_descending_;
-  if (sort_column_ == kColumnName) {
+  const CatalogueColumnInfo& column = CatalogueColumnOf(sort_column_);
+  if (column.sort_key == nullptr) {
     std::vector<std::string> keys(entries_.size());
-    for (size_t i : rows_) keys[i] = FoldCaseAZ(entries_[i].name);
+    for (size_t i : rows_) keys[i] = FoldCaseAZ(column.cell(entries_[i]));
     std::stable_sort(rows_.begin(), rows_.end(), [&](size_t a, size_t b) {
       return descending ? keys[b] < keys[a] : keys[a] < keys[b];
     });
     return;
   }
   std::vector<double> keys(entries_.size());
-  for (size_t i : rows_) keys[i] = SortKey(entries_[i], sort_column_);
+  for (size_t i : rows_) keys[i] = column.sort_key(entries_[i]);
   std::stable_sort(rows_.begin(), rows_.end(), [&](size_t a, size_t b) {
     return descending ? keys[b] < keys[a] : keys[a] < keys[b];
   });

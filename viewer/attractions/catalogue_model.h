@@ -23,10 +23,14 @@ enum CatalogueColumn : int {
   kColumnArea = 6,
 };
 
+// One column of the list, the HTML and CSV pages and the clipboard text.
 struct CatalogueColumnInfo {
   std::string_view header;  // Windows-1252
   int width;                // pixels of the reference font
-  bool thousands = false;   // whole numbers written with thousands dots
+  std::string (*cell)(const CatalogueEntry& entry);
+  // What the column sorts by; none: its text, letters folded.
+  double (*sort_key)(const CatalogueEntry& entry) = nullptr;
+  bool thousands = false;  // whole numbers written with thousands dots
 };
 const CatalogueColumnInfo& CatalogueColumnOf(int column);
 

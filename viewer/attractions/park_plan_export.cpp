@@ -38,10 +38,10 @@ enum class YearResult { kNotDone, kWritten, kFailed, kNoPlan };
 }  // namespace
 
 std::optional<PlanFileFormat> PlanFormatForMenuId(int menu_id) {
-  if (menu_id >= 100 && menu_id <= 110)
-    return PlanFileFormat{PlanFormat::kJpeg, (menu_id - 100) * 10};
-  if (menu_id == 200) return PlanFileFormat{PlanFormat::kPng, 0};
-  if (menu_id == 300) return PlanFileFormat{PlanFormat::kBmp, 0};
+  if (menu_id >= kPlanMenuJpeg && menu_id <= kPlanMenuJpeg + kJpegLevels)
+    return PlanFileFormat{PlanFormat::kJpeg, (menu_id - kPlanMenuJpeg) * 10};
+  if (menu_id == kPlanMenuPng) return PlanFileFormat{PlanFormat::kPng, 0};
+  if (menu_id == kPlanMenuBmp) return PlanFileFormat{PlanFormat::kBmp, 0};
   return std::nullopt;
 }
 

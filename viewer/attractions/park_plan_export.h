@@ -20,8 +20,16 @@ struct PlanFileFormat {
   int quality = 0;  // JPEG only, 0..100
 };
 
-// Context-menu ids: 100 + k is JPEG quality k x 10 (k = 0..10), 200 PNG,
-// 300 bitmap. Nothing for any other id.
+// The ids of the context menu's save entries: kPlanMenuJpeg + k is JPEG
+// quality k x 10 (k = 0..kJpegLevels).
+enum PlanMenuId : int {
+  kPlanMenuJpeg = 100,
+  kPlanMenuPng = 200,
+  kPlanMenuBmp = 300,
+};
+inline constexpr int kJpegLevels = 10;
+
+// The format a menu id saves in; nothing for any other id.
 std::optional<PlanFileFormat> PlanFormatForMenuId(int menu_id);
 
 // Park name + "_" + year + extension, as a file-system name: the name is

@@ -1,8 +1,21 @@
 #include "viewer/platform/app_info.h"
 
+#include <QFile>
+
 #include "common/text.h"
 
 namespace wunt {
+namespace {
+
+// Every CR LF, lone CR and LF of `text` becomes `line_break`.
+QString WithLineBreaks(QString text, const QString& line_break) {
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  if (line_break != QStringLiteral("\n")) text.replace(QLatin1Char('\n'), line_break);
+  return text;
+}
+
+}  // namespace
 
 QString WindowTitle(std::string_view name) {
   QString title = QString::fromLatin1(kAppTitle);
@@ -13,6 +26,22 @@ QString WindowTitle(std::string_view name) {
 QString FromCp1252(std::string_view bytes) { return QString::fromStdString(Cp1252ToUtf8(bytes)); }
 
 std::string ToCp1252(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
+
+QString FromCp1252Lines(std::string_view bytes) {
+  return WithLineBreaks(FromCp1252(bytes), QStringLiteral("\n"));
+}
+
+std::string ToCp1252Lines(const QString& text) {
+  return ToCp1252(WithLineBreaks(text, QStringLiteral("\r\n")));
+}
+
+std::filesystem::path ToPath(const QString& file) {
+  return std::filesystem::path(QFile::encodeName(file).toStdString());
+}
+
+QString FromPath(const std::filesystem::path& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path.string()));
+}
 
 std::filesystem::path ProgramFolder() {
   std::error_code error;

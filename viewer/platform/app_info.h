@@ -1,7 +1,7 @@
 #pragma once
 // Names and conversions every window shares: the title prefix, the program
-// folder, and the passage between the core's Windows-1252 bytes and Qt's
-// strings.
+// folder, and the passages between the core's Windows-1252 bytes and Qt's
+// strings and between Qt's strings and file-system paths.
 
 #include <QString>
 #include <filesystem>
@@ -17,6 +17,18 @@ QString WindowTitle(std::string_view name = {});
 
 QString FromCp1252(std::string_view bytes);
 std::string ToCp1252(const QString& text);
+
+// Multi-line texts: the core breaks lines with CR LF (message texts with a
+// lone CR), Qt's fields and labels break them with LF. Every break becomes
+// the other side's, so a text that goes to a field and back keeps its lines.
+QString FromCp1252Lines(std::string_view bytes);
+std::string ToCp1252Lines(const QString& text);
+
+// File names as Qt holds them and as the file system takes them: through
+// the local 8-bit file-name encoding, so that a name with umlauts names the
+// same file both ways.
+std::filesystem::path ToPath(const QString& file);
+QString FromPath(const std::filesystem::path& path);
 
 // The folder of the running executable; Data/ lies beneath it.
 std::filesystem::path ProgramFolder();

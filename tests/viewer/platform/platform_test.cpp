@@ -1,15 +1,21 @@
-// The platform layer's own rules: gathered messages, the
-// fatal-error report and the page generations' newest-wins order.
+// The platform layer's own rules: gathered messages, the fatal-error
+// report, the page generations' newest-wins order and the text and path
+// bridges.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 
 #include "tests/support/gui/gui_support.h"
+#include "viewer/platform/app_info.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/fault_handler.h"
 #include "viewer/platform/gui_message_sink.h"
@@ -80,6 +86,53 @@ TEST(FatalReportDeathTest, AFaultEndsTheProgramWithCodeZero) {
         RaiseTestFault(nullptr, 0);
       },
       testing::ExitedWithCode(0), "OnError line support disabled'\nDLL: 'test_gui'\nZeile: -1\n");
+}
+
+TEST(TextBridge, LinesBreakWithLfInQtAndWithCrLfInTheCore) {
+  const struct {
+    const char* core;  // Windows-1252
+    const char* qt;    // UTF-8
+    const char* back;  // what the core gets from the Qt text
+  } cases[] = {
+      {"", "", ""},
+      {"eine Zeile", "eine Zeile", "eine Zeile"},
+      {"Gr\xFC\xDF"
+       "e\r\nZeile 2\r\n",
+       "Grüße\nZeile 2\n",
+       "Gr\xFC\xDF"
+       "e\r\nZeile 2\r\n"},
+      {"a\r\n\r\nb", "a\n\nb", "a\r\n\r\nb"},
+      // Message texts break with a lone CR; a field may give a lone LF.
+      {"a\rb\nc", "a\nb\nc", "a\r\nb\r\nc"},
+      {"a\n\rb", "a\n\nb", "a\r\n\r\nb"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FromCp1252Lines(c.core), QString::fromUtf8(c.qt)) << c.qt;
+    EXPECT_EQ(ToCp1252Lines(QString::fromUtf8(c.qt)), c.back) << c.qt;
+  }
+}
+
+TEST(PathBridge, AFileNamedInQtIsTheSameFileOnDisk) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const char* const names[] = {"plan.png",
+                               "\xC3\x9C"
+                               "bersicht 1999.htm",
+                               "Gr\xC3\xBC\xC3\x9F"
+                               "e/\xE2\x82\xAC.csv"};
+  for (size_t i = 0; i < std::size(names); ++i) {
+    const char* name = names[i];
+    // A folder of its own, so that the file is the only one listed there.
+    const QString file =
+        QStringLiteral("%1/%2/%3").arg(folder.path()).arg(i).arg(QString::fromUtf8(name));
+    const std::filesystem::path path = ToPath(file);
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path) << "x";
+    EXPECT_TRUE(QFileInfo::exists(file)) << name;
+    EXPECT_EQ(FromPath(path), file) << name;
+    EXPECT_EQ(FromPath(std::filesystem::directory_iterator(path.parent_path())->path()), file)
+        << name;
+  }
 }
 
 TEST(PageGenerator, TheNewestRequestWins) {

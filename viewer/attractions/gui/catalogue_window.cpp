@@ -49,12 +49,6 @@ class WeightSpin : public QSpinBox {
 
 QColor ToQColor(Rgb color) { return QColor(color.r, color.g, color.b); }
 
-QString WindowText(const std::string& cp1252) {
-  QString text = FromCp1252(cp1252);
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return text;
-}
-
 // Rows of the weights frame, top to bottom, by the term each belongs to.
 constexpr std::array<WeightTerm, kSpinCount> kWeightRows = {
     kTermPurchase,   kTermStaff,   kTermGround,  kTermMaintenance, kTermCapacity,
@@ -272,7 +266,7 @@ std::optional<size_t> CatalogueWindow::SelectedRow() const {
 
 void CatalogueWindow::ShowSelected() {
   const std::optional<size_t> row = SelectedRow();
-  c_.description->setPlainText(WindowText(model().DescriptionText(row)));
+  c_.description->setPlainText(FromCp1252Lines(model().DescriptionText(row)));
   const std::optional<RasterImage> picture = session_->PictureOf(row);
   if (picture) {
     c_.picture->setPixmap(QPixmap::fromImage(ToQImage(*picture)));

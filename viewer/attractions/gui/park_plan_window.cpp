@@ -2,8 +2,6 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPixmap>
@@ -25,9 +23,6 @@ namespace {
 
 constexpr int kTurnMs = 100;
 constexpr int kScrollStep = 50;
-constexpr int kPngMenuId = 200;
-constexpr int kBmpMenuId = 300;
-constexpr int kJpegMenuId = 100;  // + quality level 0..10
 
 const QString kPngEntry = QStringLiteral("Portable Network Graphics (*.png)");
 const QString kBmpEntry = QStringLiteral("Windows Bitmap (*.bmp)");
@@ -41,7 +36,7 @@ int64_t SteadyMs() {
 
 QString JpegLevelText(int level) {
   QString text = QStringLiteral("Stufe %1").arg(level);
-  if (level == 10) text += QStringLiteral(" (höchste Qualität)");
+  if (level == kJpegLevels) text += QStringLiteral(" (höchste Qualität)");
   if (level == 0) text += QStringLiteral(" (geringste Qualität)");
   return text;
 }
@@ -107,9 +102,11 @@ void ParkPlanWindow::BuildMenu() {
     action->setData(id);
     connect(action, &QAction::triggered, this, [this, id] { SaveAs(id); });
   };
-  for (int level = 10; level >= 0; --level) add(jpeg, JpegLevelText(level), kJpegMenuId + level);
-  add(c_.menu, kPngEntry, kPngMenuId);
-  add(c_.menu, kBmpEntry, kBmpMenuId);
+  for (int level = kJpegLevels; level >= 0; --level) {
+    add(jpeg, JpegLevelText(level), kPlanMenuJpeg + level);
+  }
+  add(c_.menu, kPngEntry, kPlanMenuPng);
+  add(c_.menu, kBmpEntry, kPlanMenuBmp);
 }
 
 void ParkPlanWindow::LayOut() {
@@ -201,7 +198,7 @@ void ParkPlanWindow::SaveAs(int menu_id) {
       FileDialogs::ExistingFolder(this, WindowTitle("Parkplan speichern"), last_folder_);
   if (chosen.isEmpty()) return;
   last_folder_ = chosen;
-  const std::filesystem::path folder(QFile::encodeName(chosen).toStdString());
+  const std::filesystem::path folder = ToPath(chosen);
   wait_ = std::make_unique<WaitWindow>();
   wait_->show();
   worker_ = std::thread([this, folder, format = *format] {

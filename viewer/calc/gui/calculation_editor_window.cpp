@@ -32,14 +32,6 @@ void Caption(QWidget* window, const QString& text, int y) {
   label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
-// Multi-line texts come with CR LF from the list; the field wants plain LF.
-QString ForField(const std::string& bytes) {
-  QString text = FromCp1252(bytes);
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return text;
-}
-
 }  // namespace
 
 CalculationEditorWindow::CalculationEditorWindow(std::filesystem::path season_folder,
@@ -113,8 +105,8 @@ void CalculationEditorWindow::ShowEntry(int64_t line) {
   }
   const EditorTexts texts = editor_.ShownTexts();
   c_.name->setText(FromCp1252(texts.name));
-  c_.description->setPlainText(ForField(texts.description));
-  c_.values->setPlainText(ForField(texts.values));
+  c_.description->setPlainText(FromCp1252Lines(texts.description));
+  c_.values->setPlainText(FromCp1252Lines(texts.values));
 }
 
 void CalculationEditorWindow::AddVariable() {
@@ -124,10 +116,10 @@ void CalculationEditorWindow::AddVariable() {
   const QTextBlock line = c_.values->document()->findBlock(caret);
   // Counted in bytes as the core sees the text, whatever Qt's units are.
   const size_t column = ToCp1252(line.text().left(caret - line.position())).size();
-  const InsertedVariable inserted =
-      InsertVariable(ToCp1252(c_.values->toPlainText()), static_cast<size_t>(line.blockNumber()),
-                     column, editor_.variables()[static_cast<size_t>(variable)]);
-  c_.values->setPlainText(FromCp1252(inserted.text));
+  const InsertedVariable inserted = InsertVariable(
+      ToCp1252Lines(c_.values->toPlainText()), static_cast<size_t>(line.blockNumber()), column,
+      editor_.variables()[static_cast<size_t>(variable)]);
+  c_.values->setPlainText(FromCp1252Lines(inserted.text));
   // The new text came from single-byte characters: bytes and Qt's units agree.
   const QTextBlock same = c_.values->document()->findBlockByNumber(line.blockNumber());
   QTextCursor cursor(same);
@@ -138,8 +130,8 @@ void CalculationEditorWindow::AddVariable() {
 
 void CalculationEditorWindow::Apply() {
   const EditorSave result =
-      editor_.Save({ToCp1252(c_.name->text()), ToCp1252(c_.description->toPlainText()),
-                    ToCp1252(c_.values->toPlainText())});
+      editor_.Save({ToCp1252(c_.name->text()), ToCp1252Lines(c_.description->toPlainText()),
+                    ToCp1252Lines(c_.values->toPlainText())});
   if (result != EditorSave::kSaved) {
     // The typed texts stay in the fields, so nothing is lost.
     MessageBoxes::Show(this, QString::fromLatin1(kFileErrorTitle),
@@ -152,7 +144,7 @@ void CalculationEditorWindow::Apply() {
 
 void CalculationEditorWindow::ShowHints() {
   c_.hints->clear();
-  for (const ValuesHint& hint : editor_.Hints(ToCp1252(c_.values->toPlainText()))) {
+  for (const ValuesHint& hint : editor_.Hints(ToCp1252Lines(c_.values->toPlainText()))) {
     c_.hints->addItem(FromCp1252(hint.text));
   }
 }

@@ -144,7 +144,7 @@ void DiagramTab::Save() {
   const QString file = FileDialogs::SaveFileName(this, QStringLiteral("WUNT 2.0 - Viewer"),
                                                  QString(), QStringLiteral("Bitmap (bmp) (*.bmp)"));
   if (file.isEmpty()) return;
-  const std::filesystem::path path(DiagramFileName(file.toStdString()));
+  const std::filesystem::path path(DiagramFileName(ToPath(file).string()));
   if (full_image_.isNull() || !SaveBmp(ToRasterImage(full_image_), path)) {
     MessageBoxes::Show(this, WindowTitle(), QStringLiteral("Konnte Bild nicht speichern!"));
   }

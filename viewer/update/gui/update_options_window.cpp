@@ -17,14 +17,6 @@ namespace {
 
 const QString kStartFailed = QStringLiteral("Starten des Updaters fehlgeschlagen!");
 
-// The message texts break their lines with a lone CR; a Qt label breaks
-// at LF.
-QString MessageText(const std::string& message) {
-  QString text = FromCp1252(message);
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return text;
-}
-
 }  // namespace
 
 UpdateOptionsWindow::UpdateOptionsWindow(std::filesystem::path program_folder, int64_t season)
@@ -105,7 +97,7 @@ void UpdateOptionsWindow::RunUpdater() {
 void UpdateOptionsWindow::RunEnded(const UpdaterAction& final_action) {
   std::exchange(progress_, nullptr)->deleteLater();
   outcomes_.push_back(final_action);
-  MessageBoxes::Show(this, WindowTitle("Updater"), MessageText(final_action.message),
+  MessageBoxes::Show(this, WindowTitle("Updater"), FromCp1252Lines(final_action.message),
                      MessageIcon::kInformation);
   setEnabled(true);
 }

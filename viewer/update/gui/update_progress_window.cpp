@@ -71,9 +71,9 @@ bool UpdateProgressWindow::Start(const std::filesystem::path& program_folder,
   QStringList qt_arguments;
   for (const std::string& argument : arguments) qt_arguments << FromCp1252(argument);
   process_ = new QProcess(this);
-  process_->setProgram(QString::fromStdString((program_folder / kUpdaterProgramName).string()));
+  process_->setProgram(FromPath(program_folder / kUpdaterProgramName));
   process_->setArguments(qt_arguments);
-  process_->setWorkingDirectory(QString::fromStdString(program_folder.string()));
+  process_->setWorkingDirectory(FromPath(program_folder));
   // Its diagnostics reach the Viewer's own standard error, not a buffer.
   process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
   connect(process_, &QProcess::readyReadStandardOutput, this, [this] { ReadOutput(); });

@@ -1,9 +1,8 @@
 #pragma once
-// The overview window: the in-app page in an embedded browser, and the
-// page's links and form turned into commands (sort, add, remove, change,
-// save, open in the system browser, close).
+// The overview window: the in-app page in a page view, and the page's
+// links and form turned into commands (sort, add, remove, change, save,
+// open in the system browser, close).
 
-#include <QPointF>
 #include <QUrl>
 #include <QWidget>
 #include <cstddef>
@@ -13,12 +12,12 @@
 #include <string>
 
 #include "viewer/platform/page_generator.h"
+#include "viewer/platform/page_view.h"
 #include "viewer/report/link_command.h"
 #include "viewer/wizard/request.h"
 
 class QAction;
 class QPushButton;
-class QWebEngineLoadingInfo;
 class QWebEngineView;
 
 namespace wunt {
@@ -42,20 +41,15 @@ class OverviewWindow : public QWidget {
   // Starts a page generation (one is started when the window opens).
   void Generate();
 
-  // The main view showing the current page; another one, hidden, reads the
-  // next page, and the two change places once it is readable.
-  QWebEngineView* main_view() const { return main_view_; }
-  QWebEngineView* loading_view() const { return loading_view_; }
-  // Counts the pages the main view finished showing; for waiting on them.
-  // A page is shown, and readable, with its first rows: a long table first
-  // as a preview of them, and the complete page takes its place once the
-  // engine has read and laid it out (pages_complete).
-  int pages_shown() const { return pages_shown_; }
-  int pages_complete() const { return pages_complete_; }
+  // The page view's views and counters (see PageView).
+  QWebEngineView* main_view() const { return page_view_->main_view(); }
+  QWebEngineView* loading_view() const { return page_view_->loading_view(); }
+  int pages_shown() const { return page_view_->pages_shown(); }
+  int pages_complete() const { return page_view_->pages_complete(); }
   // Whether the newest page is shown complete.
-  bool page_complete() const { return !generating() && complete_serial_ == serial_; }
+  bool page_complete() const { return !generating() && page_view_->complete(); }
   // True until the newest page is readable.
-  bool generating() const { return generator_.busy() || stage_ == Stage::kFirst; }
+  bool generating() const { return generator_.busy() || page_view_->reading(); }
 
   // The page's context menu: "Tabelle kopieren", "Als CSV speichern ...".
   QList<QAction*> context_actions() const;
@@ -77,48 +71,17 @@ class OverviewWindow : public QWidget {
   // Replaces `file` with `bytes`; says so when it cannot.
   void WriteChosenFile(const QString& file, const std::string& bytes);
   void ShowContextMenu(const QPoint& global_position);
-  QWebEngineView* MakeMainView();
-  void LoadingChanged(QWebEngineView* view, const QWebEngineLoadingInfo& info);
-  void Read(const QUrl& page, bool first);
-  void FirstPageRead(bool ok);
-  void FullPageRead(bool ok);
-  void ShowFullPage(int serial, QPointF scrolled_to, int attempts_left);
-  void WaitUntilDrawn(int serial, int polls_left, int quick_in_row);
-  void SwapInFullPage();
-  void RevealAllRows();
-  void DropHiddenPage();
-  void ShowLoading(bool loading);
   void PageWritten(const std::optional<std::filesystem::path>& page);
-
-  // What the hidden view is reading.
-  enum class Stage {
-    kNone,
-    kFirst,      // the page to show next, or its preview
-    kFull,       // the complete page behind its shown preview
-    kRevealing,  // that page read, its rows being laid out
-  };
 
   RequestState& state_;
   std::filesystem::path program_folder_;
   std::string game_address_;
   std::function<void()> on_closed_;
-  QWebEngineView* loading_view_ = nullptr;
-  QWebEngineView* main_view_ = nullptr;
-  QWebEngineView* next_view_ = nullptr;
+  PageView* page_view_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QAction* copy_action_ = nullptr;
   QAction* csv_action_ = nullptr;
-  int pages_shown_ = 0;
-  int pages_complete_ = 0;
   size_t rows_requested_ = 0;  // the page's table rows, newest generation
-  int serial_ = 0;             // counts the pages written; makes each address new
-  int complete_serial_ = 0;    // the newest page shown complete
-  Stage stage_ = Stage::kNone;
-  QUrl requested_page_;  // the address the hidden view is reading
-  QUrl full_page_;       // the complete page, while its preview is read or shown
-  bool requested_started_ = false;
-  int load_attempts_ = 0;
-  bool closing_ = false;
   PageGenerator generator_;
 };
 
