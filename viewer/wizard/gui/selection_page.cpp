@@ -49,34 +49,32 @@ SelectionPage::SelectionPage(MainWindow::Controls& c, RequestState& state,
     MirrorButtons();
   });
   // A move between the lists is a choice of tab 3.
-  const auto move = [this](QPushButton* button, auto event) {
-    connect(button, &QPushButton::clicked, this, [this, event] {
+  const auto move = [this](QPushButton* button, auto handle) {
+    connect(button, &QPushButton::clicked, this, [this, handle] {
       on_choice_();
-      TabEvent([&] { event(); });
+      TabEvent(handle);
     });
   };
   move(c_.add_all, [this] { state_.tab.AddAllClicked(); });
   move(c_.add, [this] { state_.tab.AddClicked(Selected(c_.available)); });
   move(c_.remove, [this] { state_.tab.RemoveClicked(Selected(c_.chosen)); });
   move(c_.remove_all, [this] { state_.tab.RemoveAllClicked(); });
-  connect(c_.available, &QListWidget::itemSelectionChanged, this, [this] {
-    state_.tab.AvailableListEvent(false, FirstSelected(c_.available));
-    MirrorButtons();
-  });
-  connect(c_.available, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    const auto row = static_cast<size_t>(c_.available->row(item));
-    on_choice_();
-    TabEvent([&] { state_.tab.AvailableListEvent(true, row); });
-  });
-  connect(c_.chosen, &QListWidget::itemSelectionChanged, this, [this] {
-    state_.tab.ChosenListEvent(false, FirstSelected(c_.chosen));
-    MirrorButtons();
-  });
-  connect(c_.chosen, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    const auto row = static_cast<size_t>(c_.chosen->row(item));
-    on_choice_();
-    TabEvent([&] { state_.tab.ChosenListEvent(true, row); });
-  });
+  // A selection sets the list's move button; a double-click moves the line.
+  using ListEvent = void (SelectionTab::*)(bool, std::optional<size_t>);
+  const auto list = [this](QListWidget* widget, ListEvent handle) {
+    connect(widget, &QListWidget::itemSelectionChanged, this, [this, widget, handle] {
+      (state_.tab.*handle)(false, FirstSelected(widget));
+      MirrorButtons();
+    });
+    connect(widget, &QListWidget::itemDoubleClicked, this,
+            [this, widget, handle](QListWidgetItem* item) {
+              const auto row = static_cast<size_t>(widget->row(item));
+              on_choice_();
+              TabEvent([&] { (state_.tab.*handle)(true, row); });
+            });
+  };
+  list(c_.available, &SelectionTab::AvailableListEvent);
+  list(c_.chosen, &SelectionTab::ChosenListEvent);
   connect(c_.filter_all, &QCheckBox::clicked, this,
           [this](bool checked) { TabEvent([&] { state_.tab.AllToggled(checked); }); });
 }
@@ -115,8 +113,7 @@ void SelectionPage::SourceChanged(int index) {
 
 void SelectionPage::FillLists() {
   FillAutoSelect();
-  ShowAvailable();
-  ShowChosen();
+  ShowLines();
   MirrorButtons();
 }
 
@@ -137,8 +134,7 @@ std::optional<size_t> SelectionPage::FirstSelected(QListWidget* list) {
 
 void SelectionPage::TabEvent(const std::function<void()>& event) {
   event();
-  ShowAvailable();
-  ShowChosen();
+  ShowLines();
   MirrorButtons();
 }
 
@@ -157,28 +153,23 @@ void SelectionPage::MirrorButtons() {
   c_.filter_all->setChecked(state_.selection().all_checked());
 }
 
-void SelectionPage::ShowAvailable() {
-  const QSignalBlocker block(c_.available);
-  c_.available->clear();
-  const auto& available = state_.selection().available();
-  QStringList labels;
-  for (size_t i : state_.selection().AvailableRows()) labels << FromCp1252(available[i].label);
-  c_.available->addItems(labels);
-}
-
-void SelectionPage::ShowChosen() {
-  const QSignalBlocker block(c_.chosen);
-  c_.chosen->clear();
-  const auto& chosen = state_.selection().chosen();
-  QStringList labels;
-  for (size_t i : state_.selection().ChosenRows()) labels << FromCp1252(chosen[i].label);
-  c_.chosen->addItems(labels);
+void SelectionPage::ShowLines() {
+  const SelectionModel& model = state_.selection();
+  const auto show = [](QListWidget* list, const std::vector<SelectionEntry>& entries,
+                       const std::vector<size_t>& rows) {
+    const QSignalBlocker block(list);
+    list->clear();
+    QStringList labels;
+    for (size_t i : rows) labels << FromCp1252(entries[i].label);
+    list->addItems(labels);
+  };
+  show(c_.available, model.available(), model.AvailableRows());
+  show(c_.chosen, model.chosen(), model.ChosenRows());
 }
 
 void SelectionPage::ShowLists() {
   state_.tab.Reshown();
-  ShowAvailable();
-  ShowChosen();
+  ShowLines();
   MirrorButtons();
 }
 

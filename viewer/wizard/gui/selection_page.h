@@ -35,8 +35,8 @@ class SelectionPage : public QObject {
 
  private:
   void SourceChanged(int index);
-  void ShowAvailable();
-  void ShowChosen();
+  // Both lists' lines as the model shows them.
+  void ShowLines();
   // The selected lines of a list, in list order.
   static std::vector<size_t> Selected(QListWidget* list);
   static std::optional<size_t> FirstSelected(QListWidget* list);
