@@ -1,6 +1,6 @@
 // The platform layer's own rules: gathered messages, the fatal-error
-// report, the page generations' newest-wins order and the text and path
-// bridges.
+// report, the page generations' newest-wins order, the text and path
+// bridges, the background job's ends and the child windows' lifetime.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QWidget>
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
@@ -16,6 +18,8 @@
 
 #include "tests/support/gui/gui_support.h"
 #include "viewer/platform/app_info.h"
+#include "viewer/platform/background_job.h"
+#include "viewer/platform/child_window.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/fault_handler.h"
 #include "viewer/platform/gui_message_sink.h"
@@ -172,6 +176,75 @@ TEST(PageGenerator, TheNewestRequestWins) {
   // "first" was overtaken; "second" and "third" never ran.
   EXPECT_EQ(ran.load(), 2);
   EXPECT_EQ(shown, std::vector<std::string>{"fourth"});
+}
+
+// A finished job ends on the GUI thread with its thread joined; a stopped
+// one sees its stop token and never ends there.
+TEST(BackgroundJob, EndsOnTheGuiThreadUnlessStopped) {
+  QObject context;
+  BackgroundJob job(&context);
+  for (const bool stop : {false, true}) {
+    SCOPED_TRACE(stop ? "stopped" : "finished");
+    std::atomic<bool> started{false};
+    std::atomic<bool> saw_stop{false};
+    bool ended = false;
+    job.Start(
+        [&](std::stop_token token) {
+          started = true;
+          while (stop && !token.stop_requested()) QThread::msleep(1);
+          saw_stop = token.stop_requested();
+        },
+        [&] {
+          EXPECT_EQ(QThread::currentThread(), context.thread());
+          EXPECT_FALSE(job.running());
+          ended = true;
+        });
+    EXPECT_TRUE(job.running());
+    if (stop) {
+      while (!started) QThread::msleep(1);
+      job.Stop();
+      EXPECT_TRUE(saw_stop);
+      test::Settle(std::chrono::milliseconds(50));
+      EXPECT_FALSE(ended);
+    } else {
+      EXPECT_TRUE(test::WaitFor([&] { return ended; }));
+      EXPECT_FALSE(saw_stop);
+    }
+    EXPECT_FALSE(job.running());
+  }
+}
+
+// A child window is usable under its disabled opener, goes once closed,
+// and goes at the latest with its holder or the holder's next window.
+TEST(ChildWindow, DeletedWhenClosedOrWithItsHolder) {
+  QWidget opener;
+  opener.setEnabled(false);
+  QPointer<QWidget> closed;
+  {
+    ChildWindow<QWidget> holder;
+    closed = holder.Open(new QWidget, &opener);
+    EXPECT_TRUE(closed->isWindow());
+    EXPECT_EQ(closed->parentWidget(), &opener);
+    EXPECT_TRUE(closed->isEnabled());
+    closed->show();
+    closed->close();
+    holder.Closed();
+    EXPECT_FALSE(holder);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(closed.isNull());
+  }
+  QPointer<QWidget> open;
+  QPointer<QWidget> lingering;
+  {
+    ChildWindow<QWidget> holder;
+    lingering = holder.Open(new QWidget, &opener);
+    lingering->close();
+    holder.Closed();
+    open = holder.Open(new QWidget, &opener);
+    EXPECT_TRUE(lingering.isNull());
+    open->show();
+  }
+  EXPECT_TRUE(open.isNull());
 }
 
 }  // namespace

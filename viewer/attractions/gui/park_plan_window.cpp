@@ -80,17 +80,15 @@ ParkPlanWindow::ParkPlanWindow(ParkPlanRequest request, QWidget* parent)
 
   wait_ = std::make_unique<WaitWindow>();
   wait_->show();
-  worker_ = std::thread([this] {
-    loading_ = ParkPlans::Load(request_, Control());
-    QMetaObject::invokeMethod(
-        this, [this] { Loaded(); }, Qt::QueuedConnection);
-  });
+  job_.Start(
+      [this](std::stop_token stop) {
+        const std::stop_callback stop_cancel(stop, [this] { cancel_ = true; });
+        loading_ = ParkPlans::Load(request_, Control());
+      },
+      [this] { Loaded(); });
 }
 
-ParkPlanWindow::~ParkPlanWindow() {
-  cancel_ = true;
-  JoinWorker();
-}
+ParkPlanWindow::~ParkPlanWindow() { job_.Stop(); }
 
 void ParkPlanWindow::BuildMenu() {
   c_.menu = new QMenu(this);
@@ -144,7 +142,6 @@ WorkControl ParkPlanWindow::Control() {
 }
 
 void ParkPlanWindow::Loaded() {
-  JoinWorker();
   wait_.reset();
   if (closed_ || !loading_) return;
   plans_ = std::move(loading_);
@@ -201,15 +198,15 @@ void ParkPlanWindow::SaveAs(int menu_id) {
   const std::filesystem::path folder = ToPath(chosen);
   wait_ = std::make_unique<WaitWindow>();
   wait_->show();
-  worker_ = std::thread([this, folder, format = *format] {
-    save_report_ = SaveParkPlans(*plans_, folder, format, Control());
-    QMetaObject::invokeMethod(
-        this, [this] { Saved(); }, Qt::QueuedConnection);
-  });
+  job_.Start(
+      [this, folder, format = *format](std::stop_token stop) {
+        const std::stop_callback stop_cancel(stop, [this] { cancel_ = true; });
+        save_report_ = SaveParkPlans(*plans_, folder, format, Control());
+      },
+      [this] { Saved(); });
 }
 
 void ParkPlanWindow::Saved() {
-  JoinWorker();
   wait_.reset();
   if (closed_ || save_report_.cancelled) return;
   QString text = FromCp1252(PlanSaveFailureText(save_report_));
@@ -217,10 +214,6 @@ void ParkPlanWindow::Saved() {
     text = QStringLiteral("Für diesen Park gibt es keine Parkpläne zum Speichern.");
   }
   if (!text.isEmpty()) MessageBoxes::Show(this, WindowTitle(), text);
-}
-
-void ParkPlanWindow::JoinWorker() {
-  if (worker_.joinable()) worker_.join();
 }
 
 void ParkPlanWindow::resizeEvent(QResizeEvent* event) {
@@ -238,8 +231,7 @@ void ParkPlanWindow::closeEvent(QCloseEvent* event) {
   if (closed_) return;
   closed_ = true;
   timer_.stop();
-  cancel_ = true;
-  JoinWorker();
+  job_.Stop();
   wait_.reset();
   if (on_closed_) on_closed_();
 }

@@ -12,12 +12,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "viewer/attractions/park_plan.h"
 #include "viewer/attractions/park_plan_export.h"
 #include "viewer/attractions/park_plan_view.h"
+#include "viewer/platform/background_job.h"
 
 class QLabel;
 class QMenu;
@@ -56,7 +56,7 @@ class ParkPlanWindow : public QWidget {
   const Controls& controls() const { return c_; }
   bool loaded() const { return frames_ != nullptr; }
   // True while plans are read or saved.
-  bool busy() const { return worker_.joinable(); }
+  bool busy() const { return job_.running(); }
   WaitWindow* wait_window() const { return wait_.get(); }
   // The year shown and the alpha it was faded in with (-1: shown plain).
   int32_t shown_year() const { return shown_year_; }
@@ -81,15 +81,13 @@ class ParkPlanWindow : public QWidget {
   void ShowYear(int32_t year, int alpha = -1);
   void PlayToggled(bool on);
   void Tick();
-  // Waits for the worker; it stops early once cancel_ is set.
-  void JoinWorker();
 
   ParkPlanRequest request_;
   Controls c_;
   std::unique_ptr<WaitWindow> wait_;
   QString last_folder_;  // where the plans were saved last, for the next save
-  std::thread worker_;
-  std::atomic<bool> cancel_{false};
+  BackgroundJob job_{this};
+  std::atomic<bool> cancel_{false};  // set once the job is asked to stop
   // Written by the worker, taken over on the GUI thread after the join.
   std::optional<ParkPlans> loading_;
   PlanSaveReport save_report_;

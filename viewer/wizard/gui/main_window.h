@@ -2,22 +2,23 @@
 // The Viewer's main window: the wizard on a tab panel. Step 1 picks the
 // content kind and the season, step 2 the span and the calculation, step 3
 // the parks, companies or countries; applying step 3 computes the values on
-// a worker thread and opens the overview window.
+// a background job and opens the overview window. The steps' rules live in
+// WizardSteps and tab 3's in the SelectionTab; the window mirrors them.
 
 #include <QWidget>
 #include <array>
-#include <atomic>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "common/server_config.h"
+#include "viewer/platform/background_job.h"
+#include "viewer/platform/child_window.h"
 #include "viewer/platform/gui_message_sink.h"
 #include "viewer/wizard/request.h"
+#include "viewer/wizard/wizard_steps.h"
 
 class QCheckBox;
 class QComboBox;
@@ -34,8 +35,11 @@ class QTabWidget;
 namespace wunt {
 
 class CalculationEditorWindow;
+class CatalogueWindow;
 class DiagramTab;
 class OverviewWindow;
+class ParkPlanWindow;
+class SelectionPage;
 class UpdateOptionsWindow;
 
 class MainWindow : public QWidget {
@@ -94,20 +98,19 @@ class MainWindow : public QWidget {
 
   const Controls& controls() const { return c_; }
   RequestState& state() { return state_; }
-  int step() const { return step_; }
+  int step() const { return steps_.step(); }
   // The open overview window, or nullptr.
-  OverviewWindow* overview() const { return overview_; }
+  OverviewWindow* overview() const;
   // The open update options window, or nullptr.
-  UpdateOptionsWindow* update_options() const { return update_options_; }
+  UpdateOptionsWindow* update_options() const;
   DiagramTab* diagram() const { return diagram_; }
-  bool computing() const { return worker_.joinable(); }
+  bool computing() const { return job_.running(); }
   // How many computations the worker ran; a result opened from values
   // already computed adds none.
   int computations() const { return computations_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -115,8 +118,9 @@ class MainWindow : public QWidget {
   void BuildTab2(QWidget* page);
   void BuildTab3(QWidget* page);
   void ShowStep(int step);
-  void SetFocusOrder(const std::vector<QWidget*>& widgets);
-  void FillSeasonChooser();
+  // The steps' next buttons and tab 3's progress follow the model.
+  void MirrorSteps();
+  void ShowSeasons();
   // A choice on tab `step` changed: its next button and those after it
   // wait for that tab's "Übernehmen" again.
   void ChoiceChanged(int step);
@@ -124,35 +128,19 @@ class MainWindow : public QWidget {
   void UpdaterClosed();
 
   void ApplyStep1();
-  void StartChanged();
-  void EndChanged();
+  void ShowSpan(ContentKind kind);
   void CalculationChanged();
   void FillCalculationChooser();
   void EditCalculations();
   void CalculationsEdited();
   void ApplyStep2();
 
-  void SourceChanged(int index);
-  void FillLists();
-  void ShowAvailable();
-  void ShowChosen();
-  // Both lists shown anew after a change made outside the tab's events.
-  void ShowLists();
-  // The selected lines of a list, in list order.
-  static std::vector<size_t> Selected(QListWidget* list);
-  static std::optional<size_t> FirstSelected(QListWidget* list);
-  // A tab-3 event: the model and button state change, the widgets follow.
-  void TabEvent(const std::function<void()>& event);
-  void MirrorButtons();
-  void UpdateFilterBoxes();
-  void FillAutoSelect();
   void ApplyStep3();
-  void ComputationDone(bool done);
+  void ComputationDone();
   void ShowResult();
   void ShowCatalogue();
   void ShowParkPlan();
   void ResultClosed();
-  void StopWorker();
 
   std::filesystem::path program_folder_;
   ServerConfig server_config_;
@@ -160,20 +148,22 @@ class MainWindow : public QWidget {
   RequestState state_;
   GuiMessageSink sink_;
   Controls c_;
-  int step_ = 0;
+  WizardSteps steps_;
   // Chooser index -> position in the calculation list.
   std::vector<size_t> calculation_positions_;
-  std::thread worker_;
-  std::atomic<bool> cancel_{false};
   int computations_ = 0;
-  int wheel_rest_ = 0;  // wheel turn not yet a whole notch
-  OverviewWindow* overview_ = nullptr;
-  CalculationEditorWindow* editor_ = nullptr;
-  UpdateOptionsWindow* update_options_ = nullptr;
-  // The updater may have written game years into the loaded season.
-  bool season_stale_ = false;
+  // Written by the computation, read after its job ended.
+  bool computed_ = false;
+  SelectionPage* selection_ = nullptr;  // tab 3
   DiagramTab* diagram_ = nullptr;
   std::function<void()> on_closed_;
+  // After the state they read: they go first.
+  ChildWindow<OverviewWindow> overview_;
+  ChildWindow<CalculationEditorWindow> editor_;
+  ChildWindow<UpdateOptionsWindow> update_options_;
+  ChildWindow<CatalogueWindow> catalogue_;
+  ChildWindow<ParkPlanWindow> park_plan_;
+  BackgroundJob job_{this};
 };
 
 }  // namespace wunt
