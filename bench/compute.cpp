@@ -106,9 +106,9 @@ void BM_ComputeParks(benchmark::State& state) {
   }
   const int64_t entity_years = static_cast<int64_t>(season->lists.parks.size()) * kYears;
   state.counters["parks"] = static_cast<double>(season->lists.parks.size());
-  state.counters["formulas/s"] =
-      benchmark::Counter(static_cast<double>(entity_years * std::size(kValues)),
-                         benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["formulas/s"] = benchmark::Counter(
+      static_cast<double>(entity_years) * static_cast<double>(std::size(kValues)),
+      benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BM_ComputeCompanies(benchmark::State& state) {
@@ -123,7 +123,7 @@ void BM_ComputeCompanies(benchmark::State& state) {
   }
   state.counters["companies"] = static_cast<double>(season->lists.companies.size());
   // The work: park entries of the company lists over the span.
-  int64_t owned = 0;
+  size_t owned = 0;
   for (const wunt::GameYear& year : season->data.years) {
     for (size_t r = 0; r < year.companies.size(); ++r) {
       if (auto ids = year.companies.IdList(r, wunt::kCompanyFieldParks)) owned += ids->size();

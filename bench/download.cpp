@@ -102,7 +102,7 @@ void BM_OurClient(benchmark::State& state) {
     }
     if (total != kBodySize) state.SkipWithError("short body");
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kBodySize));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kBodySize));
 }
 
 void BM_OurFetchToMemory(benchmark::State& state) {
@@ -112,7 +112,7 @@ void BM_OurFetchToMemory(benchmark::State& state) {
     std::optional<std::string> body = wunt::FetchToMemory(connection.get());
     if (!body || body->size() != kBodySize) state.SkipWithError("short body");
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kBodySize));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kBodySize));
 }
 
 void BM_Curl(benchmark::State& state) {
@@ -121,7 +121,7 @@ void BM_Curl(benchmark::State& state) {
   for (auto _ : state) {
     if (std::system(command.c_str()) != 0) state.SkipWithError("curl failed");
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kBodySize));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kBodySize));
 }
 
 BENCHMARK(BM_OurClient)

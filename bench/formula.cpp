@@ -38,22 +38,27 @@ const std::vector<Sample>& Samples() {
   return samples;
 }
 
+// The sample a benchmark's argument names.
+const Sample& SampleOf(const benchmark::State& state) {
+  return Samples()[static_cast<size_t>(state.range(0))];
+}
+
 void BM_Ours(benchmark::State& state) {
-  const std::string& text = Samples()[state.range(0)].text;
+  const std::string& text = SampleOf(state).text;
   for (auto _ : state) {
     benchmark::DoNotOptimize(wunt::EvaluateFormula(text));
   }
-  state.SetLabel(Samples()[state.range(0)].label);
+  state.SetLabel(SampleOf(state).label);
 }
 
 void BM_Muparser(benchmark::State& state) {
-  const std::string& text = Samples()[state.range(0)].text;
+  const std::string& text = SampleOf(state).text;
   mu::Parser parser;
   for (auto _ : state) {
     parser.SetExpr(text);
     benchmark::DoNotOptimize(parser.Eval());
   }
-  state.SetLabel(Samples()[state.range(0)].label);
+  state.SetLabel(SampleOf(state).label);
 }
 
 BENCHMARK(BM_Ours)->DenseRange(0, 2);

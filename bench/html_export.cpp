@@ -80,13 +80,13 @@ void WriteFile(const std::string& bytes) {
 void BM_PlainWrite(benchmark::State& state) {
   const std::string& page = Data().page;
   for (auto _ : state) WriteFile(page);
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
 }
 
 void BM_ExportPageAndWrite(benchmark::State& state) {
   const Workload& data = Data();
   for (auto _ : state) WriteFile(wunt::BuildExportPage(data.Input()));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * data.page.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(data.page.size()));
 }
 
 BENCHMARK(BM_PlainWrite)->Unit(benchmark::kMillisecond)->MinTime(1.0);

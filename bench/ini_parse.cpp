@@ -42,7 +42,7 @@ void BM_MemchrLineScan(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(lines);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 
 void BM_IniParse(benchmark::State& state) {
@@ -55,7 +55,7 @@ void BM_IniParse(benchmark::State& state) {
     ini.OpenIniFromBytes(std::move(copy));
     benchmark::DoNotOptimize(ini.lines().size());
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 
 BENCHMARK(BM_MemchrLineScan)->Unit(benchmark::kMillisecond)->MinTime(1.0);

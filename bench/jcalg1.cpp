@@ -67,7 +67,7 @@ void BM_Jcalg1Decode(benchmark::State& state) {
     if (!plain || plain->size() != IniText().size()) state.SkipWithError("decode failed");
     benchmark::DoNotOptimize(plain);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * IniText().size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(IniText().size()));
   state.counters["stored"] = static_cast<double>(stream.size());
 }
 
@@ -83,7 +83,7 @@ void BM_ZlibInflate(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(plain);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * IniText().size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(IniText().size()));
   state.counters["stored"] = static_cast<double>(deflated.size());
 }
 

@@ -32,7 +32,7 @@ TEST(RasterImage, BmpRoundTripKeepsEveryPixelForAllPaddings) {
     SCOPED_TRACE(width);
     RasterImage image = Pattern(width, 3);
     std::string bytes = EncodeBmp(image);
-    const size_t stride = (width * 3 + 3) / 4 * 4;
+    const auto stride = static_cast<size_t>((width * 3 + 3) / 4 * 4);
     EXPECT_EQ(bytes.size(), 54 + stride * 3);
     std::optional<RasterImage> back = DecodeImage(bytes);
     ASSERT_TRUE(back);
@@ -55,7 +55,7 @@ TEST(RasterImage, BmpIsBottomUpBgr) {
 std::string HandMadeBmp(int width, int height, int bits, const std::string& pixels) {
   std::string header(54, '\0');
   auto put32 = [&](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) header[at + i] = static_cast<char>(v >> (8 * i));
+    for (size_t i = 0; i < 4; ++i) header[at + i] = static_cast<char>(v >> (8 * i));
   };
   header[0] = 'B';
   header[1] = 'M';

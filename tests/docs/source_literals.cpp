@@ -106,7 +106,7 @@ std::vector<std::string> StringLiterals(std::string_view s) {
         continue;
       }
       ++pos;
-      while (pos < s.size() && s[pos] != '\'') pos += s[pos] == '\\' ? 2 : 1;
+      while (pos < s.size() && s[pos] != '\'') pos += s[pos] == '\\' ? 2u : 1u;
       ++pos;
       joinable = false;
       continue;

@@ -78,16 +78,19 @@ TEST_F(DemoSeasonTest, LoadsWithoutAnyMessage) {
   const int country_count = LoadCountries(season(), 0, countries);
   EXPECT_GE(country_count, 8);
   EXPECT_LE(country_count, 12);
-  for (int i = 0; i < country_count; ++i) EXPECT_EQ(countries[i].id, i + 1);
+  for (size_t i = 0; i < static_cast<size_t>(country_count); ++i) {
+    EXPECT_EQ(countries[i].id, static_cast<int32_t>(i + 1));
+  }
 
   SeasonData data;
-  ASSERT_TRUE(LoadSeasonYears(season(), 5, park_fields, company_fields, country_count, data, sink));
+  ASSERT_TRUE(LoadSeasonYears(season(), 5, park_fields, company_fields,
+                              static_cast<size_t>(country_count), data, sink));
   EXPECT_TRUE(sink.messages.empty()) << sink.messages[0].first << ": " << sink.messages[0].second;
   ASSERT_EQ(data.years.size(), 6u);
   EXPECT_EQ(data.lowest_year, 1990);
   EXPECT_EQ(data.highest_year, 1995);
 
-  int64_t parks = 0, companies = 0;
+  size_t parks = 0, companies = 0;
   bool owner_changed = false, park_closed = false, park_opened = false;
   std::map<int32_t, int32_t> owner_of;  // park -> company, last year seen
   for (size_t y = 0; y < data.years.size(); ++y) {

@@ -70,7 +70,7 @@ TEST(BuildGameYearArchive, PlainAndCompressedEntriesDecodeToTheFiles) {
     std::string archive = BuildGameYearArchive(files, plain);
     std::optional<GameYearFiles> decoded = DecodeGameYearArchive(archive);
     ASSERT_TRUE(decoded.has_value());
-    for (int i = 0; i < 3; ++i) EXPECT_EQ((*decoded)[i], files[i]);
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ((*decoded)[i], files[i]);
   }
   // Plain entries carry equal sizes; the first is compressed unless asked.
   EXPECT_LT(BuildGameYearArchive(files, {}).size(), BuildGameYearArchive(files, {0}).size());

@@ -52,7 +52,7 @@ std::string Chunked(const std::vector<std::string>& chunks, std::string_view ext
 }
 
 std::string Letters(size_t n, int seed) {
-  std::mt19937 rng(seed);
+  std::mt19937 rng(static_cast<std::mt19937::result_type>(seed));
   std::string s(n, 'a');
   for (char& c : s) c = static_cast<char>('a' + rng() % 26);
   return s;

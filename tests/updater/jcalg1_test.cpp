@@ -67,7 +67,7 @@ TEST(Jcalg1Checksum, ShortAndOddLengths) {
 std::string Pseudo(size_t size, uint32_t seed, int alphabet) {
   std::mt19937 rng(seed);
   std::string s(size, '\0');
-  for (char& c : s) c = static_cast<char>('0' + rng() % alphabet);
+  for (char& c : s) c = static_cast<char>('0' + rng() % static_cast<uint32_t>(alphabet));
   return s;
 }
 
@@ -169,7 +169,7 @@ TEST(Jcalg1Decode, RejectsDamagedStreams) {
   std::string good = CompressJcalg1(IniLike(4000));
   auto with_size = [&](uint32_t size) {
     std::string s = good;
-    for (int i = 0; i < 4; ++i) s[2 + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+    for (size_t i = 0; i < 4; ++i) s[2 + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
     return s;
   };
   std::string bad_sum = good;

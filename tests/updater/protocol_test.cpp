@@ -107,7 +107,8 @@ TEST(FdLineWriter, LinesFromSeveralThreadsNeverInterleave) {
   std::thread reader([&] {
     char buffer[4096];
     ssize_t n;
-    while ((n = read(fds[0], buffer, sizeof buffer)) > 0) received.append(buffer, n);
+    while ((n = read(fds[0], buffer, sizeof buffer)) > 0)
+      received.append(buffer, static_cast<size_t>(n));
   });
   {
     FdLineWriter out(fds[1]);

@@ -41,7 +41,7 @@ TEST(ParseYearList, TakesWholeFourDigitTokens) {
 TEST(YearListReader, PiecesAndRepeatsGiveTheSameYears) {
   const std::string body = "1972197019721971197019701972x1973";
   const std::vector<std::string> expected = {"1972", "1970", "1971"};
-  for (size_t piece : {1, 3, 4, 5, 7, 64}) {
+  for (size_t piece : {1u, 3u, 4u, 5u, 7u, 64u}) {
     YearListReader reader;
     for (size_t at = 0; at < body.size(); at += piece) reader.Feed(body.substr(at, piece));
     EXPECT_EQ(reader.years(), expected) << piece;

@@ -249,6 +249,8 @@ struct Park {
   int32_t kind;
   std::vector<Placed> placed;
   std::array<std::array<bool, kCellsX>, kCellsY> used{};
+  bool Used(int x, int y) const { return used[static_cast<size_t>(y)][static_cast<size_t>(x)]; }
+  void Use(int x, int y) { used[static_cast<size_t>(y)][static_cast<size_t>(x)] = true; }
 };
 
 struct Company {
@@ -389,10 +391,10 @@ class World {
       ini.Key("8", a.capacity);
       ini.Key("9", std::to_string(a.width) + "x" + std::to_string(a.depth));
       ini.Key("10", a.build_weeks);
-      for (int g = 0; g < 3; ++g) ini.Key(std::to_string(11 + g), a.target[g]);
+      for (size_t g = 0; g < 3; ++g) ini.Key(std::to_string(11 + g), a.target[g]);
       ini.Key("14", a.atmosphere);
       ini.Key("15", a.lifetime);
-      for (int g = 0; g < 3; ++g) ini.Key(std::to_string(16 + g), a.bonus[g]);
+      for (size_t g = 0; g < 3; ++g) ini.Key(std::to_string(16 + g), a.bonus[g]);
       ini.Key("19", a.launch);
       ini.Key("20", a.maker);
       ini.Key("21", a.picture);
@@ -428,10 +430,10 @@ class World {
       a.width = static_cast<int32_t>(rng_.Uniform(1, a.category == 6 ? 2 : 5) * kCell);
       a.depth = static_cast<int32_t>(rng_.Uniform(1, a.category == 6 ? 2 : 6) * kCell);
       a.build_weeks = static_cast<int32_t>(rng_.Uniform(2, 20));
-      for (int g = 0; g < 3; ++g) a.target[g] = static_cast<int32_t>(rng_.Uniform(0, 100));
+      for (size_t g = 0; g < 3; ++g) a.target[g] = static_cast<int32_t>(rng_.Uniform(0, 100));
       a.atmosphere = static_cast<int32_t>(rng_.Uniform(0, 100));
       a.lifetime = static_cast<int32_t>(rng_.Uniform(10, 30));
-      for (int g = 0; g < 3; ++g) a.bonus[g] = static_cast<int32_t>(rng_.Uniform(0, 20));
+      for (size_t g = 0; g < 3; ++g) a.bonus[g] = static_cast<int32_t>(rng_.Uniform(0, 20));
       // Most rides are on the market from the start; the rest come out
       // during the season, so later years list more attractions.
       a.launch = rng_.Chance(0.65) || options_.years < 3
@@ -466,7 +468,9 @@ class World {
       const size_t families = kFamilies.size();
       const std::string& family = kFamilies[static_cast<size_t>(i) % families];
       c.name = family + " " + rng_.Pick(kCompanyForms);
-      if (static_cast<size_t>(i) >= families) c.name += " " + std::to_string(i / families + 1);
+      if (static_cast<size_t>(i) >= families) {
+        c.name += " " + std::to_string(static_cast<size_t>(i) / families + 1);
+      }
       c.owner = rng_.Pick(kFirstNames) + " " + family;
       c.founded = i == 0 || rng_.Chance(0.7)
                       ? first_year() - static_cast<int32_t>(rng_.Uniform(0, 25))
@@ -533,10 +537,10 @@ class World {
       const int cy = static_cast<int>(rng_.Uniform(0, kCellsY - ch));
       bool free = true;
       for (int y = cy; y < cy + ch && free; ++y)
-        for (int x = cx; x < cx + cw && free; ++x) free = !park.used[y][x];
+        for (int x = cx; x < cx + cw && free; ++x) free = !park.Used(x, y);
       if (!free) continue;
       for (int y = cy; y < cy + ch; ++y)
-        for (int x = cx; x < cx + cw; ++x) park.used[y][x] = true;
+        for (int x = cx; x < cx + cw; ++x) park.Use(x, y);
       park.placed.push_back({a, cx * kCell, cy * kCell, year, 100});
       return;
     }
@@ -624,7 +628,8 @@ std::string TranslationFile(int32_t countries) {
                              "ndungsjahr"}};
   for (const auto& pair : names) ini.Key(pair[0], pair[1]);
   ini.Group("Countrys");
-  for (int32_t i = 0; i < countries; ++i) ini.Key(std::to_string(i + 1), kCountries[i]);
+  for (int32_t i = 0; i < countries; ++i)
+    ini.Key(std::to_string(i + 1), kCountries[static_cast<size_t>(i)]);
   ini.Group("Colors");
   for (size_t i = 0; i < kPalette.size(); ++i) {
     char hex[16];

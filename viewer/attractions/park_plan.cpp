@@ -223,7 +223,8 @@ bool ParkPlans::Draw(int32_t year, RasterImage& canvas) const {
 
 size_t ParkPlans::MemoryBytes() const {
   size_t bytes = sizeof(*this) + pictures_.capacity() * sizeof(RasterImage);
-  for (const RasterImage& p : pictures_) bytes += static_cast<size_t>(p.width()) * p.height() * 3;
+  for (const RasterImage& p : pictures_)
+    bytes += static_cast<size_t>(p.width()) * static_cast<size_t>(p.height()) * 3;
   for (const YearPlan& y : years_) bytes += sizeof(y) + y.placements.capacity() * sizeof(Placement);
   return bytes;
 }

@@ -81,7 +81,7 @@ const RasterImage& PlanFrames::Frame(int32_t year, int alpha) {
 size_t PlanFrames::MemoryBytes() const {
   size_t bytes = 0;
   const auto add = [&bytes](const RasterImage& image) {
-    bytes += static_cast<size_t>(image.width()) * image.height() * 3;
+    bytes += static_cast<size_t>(image.width()) * static_cast<size_t>(image.height()) * 3;
   };
   for (const Cached& c : cache_) add(c.image);
   add(blend_);

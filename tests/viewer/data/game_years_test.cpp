@@ -235,8 +235,8 @@ TEST(LoadSeasonYears, MissingFilesGiveEmptyYears) {
 
 DataFieldList AttractionFields() {
   DataFieldList fields(22);
-  for (int f = 0; f < 22; ++f) fields[f].name = std::to_string(f);
-  for (int f : {2, 3, 4, 9, 19, 21}) fields[f].type = kFieldString;
+  for (size_t f = 0; f < 22; ++f) fields[f].name = std::to_string(f);
+  for (size_t f : {2u, 3u, 4u, 9u, 19u, 21u}) fields[f].type = kFieldString;
   return fields;
 }
 

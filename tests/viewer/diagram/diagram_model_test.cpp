@@ -240,12 +240,12 @@ TEST(DiagramLinesTest, ColumnLabelsAlternateWhenColumnsAreNarrow) {
   for (const Case& c : cases) {
     DiagramPicture picture =
         DrawDiagram(LineSettings(c.column_width), LineData(), kColors, Measure);
-    for (int32_t i = 0; i < 5; ++i) {
+    for (size_t i = 0; i < 5; ++i) {
       const DiagramPrimitive* label = OnlyText(picture, std::to_string(2001 + i));
       ASSERT_NE(label, nullptr);
       EXPECT_EQ(label->y, c.label_y[i]) << c.column_width << " column " << i;
       // Centred on the column; the last one ends at the right edge.
-      int32_t want_x = i * c.column_width + 50 - (i == 4 ? 24 : 12);
+      int32_t want_x = static_cast<int32_t>(i) * c.column_width + 50 - (i == 4 ? 24 : 12);
       EXPECT_EQ(label->x, want_x) << c.column_width << " column " << i;
     }
   }

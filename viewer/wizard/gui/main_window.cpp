@@ -302,7 +302,7 @@ void MainWindow::CalculationChanged() {
     return;
   }
   c_.apply2->setEnabled(true);
-  state_.calculations.current = calculation_positions_[index];
+  state_.calculations.current = calculation_positions_[static_cast<size_t>(index)];
   c_.hint->setText(
       FromCp1252(state_.calculations.entries[state_.calculations.current].description));
 }
@@ -310,8 +310,8 @@ void MainWindow::CalculationChanged() {
 void MainWindow::ApplyStep2() {
   const int index = c_.calculation->currentIndex();
   if (index < 0 || static_cast<size_t>(index) >= calculation_positions_.size()) return;
-  ApplyRequestSpan(state_, calculation_positions_[index], c_.start_year->value(),
-                   c_.end_year->value(), c_.vanished->isChecked(),
+  ApplyRequestSpan(state_, calculation_positions_[static_cast<size_t>(index)],
+                   c_.start_year->value(), c_.end_year->value(), c_.vanished->isChecked(),
                    static_cast<SourceKind>(c_.source->currentIndex()));
   if (const std::string note = TokenLimitNote(state_); !note.empty()) {
     MessageBoxes::Show(this, WindowTitle(), FromCp1252(note));

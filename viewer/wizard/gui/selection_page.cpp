@@ -27,10 +27,10 @@ SelectionPage::SelectionPage(MainWindow::Controls& c, RequestState& state,
   c_.filters->setFocusPolicy(Qt::NoFocus);
   c_.filter_area = new QWidget(c_.filters);
   for (int i = 0; i < kCountryFilterCount; ++i) {
-    c_.filter[i] = Place(new QCheckBox(c_.filter_area), 0, kFilterPitch * i, 90, 20);
-    c_.filter[i]->setToolTip(QStringLiteral("Filter aktivieren/ deaktivieren"));
-    c_.filter[i]->setChecked(true);
-    connect(c_.filter[i], &QCheckBox::clicked, this,
+    Filter(i) = Place(new QCheckBox(c_.filter_area), 0, kFilterPitch * i, 90, 20);
+    Filter(i)->setToolTip(QStringLiteral("Filter aktivieren/ deaktivieren"));
+    Filter(i)->setChecked(true);
+    connect(Filter(i), &QCheckBox::clicked, this,
             [this, i](bool checked) { TabEvent([&] { state_.tab.FilterToggled(i, checked); }); });
   }
   c_.filter_all = new QCheckBox(QStringLiteral("Alle"), c_.filter_area);
@@ -146,8 +146,8 @@ void SelectionPage::MirrorButtons() {
   c_.remove->setEnabled(b.remove);
   c_.remove_all->setEnabled(b.remove_all);
   for (int i = 0; i < kCountryFilterCount; ++i) {
-    c_.filter[i]->setEnabled(b.filters_enabled);
-    c_.filter[i]->setChecked(state_.selection().filter_checked(i));
+    Filter(i)->setEnabled(b.filters_enabled);
+    Filter(i)->setChecked(state_.selection().filter_checked(i));
   }
   c_.filter_all->setEnabled(b.filters_enabled);
   c_.filter_all->setChecked(state_.selection().all_checked());
@@ -186,12 +186,12 @@ void SelectionPage::FillAutoSelect() {
 void SelectionPage::UpdateFilterBoxes() {
   const auto& countries = state_.lists.countries;
   const int count = static_cast<int>(std::min<size_t>(countries.size(), kCountryFilterCount));
-  for (int i = 0; i < kCountryFilterCount; ++i) c_.filter[i]->setVisible(false);
+  for (int i = 0; i < kCountryFilterCount; ++i) Filter(i)->setVisible(false);
   for (const ValueRecord& country : countries) {
     const int box = country.id - 1;
     if (box < 0 || box >= kCountryFilterCount) continue;
-    c_.filter[box]->setText(FromCp1252(country.name));
-    c_.filter[box]->setVisible(true);
+    Filter(box)->setText(FromCp1252(country.name));
+    Filter(box)->setVisible(true);
   }
   Place(c_.filter_all, 0, count * kFilterPitch, 90, 20);
   // A name longer than the area widens all boxes, and the area scrolls

@@ -44,6 +44,8 @@ class SelectionPage : public QObject {
   void TabEvent(const std::function<void()>& event);
   void MirrorButtons();
   void FillAutoSelect();
+  // Country filter box `index`, counted as the model counts filters.
+  QCheckBox*& Filter(int index) { return c_.filter[static_cast<size_t>(index)]; }
 
   MainWindow::Controls& c_;
   RequestState& state_;

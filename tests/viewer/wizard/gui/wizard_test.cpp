@@ -136,8 +136,8 @@ TEST_F(Wizard, CountryFiltersFollowTheCountriesAndTheSourceKind) {
   const int count = LoadCountries(folder_ / "Data" / "7", 0, countries);
   ASSERT_GT(count, 1);
   ASSERT_LE(count, kCountryFilterCount);
-  for (int i = 0; i < kCountryFilterCount; ++i) {
-    EXPECT_EQ(!c().filter[i]->isHidden(), i < count) << i;
+  for (size_t i = 0; i < kCountryFilterCount; ++i) {
+    EXPECT_EQ(!c().filter[i]->isHidden(), static_cast<int>(i) < count) << i;
   }
   EXPECT_EQ(c().filter[0]->text().toStdString(), Cp1252ToUtf8(countries[0].name));
   const DialogUnits units(window_.get());
