@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/file_util.h"
+#include "common/season_layout.h"
 #include "tools/support/demo_season.h"
 #include "tools/support/update_server.h"
 #include "updater/game_year_archive.h"

@@ -21,6 +21,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "common/season_layout.h"
 #include "common/server_config.h"
 #include "common/text.h"
 #include "viewer/attractions/gui/catalogue_window.h"
@@ -85,7 +86,7 @@ MainWindow::MainWindow(std::filesystem::path program_folder)
       server_config_(LoadServerConfig(program_folder_)),
       game_address_(server_config_.game_address),
       sink_(this) {
-  state_.data_dir = program_folder_ / "Data";
+  state_.data_dir = DataFolder(program_folder_);
   setWindowTitle(WindowTitle());
   SetFixedDialogSize(this, 600, 400);
   c_.tabs = Place(new QTabWidget(this), 0, 0, 600, 400);
@@ -698,7 +699,7 @@ void MainWindow::ApplyStep3() {
   cancel_ = false;
   ++computations_;
   worker_ = std::thread([this] {
-    ComputeControl control;
+    WorkControl control;
     control.cancel = &cancel_;
     int shown = -1;
     control.progress = [this, &shown](int64_t position, int64_t maximum) {
