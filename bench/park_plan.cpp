@@ -75,7 +75,7 @@ struct Season {
       return;
     }
     fs::create_directories(out);
-    const fs::path season = data / std::to_string(kSeason);
+    const fs::path season = wunt::SeasonFolder(data, kSeason);
     const int32_t last = kFirstYear + years - 1;
     plans = wunt::ParkPlans::Load({season, BusiestPark(season, last), "Bench", kFirstYear, last});
   }

@@ -50,7 +50,7 @@ Setup& Season() {
     options.parks = 600;
     options.companies = 150;
     std::string error;
-    s.source = s.root / "source" / std::to_string(options.season);
+    s.source = wunt::SeasonFolder(s.root / "source", options.season);
     if (!wunt::WriteDemoSeason(s.root / "source", options, nullptr, &error) ||
         !wunt::AddFixedSizePictures(s.source, &error)) {
       std::fprintf(stderr, "demo season: %s\n", error.c_str());

@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  const fs::path season_folder = fs::path(data) / std::to_string(demo_options.season);
+  const fs::path season_folder = wunt::SeasonFolder(data, demo_options.season);
   std::string error;
   if (demo && (!wunt::WriteDemoSeason(data, demo_options, nullptr, &error) ||
                !wunt::AddFixedSizePictures(season_folder, &error))) {
@@ -126,8 +126,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!copy_base_to.empty() &&
-      !CopyBase(season_folder, fs::path(copy_base_to) / std::to_string(demo_options.season),
-                &error)) {
+      !CopyBase(season_folder, wunt::SeasonFolder(copy_base_to, demo_options.season), &error)) {
     std::fprintf(stderr, "update-server: %s\n", error.c_str());
     return 1;
   }
