@@ -1,6 +1,6 @@
 #pragma once
-// Finding and loading the game years of a season: Park.ini and Company.ini
-// of every year folder, the ID indexes, and the parks of every country.
+// Loading the game years of a season: Park.ini and Company.ini of every
+// year folder, the ID indexes, and the parks of every country.
 //
 // For the calculation engine: a SeasonData is complete and immutable once
 // LoadSeasonYears returned. Everything a computation needs is reachable from
