@@ -15,6 +15,7 @@
 
 #include "bench/best_times.h"
 #include "common/message_sink.h"
+#include "common/season_layout.h"
 #include "tools/support/demo_season.h"
 #include "viewer/calc/value_computation.h"
 #include "viewer/data/datafields.h"

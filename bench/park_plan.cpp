@@ -17,6 +17,7 @@
 #include "bench/best_times.h"
 #include "common/ini_file.h"
 #include "common/raster_image.h"
+#include "common/season_layout.h"
 #include "common/text.h"
 #include "tools/support/demo_season.h"
 #include "viewer/attractions/park_plan_export.h"
@@ -32,7 +33,7 @@ constexpr int32_t kFirstYear = 1980;
 // The demo season's park with the most placed attractions in its last year.
 int32_t BusiestPark(const fs::path& season_folder, int32_t last_year) {
   wunt::IniFile ini;
-  ini.OpenIni(season_folder / std::to_string(last_year) / "Park.ini");
+  ini.OpenIni(wunt::YearFolder(season_folder, last_year) / wunt::kParkFile);
   std::vector<std::string> parks;
   if (ini.FirstGroup()) {
     while (ini.NextGroup()) {
@@ -43,7 +44,7 @@ int32_t BusiestPark(const fs::path& season_folder, int32_t last_year) {
   size_t most = 0;
   for (const std::string& name : parks) {
     const int32_t id = static_cast<int32_t>(wunt::LeadingNumber(name));
-    const size_t placed = wunt::ReadPlacedAttractions(ini, id).size();
+    const size_t placed = wunt::ReadParkRuns(ini, id).size();
     if (placed > most) {
       most = placed;
       best = id;
@@ -74,7 +75,7 @@ struct Season {
       return;
     }
     fs::create_directories(out);
-    const fs::path season = data / std::to_string(kSeason);
+    const fs::path season = wunt::SeasonFolder(data, kSeason);
     const int32_t last = kFirstYear + years - 1;
     plans = wunt::ParkPlans::Load({season, BusiestPark(season, last), "Bench", kFirstYear, last});
   }

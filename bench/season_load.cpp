@@ -19,6 +19,7 @@
 
 #include "common/file_util.h"
 #include "common/message_sink.h"
+#include "common/season_layout.h"
 #include "tools/support/demo_season.h"
 #include "viewer/data/datafields.h"
 #include "viewer/data/game_years.h"
@@ -73,7 +74,7 @@ BigSeason& Season() {
       const fs::path folder = wunt::YearFolder(s.full, year);
       const bool in_half = i % 2 == 0;
       if (in_half) fs::create_directory_symlink(folder, wunt::YearFolder(s.half, year));
-      for (const char* name : {"Park.ini", "Company.ini"}) {
+      for (const char* name : {wunt::kParkFile, wunt::kCompanyFile}) {
         const int64_t size = static_cast<int64_t>(fs::file_size(folder / name));
         s.full_files.push_back(folder / name);
         s.full_bytes += size;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/file_util.h"
+#include "common/season_layout.h"
 #include "tools/support/demo_season.h"
 #include "tools/support/update_server.h"
 #include "updater/game_year_archive.h"
@@ -49,7 +50,7 @@ Setup& Season() {
     options.parks = 600;
     options.companies = 150;
     std::string error;
-    s.source = s.root / "source" / std::to_string(options.season);
+    s.source = wunt::SeasonFolder(s.root / "source", options.season);
     if (!wunt::WriteDemoSeason(s.root / "source", options, nullptr, &error) ||
         !wunt::AddFixedSizePictures(s.source, &error)) {
       std::fprintf(stderr, "demo season: %s\n", error.c_str());

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "common/file_util.h"
+#include "common/season_layout.h"
 
 namespace wunt {
 namespace {

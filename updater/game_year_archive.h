@@ -32,8 +32,6 @@ std::optional<std::string> ReadArchiveEntry(std::string_view archive, size_t* of
 
 // The three data files of a game year, in the order Park, Company, Attraction.
 using GameYearFiles = std::array<std::string, 3>;
-inline constexpr std::array<const char*, 3> kGameYearFileNames = {"Park.ini", "Company.ini",
-                                                                  "Attraction.ini"};
 
 std::optional<GameYearFiles> DecodeGameYearArchive(std::string_view archive,
                                                    uint64_t max_size = kJcalg1MaxOutput);

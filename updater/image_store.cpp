@@ -7,6 +7,7 @@
 #include "common/file_util.h"
 #include "common/ini_file.h"
 #include "common/raster_image.h"
+#include "common/season_layout.h"
 #include "common/text.h"
 #include "updater/http_client.h"
 
@@ -39,22 +40,6 @@ bool IsAsciiAlnum(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// Whether a relative path stays below its folder: no root, no drive, no
-// ".." segment, separators of either kind.
-bool StaysInside(std::string_view path) {
-  if (path.empty() || path[0] == '/' || path[0] == '\\' || path.find(':') != path.npos) {
-    return false;
-  }
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find_first_of("/\\", start);
-    if (end == path.npos) end = path.size();
-    if (path.substr(start, end - start) == "..") return false;
-    start = end + 1;
-  }
-  return true;
-}
-
 void AddPath(std::string value, std::vector<std::string>& paths,
              std::unordered_set<std::string>& seen) {
   if (value.empty()) return;
@@ -67,23 +52,18 @@ std::vector<std::string> CollectPicturePaths(const fs::path& year_folder) {
   std::vector<std::string> paths;
   std::unordered_set<std::string> seen;
   IniFile ini;
-  if (ini.OpenIni(year_folder / "Attraction.ini")) {
+  if (ini.OpenIni(year_folder / kAttractionFile)) {
     ini.FirstGroup();
     while (ini.NextGroup()) {
       if (ini.GroupName().find('_') != std::string::npos) continue;
       AddPath(ini.ReadString("21", ""), paths, seen);
     }
   }
-  if (ini.OpenIni(year_folder / "Park.ini")) {
+  if (ini.OpenIni(year_folder / kParkFile)) {
     ini.FirstGroup();
     while (ini.NextGroup()) {
-      if (ini.GroupName().find("_Attractionlist") == std::string::npos) continue;
-      // Runs of seven keys per placed attraction; the picture is the seventh,
-      // and a run cut short at the end of the group has none.
-      ini.FirstKey();
-      for (int index = 0; ini.NextKey(); ++index) {
-        if (index % 7 == 6) AddPath(ini.KeyValue(), paths, seen);
-      }
+      if (!IsAttractionListGroup(ini.GroupName())) continue;
+      for (ParkRun& run : ReadParkRuns(ini)) AddPath(std::move(run.picture_path), paths, seen);
     }
   }
   ini.CloseIni();
@@ -109,7 +89,7 @@ bool IsSafePicturePath(std::string_view path) {
   }
   // "=" or a leading "[" or ";" would read back as a different index line.
   if (path.find('=') != path.npos || path[0] == '[' || path[0] == ';') return false;
-  return StaysInside(path) && PictureExtension(path).has_value();
+  return StaysInsideFolder(path) && PictureExtension(path).has_value();
 }
 
 std::string PictureFileName(std::string_view bytes, std::string_view extension) {
@@ -175,7 +155,7 @@ bool StoreYearPictures(const fs::path& season_folder, const std::string& year,
   // The year becomes part of paths and index values.
   if (!IsYearName(year)) return false;
   fs::path year_folder = season_folder / year;
-  fs::path images = year_folder / "Images";
+  fs::path images = year_folder / kImagesFolderName;
   std::error_code ec;
   if (!fs::is_directory(fs::symlink_status(year_folder, ec)) || !UsableFolder(images)) {
     return false;
@@ -195,7 +175,7 @@ bool StoreYearPictures(const fs::path& season_folder, const std::string& year,
       if (!bytes) continue;
       std::optional<std::string> name = StorePicture(images, *bytes, extension, random);
       if (!name) continue;
-      index.WriteString(path, year + "\\Images\\" + *name);
+      index.WriteString(path, StoredPictureValue(year, *name));
       stored = true;
     }
     complete = complete && stored;
@@ -221,7 +201,7 @@ void FixPictureSizes(const fs::path& season_folder) {
   index.SelectGroup("");
   for (const FixedPictureSize& row : kFixedPictureSizes) {
     std::string value = index.ReadString(row.path, "");
-    if (value.empty() || !StaysInside(value)) continue;
+    if (value.empty() || !StaysInsideFolder(value)) continue;
     fs::path file = season_folder / ReplaceAll(value, "\\", "/");
     std::optional<RasterImage> picture = LoadImageFile(file);
     if (!picture || (picture->width() == row.width && picture->height() == row.height)) continue;

@@ -17,8 +17,6 @@ namespace wunt {
 
 class IniFile;
 
-inline constexpr char kImageStoreFile[] = "ImageStore.ini";
-
 // Picture paths of one game year in the order they are fetched: key "21" of
 // every Attraction.ini group without "_", then the seventh key of each run of
 // seven in every Park.ini "_Attractionlist" group. Repeats (as the index
@@ -26,8 +24,8 @@ inline constexpr char kImageStoreFile[] = "ImageStore.ini";
 std::vector<std::string> CollectPicturePaths(const std::filesystem::path& year_folder);
 
 // Whether a path from the data files may be requested and stored: printable
-// without blanks (it goes into the request line), relative and without ".."
-// segments, usable as an index key, and with a plain extension.
+// without blanks (it goes into the request line), staying inside its folder
+// (StaysInsideFolder), usable as an index key, and with a plain extension.
 bool IsSafePicturePath(std::string_view path);
 
 // The text after the last ".", when it is 1 to 5 letters and digits.

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/season_layout.h"
+
 namespace wunt {
 namespace fs = std::filesystem;
 
@@ -84,12 +86,13 @@ void RemoveLeftovers(const fs::path& season_folder) {
       season_folder,
       [](const std::string& name) {
         return IsArchiveLeftover(name) ||
-               (name.starts_with("ImageStore.ini") && IsWriterLeftover(name.substr(14)));
+               (name.starts_with(kImageStoreFile) &&
+                IsWriterLeftover(name.substr(std::string_view(kImageStoreFile).size())));
       },
       IsDigits);
   for (const fs::path& year : years) {
-    std::vector<fs::path> images =
-        Sweep(year, IsWriterLeftover, [](const std::string& name) { return name == "Images"; });
+    std::vector<fs::path> images = Sweep(
+        year, IsWriterLeftover, [](const std::string& name) { return name == kImagesFolderName; });
     for (const fs::path& folder : images) Sweep(folder, IsWriterLeftover, none);
   }
 }

@@ -7,6 +7,7 @@
 
 #include "common/file_util.h"
 #include "common/ini_file.h"
+#include "common/season_layout.h"
 #include "updater/game_year_archive.h"
 #include "updater/image_store.h"
 #include "updater/season_folder.h"
@@ -213,7 +214,7 @@ class SeasonUpdate {
       const std::string& year = years[position];
       // Pictures come from the year's data files. A year without them waits
       // for its data; it failed only when its data was wanted now.
-      if (Exists(season_folder_ / year / kGameYearFileNames[0])) {
+      if (Exists(season_folder_ / year / kParkFile)) {
         int64_t fetch_before = stats_ ? stats_->picture_fetch_ns : 0;
         ScopedTimer timer(Counter(&SeasonUpdateStats::picture_store_ns));
         bool complete = StoreYearPictures(season_folder_, year, fetch, random_, options_.attempts);
@@ -291,9 +292,9 @@ MissingYears FindMissingYears(const fs::path& season_folder,
       missing.images.push_back(year);
       continue;
     }
-    bool has_data = Exists(folder / kGameYearFileNames[0]);
+    bool has_data = Exists(folder / kParkFile);
     if (!has_data) missing.data.push_back(year);
-    if (!IsRealFolder(folder / "Images") ||
+    if (!IsRealFolder(folder / kImagesFolderName) ||
         (has_data && !YearPicturesComplete(season_folder, year, index))) {
       missing.images.push_back(year);
     }

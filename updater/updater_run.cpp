@@ -1,5 +1,6 @@
 #include "updater/updater_run.h"
 
+#include "common/season_layout.h"
 #include "common/server_config.h"
 #include "updater/command_line.h"
 #include "updater/season_update.h"
@@ -12,7 +13,7 @@ void RunUpdaterCommand(std::string_view command_line, const UpdaterEnvironment& 
   if (!command) return;
   if (command->mode == 1) {
     SeasonUpdateOptions options;
-    options.data_folder = environment.program_folder / "Data";
+    options.data_folder = DataFolder(environment.program_folder);
     options.servers = LoadServerConfig(environment.program_folder);
     options.cancel = environment.cancel;
     UpdateSeason(command->season, command->data_wanted, command->images_wanted, options, out);

@@ -16,6 +16,7 @@
 #include "common/file_util.h"
 #include "common/ini_file.h"
 #include "common/raster_image.h"
+#include "common/season_layout.h"
 #include "common/text.h"
 #include "tests/support/child_process.h"
 #include "updater/image_store.h"

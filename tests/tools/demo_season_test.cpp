@@ -10,6 +10,7 @@
 #include "common/file_util.h"
 #include "common/ini_file.h"
 #include "common/raster_image.h"
+#include "common/season_layout.h"
 #include "tests/support/scratch_folder.h"
 #include "viewer/data/attraction_catalogue.h"
 #include "viewer/data/datafields.h"

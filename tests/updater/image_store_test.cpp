@@ -7,6 +7,7 @@
 #include "common/file_util.h"
 #include "common/ini_file.h"
 #include "common/raster_image.h"
+#include "common/season_layout.h"
 #include "tests/support/test_server.h"
 
 namespace wunt {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/season_layout.h"
 #include "tools/support/demo_season.h"
 
 namespace {
@@ -28,7 +29,7 @@ bool ReadInt(const char* text, long long low, long long high, long long& out) {
 
 int main(int argc, char** argv) {
   wunt::DemoSeasonOptions options;
-  std::string data = "Data";
+  std::string data = wunt::kDataFolderName;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--no-pictures") {

@@ -12,6 +12,7 @@
 
 #include "common/file_util.h"
 #include "common/raster_image.h"
+#include "common/season_layout.h"
 
 namespace wunt {
 namespace {
@@ -860,7 +861,7 @@ bool WriteDemoSeason(const fs::path& data_dir, const DemoSeasonOptions& options,
   opts.years = std::max(opts.years, 1);
   opts.parks = std::max(opts.parks, 1);
   opts.max_placed = std::max(opts.max_placed, 0);
-  const fs::path season = data_dir / std::to_string(opts.season);
+  const fs::path season = SeasonFolder(data_dir, opts.season);
   std::error_code ec;
   fs::create_directories(season, ec);
   if (ec) {
@@ -874,9 +875,9 @@ bool WriteDemoSeason(const fs::path& data_dir, const DemoSeasonOptions& options,
   sum.countries = world.country_count();
   sum.attractions = static_cast<int32_t>(world.attractions().size());
 
-  if (!Write(season / "Datafields.txt", DatafieldsFile(), error) ||
-      !Write(season / "Translation.txt", TranslationFile(world.country_count()), error) ||
-      !Write(season / "SaveData.ini", SaveDataFile(), error) ||
+  if (!Write(season / kDatafieldsFile, DatafieldsFile(), error) ||
+      !Write(season / kTranslationFile, TranslationFile(world.country_count()), error) ||
+      !Write(season / kSaveDataFile, SaveDataFile(), error) ||
       !Write(season / "Overview.htm", OverviewTemplate(), error) ||
       !Write(season / "Load.htm", LoadTemplate(), error) ||
       !Write(season / "Banner.jpg", EncodeJpeg(BannerPicture(), 85), error)) {
@@ -889,8 +890,8 @@ bool WriteDemoSeason(const fs::path& data_dir, const DemoSeasonOptions& options,
   IniText image_store;
   for (int32_t year = world.first_year(); year <= world.last_year(); ++year) {
     world.Advance(year);
-    const fs::path folder = season / std::to_string(year);
-    const fs::path images = folder / "Images";
+    const fs::path folder = YearFolder(season, year);
+    const fs::path images = folder / kImagesFolderName;
     fs::create_directories(images, ec);
     if (ec) {
       if (error) *error = "cannot create " + images.string();
@@ -903,7 +904,7 @@ bool WriteDemoSeason(const fs::path& data_dir, const DemoSeasonOptions& options,
       const std::string bytes = EncodeJpeg(AttractionPicture(a), 80);
       const std::string name = PictureName(bytes, "jpg", taken, picture_rng);
       if (!Write(images / name, bytes, error)) return false;
-      image_store.Key(a.picture, std::to_string(year) + "\\Images\\" + name);
+      image_store.Key(a.picture, StoredPictureValue(std::to_string(year), name));
       stored[i] = true;
       ++sum.pictures;
     }
@@ -911,9 +912,9 @@ bool WriteDemoSeason(const fs::path& data_dir, const DemoSeasonOptions& options,
     const std::string companies = world.CompanyFile(year);
     const std::string parks = world.ParkFile();
     // Park.ini last: its presence marks the year as complete.
-    if (!Write(folder / "Attraction.ini", attractions, error) ||
-        !Write(folder / "Company.ini", companies, error) ||
-        !Write(folder / "Park.ini", parks, error)) {
+    if (!Write(folder / kAttractionFile, attractions, error) ||
+        !Write(folder / kCompanyFile, companies, error) ||
+        !Write(folder / kParkFile, parks, error)) {
       return false;
     }
     sum.data_file_bytes +=
@@ -921,7 +922,7 @@ bool WriteDemoSeason(const fs::path& data_dir, const DemoSeasonOptions& options,
     sum.park_records += world.open_parks();
     sum.company_records += world.companies_in(year);
   }
-  if (!Write(season / "ImageStore.ini", image_store.text(), error)) return false;
+  if (!Write(season / kImageStoreFile, image_store.text(), error)) return false;
   if (summary) *summary = sum;
   return true;
 }

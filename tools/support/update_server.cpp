@@ -15,6 +15,7 @@
 #include "common/file_util.h"
 #include "common/ini_file.h"
 #include "common/raster_image.h"
+#include "common/season_layout.h"
 #include "common/text.h"
 #include "tools/support/jcalg1_compressor.h"
 #include "updater/image_store.h"
@@ -29,7 +30,6 @@ constexpr int kRequestMs = 5000;
 constexpr size_t kSlowPiece = 1024;
 constexpr int kSlowPauseMs = 10;
 constexpr size_t kGarbageSize = 1500;
-const char* const kDataFiles[3] = {"Park.ini", "Company.ini", "Attraction.ini"};
 
 bool IsYearName(const std::string& name) {
   return name.size() == 4 &&
@@ -237,7 +237,7 @@ std::optional<ServedSeason> LoadServedSeason(const fs::path& season_folder, std:
     std::string files[3];
     bool complete = true;
     for (int i = 0; i < 3 && complete; ++i) {
-      std::optional<std::string> bytes = ReadWholeFile(entry.path() / kDataFiles[i]);
+      std::optional<std::string> bytes = ReadWholeFile(entry.path() / kGameYearFileNames[i]);
       complete = bytes.has_value();
       if (complete) files[i] = std::move(*bytes);
     }
@@ -252,7 +252,8 @@ std::optional<ServedSeason> LoadServedSeason(const fs::path& season_folder, std:
   for (size_t i = 0; i < served.years.size(); ++i) {
     const std::string& year = served.years[i];
     std::string files[3];
-    for (int f = 0; f < 3; ++f) files[f] = *ReadWholeFile(season_folder / year / kDataFiles[f]);
+    for (int f = 0; f < 3; ++f)
+      files[f] = *ReadWholeFile(season_folder / year / kGameYearFileNames[f]);
     // Every second year keeps one entry plain, as the real archives do for
     // data that does not shrink.
     std::vector<int> plain;
@@ -312,7 +313,7 @@ bool AddFixedSizePictures(const fs::path& season_folder, std::string* error) {
     const std::string year = old_value.substr(0, old_value.find('\\'));
     const std::string bytes = EncodeJpeg(PatternPicture(plan.width, plan.height), 90);
     const std::string name = PictureFileName(bytes, "jpg");
-    const fs::path images = season_folder / year / "Images";
+    const fs::path images = season_folder / year / kImagesFolderName;
     if (!WriteFileAtomically(images / name, bytes)) {
       if (error) *error = "cannot write " + (images / name).string();
       return false;
@@ -321,14 +322,14 @@ bool AddFixedSizePictures(const fs::path& season_folder, std::string* error) {
     fs::remove(season_folder / ReplaceAll(old_value, "\\", "/"), ec);
     const std::string new_path = kFixedPictureSizes[plan.row].path;
     entries.erase(old_path);
-    entries[new_path] = year + "\\Images\\" + name;
+    entries[new_path] = StoredPictureValue(year, name);
     renamed[old_path] = new_path;
   }
 
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(season_folder, ec)) {
     if (!entry.is_directory() || !IsYearName(entry.path().filename().string())) continue;
-    for (const char* file : {"Attraction.ini", "Park.ini"}) {
+    for (const char* file : {kAttractionFile, kParkFile}) {
       const fs::path path = entry.path() / file;
       std::optional<std::string> text = ReadWholeFile(path);
       if (!text) continue;

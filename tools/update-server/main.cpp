@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/file_util.h"
+#include "common/season_layout.h"
 #include "tools/support/demo_season.h"
 #include "tools/support/update_server.h"
 
@@ -46,7 +47,7 @@ bool CopyBase(const fs::path& season_folder, const fs::path& target, std::string
   std::error_code ec;
   fs::create_directories(target, ec);
   for (const fs::directory_entry& entry : fs::directory_iterator(season_folder, ec)) {
-    if (!entry.is_regular_file() || entry.path().filename() == "ImageStore.ini") continue;
+    if (!entry.is_regular_file() || entry.path().filename() == wunt::kImageStoreFile) continue;
     std::optional<std::string> bytes = wunt::ReadWholeFile(entry.path());
     if (!bytes || !wunt::WriteFileAtomically(target / entry.path().filename(), *bytes)) {
       *error = "cannot copy " + entry.path().string();
@@ -60,7 +61,7 @@ bool CopyBase(const fs::path& season_folder, const fs::path& target, std::string
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string data = "Data";
+  std::string data = wunt::kDataFolderName;
   std::string bind = "127.0.0.1";
   std::string copy_base_to;
   long long port = 8080;
@@ -117,7 +118,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  const fs::path season_folder = fs::path(data) / std::to_string(demo_options.season);
+  const fs::path season_folder = wunt::SeasonFolder(data, demo_options.season);
   std::string error;
   if (demo && (!wunt::WriteDemoSeason(data, demo_options, nullptr, &error) ||
                !wunt::AddFixedSizePictures(season_folder, &error))) {
@@ -125,8 +126,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!copy_base_to.empty() &&
-      !CopyBase(season_folder, fs::path(copy_base_to) / std::to_string(demo_options.season),
-                &error)) {
+      !CopyBase(season_folder, wunt::SeasonFolder(copy_base_to, demo_options.season), &error)) {
     std::fprintf(stderr, "update-server: %s\n", error.c_str());
     return 1;
   }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/file_util.h"
+#include "common/season_layout.h"
 #include "common/text.h"
 #include "tools/wunt-export/console.h"
 #include "viewer/attractions/catalogue_export.h"
@@ -121,7 +122,7 @@ int ExportParkPlans(const ParkPlanExportRequest& request) {
   }
   // Without the picture index no year has a plan.
   const std::string no_index =
-      "keine Parkpläne: " + (state.season_folder() / "ImageStore.ini").string() +
+      "keine Parkpläne: " + (state.season_folder() / kImageStoreFile).string() +
       " fehlt oder kann nicht gelesen werden";
   if (!PictureIndex().Open(state.season_folder())) Fail(no_index);
   PrepareFolder(request.folder);

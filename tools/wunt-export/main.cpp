@@ -15,6 +15,7 @@
 #include "common/file_util.h"
 #include "common/ini_file.h"
 #include "common/raster_image.h"
+#include "common/season_layout.h"
 #include "common/server_config.h"
 #include "common/text.h"
 #include "tools/wunt-export/attraction_exports.h"

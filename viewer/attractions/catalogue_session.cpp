@@ -1,5 +1,6 @@
 #include "viewer/attractions/catalogue_session.h"
 
+#include "common/season_layout.h"
 #include "viewer/data/attraction_catalogue.h"
 #include "viewer/data/game_years.h"
 

@@ -4,13 +4,13 @@
 #include <map>
 
 #include "common/ini_file.h"
+#include "common/season_layout.h"
 #include "common/text.h"
 #include "viewer/calc/number_format.h"
 
 namespace wunt {
 namespace {
 
-constexpr std::string_view kSettingsFile = "SaveData.ini";
 constexpr std::string_view kViewerGroup = "AttViewer";
 constexpr std::string_view kBuildGroup = "Build";
 
@@ -114,7 +114,7 @@ CatalogueSettings LoadCatalogueSettings(const std::filesystem::path& season_fold
                                         std::vector<BuildTick>* build) {
   CatalogueSettings settings;
   IniFile ini;
-  if (!ini.OpenIni(season_folder / kSettingsFile)) return settings;
+  if (!ini.OpenIni(season_folder / kSaveDataFile)) return settings;
   if (ini.SelectGroup(kViewerGroup)) {
     // "Alle" is derived from the seven boxes, whatever the file says.
     const int32_t seven = ToInt32(ini.ReadLong("Category", 255)) & kSevenCategories;
@@ -145,7 +145,7 @@ CatalogueSettings LoadCatalogueSettings(const std::filesystem::path& season_fold
 
 bool SaveCatalogueSettings(const std::filesystem::path& season_folder,
                            const CatalogueSettings& settings, const std::vector<BuildTick>& build) {
-  const std::filesystem::path path = season_folder / kSettingsFile;
+  const std::filesystem::path path = season_folder / kSaveDataFile;
   IniFile ini;
   // A missing file still opens for writing: the close creates it. One that
   // exists but cannot be read is left alone, or its calculations would be

@@ -1,11 +1,10 @@
 #include "viewer/attractions/park_plan.h"
 
 #include <algorithm>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <unordered_map>
 
+#include "common/ini_file.h"
+#include "common/season_layout.h"
 #include "common/text.h"
 #include "viewer/attractions/picture_index.h"
 #include "viewer/data/game_years.h"
@@ -13,58 +12,18 @@
 namespace wunt {
 namespace {
 
-constexpr int kRunLength = 7;
-constexpr int kRunX = 4;
-constexpr int kRunY = 5;
-constexpr int kRunPicture = 6;
-
 // A park's span comes from the result table; anything longer than this is
 // damage, not a season.
 constexpr int64_t kMaxPlanYears = 1000;
 
-unsigned ThreadCount(const WorkControl& control, int count) {
-  unsigned n = control.threads != 0 ? control.threads : std::thread::hardware_concurrency();
-  n = std::max(n, 1u);
-  return std::min(n, static_cast<unsigned>(std::max(count, 1)));
-}
-
 // Reads a year's layout; nothing when its Park.ini cannot be opened.
-std::optional<std::vector<PlacedAttraction>> ReadYearLayout(const ParkPlanRequest& request,
-                                                            int32_t year) {
+std::optional<std::vector<ParkRun>> ReadYearLayout(const ParkPlanRequest& request, int32_t year) {
   IniFile ini;
-  if (!ini.OpenIni(YearFolder(request.season_folder, year) / "Park.ini")) return std::nullopt;
-  return ReadPlacedAttractions(ini, request.park_id);
+  if (!ini.OpenIni(YearFolder(request.season_folder, year) / kParkFile)) return std::nullopt;
+  return ReadParkRuns(ini, request.park_id);
 }
 
 }  // namespace
-
-std::vector<PlacedAttraction> ReadPlacedAttractions(IniFile& park_ini, int32_t park_id) {
-  std::vector<PlacedAttraction> placed;
-  if (!park_ini.SelectGroup(std::to_string(park_id) + "_Attractionlist") || !park_ini.FirstKey()) {
-    return placed;
-  }
-  PlacedAttraction run;
-  for (int64_t index = 0; park_ini.NextKey(); ++index) {
-    switch (index % kRunLength) {
-      case 0:
-        run = PlacedAttraction{};
-        break;
-      case kRunX:
-        run.x = static_cast<int32_t>(LeadingNumber(park_ini.KeyValue()));
-        break;
-      case kRunY:
-        run.y = static_cast<int32_t>(LeadingNumber(park_ini.KeyValue()));
-        break;
-      case kRunPicture:
-        run.picture_path = park_ini.KeyValue();
-        placed.push_back(std::move(run));
-        break;
-      default:
-        break;
-    }
-  }
-  return placed;
-}
 
 void DrawImageBlended(RasterImage& target, const RasterImage& picture, int x, int y, int alpha) {
   alpha = std::clamp(alpha, 0, 255);
@@ -85,34 +44,6 @@ void DrawImageBlended(RasterImage& target, const RasterImage& picture, int x, in
   }
 }
 
-bool RunParallel(int count, const WorkControl& control, const std::function<void(int)>& job) {
-  std::atomic<int> next{0};
-  int done = 0;
-  std::mutex report;
-  const auto work = [&] {
-    while (!control.Cancelled()) {
-      const int i = next++;
-      if (i >= count) return;
-      job(i);
-      std::lock_guard<std::mutex> lock(report);
-      ++done;
-      if (control.progress) control.progress(done, count);
-    }
-  };
-  std::vector<std::thread> helpers;
-  const unsigned n = ThreadCount(control, count);
-  for (unsigned k = 1; k < n; ++k) {
-    try {
-      helpers.emplace_back(work);
-    } catch (const std::system_error&) {
-      break;  // fewer threads, same result
-    }
-  }
-  work();
-  for (std::thread& t : helpers) t.join();
-  return done == count;
-}
-
 std::optional<ParkPlans> ParkPlans::Load(const ParkPlanRequest& request,
                                          const WorkControl& control) {
   ParkPlans plans;
@@ -125,14 +56,14 @@ std::optional<ParkPlans> ParkPlans::Load(const ParkPlanRequest& request,
   const auto phase = [&control, count](int base) {
     WorkControl part = control;
     if (control.progress) {
-      part.progress = [&control, base, count](int done, int total) {
+      part.progress = [&control, base, count](int64_t done, int64_t total) {
         control.progress(base + done * count / total, 2 * count);
       };
     }
     return part;
   };
 
-  std::vector<std::optional<std::vector<PlacedAttraction>>> layouts(static_cast<size_t>(count));
+  std::vector<std::optional<std::vector<ParkRun>>> layouts(static_cast<size_t>(count));
   if (!RunParallel(count, phase(0), [&](int i) {
         layouts[static_cast<size_t>(i)] = ReadYearLayout(request, request.first_year + i);
       })) {
@@ -161,12 +92,12 @@ std::optional<ParkPlans> ParkPlans::Load(const ParkPlanRequest& request,
     int32_t slot, x, y;
   };
   std::vector<std::vector<RawPlacement>> raw(static_cast<size_t>(count));
-  const std::vector<PlacedAttraction>* current = nullptr;
-  const std::vector<PlacedAttraction> none;
+  const std::vector<ParkRun>* current = nullptr;
+  const std::vector<ParkRun> none;
   for (size_t i = 0; i < layouts.size(); ++i) {
     if (layouts[i]) current = &*layouts[i];  // otherwise the year before's
     if (!indexed) continue;
-    for (const PlacedAttraction& p : current != nullptr ? *current : none) {
+    for (const ParkRun& p : current != nullptr ? *current : none) {
       const int32_t slot = slot_for(p.picture_path);
       if (slot >= 0) raw[i].push_back({slot, p.x, p.y});
     }

@@ -9,53 +9,25 @@
 // of distinct pictures, not with the number of years; see PlanCache for the
 // few finished canvases the window keeps.
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "common/ini_file.h"
 #include "common/raster_image.h"
+#include "common/work_control.h"
 
 namespace wunt {
 
 inline constexpr int kPlanWidth = 950;
 inline constexpr int kPlanHeight = 1400;
 
-struct PlacedAttraction {
-  std::string picture_path;
-  int32_t x = 0;
-  int32_t y = 0;
-  friend bool operator==(const PlacedAttraction&, const PlacedAttraction&) = default;
-};
-
-// The group "<park_id>_Attractionlist" of an open Park.ini, taken in runs of
-// seven keys whatever their names: key 4 of a run is x, 5 is y, 6 the
-// picture path. An incomplete last run is ignored; no group, no entries.
-std::vector<PlacedAttraction> ReadPlacedAttractions(IniFile& park_ini, int32_t park_id);
-
 // Draws `picture` at its own size with its top-left corner at (x, y) over
 // `target` with constant opacity alpha (0 leaves the target, 255 copies),
 // clipped to the target.
 void DrawImageBlended(RasterImage& target, const RasterImage& picture, int x, int y, int alpha);
-
-// How long-running work reports and stops. `progress` is called from worker
-// threads (one call at a time) with the steps done and the steps in all.
-struct WorkControl {
-  std::function<void(int done, int total)> progress;
-  const std::atomic<bool>* cancel = nullptr;
-  unsigned threads = 0;  // 0: one per core
-  bool Cancelled() const { return cancel != nullptr && cancel->load(); }
-};
-
-// Runs job(i) for i in [0, count) on up to `threads` threads, each index
-// once, reporting each finished index. Stops handing out indexes once
-// cancelled; false then.
-bool RunParallel(int count, const WorkControl& control, const std::function<void(int)>& job);
 
 struct ParkPlanRequest {
   std::filesystem::path season_folder;

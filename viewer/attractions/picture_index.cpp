@@ -6,33 +6,11 @@
 
 namespace wunt {
 
-std::optional<std::filesystem::path> ResolveStoredPicture(
-    const std::filesystem::path& season_folder, std::string_view stored_value) {
-  if (stored_value.empty() || stored_value.find('\0') != std::string_view::npos ||
-      stored_value.find(':') != std::string_view::npos) {
-    return std::nullopt;
-  }
-  const char first = stored_value.front();
-  if (first == '\\' || first == '/') return std::nullopt;
-  std::filesystem::path relative;
-  size_t start = 0;
-  while (start <= stored_value.size()) {
-    size_t end = stored_value.find_first_of("\\/", start);
-    if (end == std::string_view::npos) end = stored_value.size();
-    const std::string_view step = stored_value.substr(start, end - start);
-    if (step == "..") return std::nullopt;
-    if (!step.empty() && step != ".") relative /= std::string(step);
-    start = end + 1;
-  }
-  if (relative.empty()) return std::nullopt;
-  return season_folder / relative;
-}
-
 bool PictureIndex::Open(const std::filesystem::path& season_folder) {
   season_folder_ = season_folder;
   values_.clear();
   IniFile ini;
-  is_open_ = ini.OpenIni(season_folder / "ImageStore.ini");
+  is_open_ = ini.OpenIni(season_folder / kImageStoreFile);
   if (!is_open_) return false;
   ini.SelectGroup("");
   if (ini.FirstKey()) {

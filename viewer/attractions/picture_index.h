@@ -11,14 +11,9 @@
 #include <unordered_map>
 
 #include "common/raster_image.h"
+#include "common/season_layout.h"
 
 namespace wunt {
-
-// The file a stored value names inside the season folder. Backslashes
-// separate folders on every platform. Nothing for values that could leave
-// the folder: empty, absolute, with a drive letter or a ".." step.
-std::optional<std::filesystem::path> ResolveStoredPicture(
-    const std::filesystem::path& season_folder, std::string_view stored_value);
 
 // Picture files larger than this are not read; real ones have a few kB.
 inline constexpr std::uintmax_t kMaxPictureFileBytes = 16u << 20;

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "common/ini_file.h"
+#include "common/season_layout.h"
 #include "common/text.h"
 #include "viewer/data/translation.h"
 #include "viewer/data/whole_names.h"
@@ -105,7 +106,7 @@ int32_t LowestFreeCalculationNumber(const std::vector<std::string>& group_names)
 }
 
 std::filesystem::path SaveDataPath(const std::filesystem::path& season_folder) {
-  return season_folder / "SaveData.ini";
+  return season_folder / kSaveDataFile;
 }
 
 size_t LoadCalculationList(const std::filesystem::path& season_folder, ContentKind content_kind,

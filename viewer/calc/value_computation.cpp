@@ -161,11 +161,7 @@ std::vector<const GameYear*> SpanYears(const SeasonData& season,
   return years;
 }
 
-bool Cancelled(const ComputeControl& control) {
-  return control.cancel != nullptr && control.cancel->load(std::memory_order_relaxed);
-}
-
-void Report(const ComputeControl& control, int64_t position, int64_t maximum) {
+void Report(const WorkControl& control, int64_t position, int64_t maximum) {
   if (control.progress) control.progress(position, maximum);
 }
 
@@ -261,7 +257,7 @@ size_t BuildCompanyValueList(const SeasonData& season, const ComputationSettings
 
 bool ComputeParkValues(const SeasonData& season, const ComputationSettings& settings,
                        const LoadedCalculation& calculation, ValueListState& state,
-                       const ComputeControl& control) {
+                       const WorkControl& control) {
   if (state.parks_computed) return true;
   FormulaAssembler assembler(calculation);
   const std::vector<const GameYear*> years = SpanYears(season, settings);
@@ -271,7 +267,7 @@ bool ComputeParkValues(const SeasonData& season, const ComputationSettings& sett
   // cache lines.
   constexpr size_t kBlock = 64;
   for (size_t first = 0; first < parks.size(); first += kBlock) {
-    if (Cancelled(control)) return false;
+    if (control.Cancelled()) return false;
     Report(control, static_cast<int64_t>(first), static_cast<int64_t>(parks.size()));
     const size_t last = std::min(parks.size(), first + kBlock);
     for (size_t i = first; i < last; ++i) ResetValues(parks[i], years.size());
@@ -302,7 +298,7 @@ bool ComputeParkValues(const SeasonData& season, const ComputationSettings& sett
 
 bool ComputeCompanyValues(const SeasonData& season, const ComputationSettings& settings,
                           const LoadedCalculation& calculation, ValueListState& state,
-                          const ComputeControl& control) {
+                          const WorkControl& control) {
   if (state.companies_computed) return true;
   FormulaAssembler assembler(calculation);
   const std::vector<const GameYear*> years = SpanYears(season, settings);
@@ -316,7 +312,7 @@ bool ComputeCompanyValues(const SeasonData& season, const ComputationSettings& s
   for (size_t k = 0; k < years.size(); ++k) {
     for (int64_t i = 0; i < count; ++i) {
       if (i % kReportEvery == 0) {
-        if (Cancelled(control)) return false;
+        if (control.Cancelled()) return false;
         Report(control, static_cast<int64_t>(k) * count + i, steps);
       }
       if (years[k] == nullptr) break;
@@ -356,7 +352,7 @@ bool ComputeCompanyValues(const SeasonData& season, const ComputationSettings& s
 
 bool ComputeCountryValues(const SeasonData& season, const ComputationSettings& settings,
                           const LoadedCalculation& calculation, ValueListState& state,
-                          const ComputeControl& control) {
+                          const WorkControl& control) {
   if (state.countries_computed) return true;
   FormulaAssembler assembler(calculation);
   const std::vector<const GameYear*> years = SpanYears(season, settings);
@@ -365,7 +361,7 @@ bool ComputeCountryValues(const SeasonData& season, const ComputationSettings& s
   // A country owns the parks whose country field reads its number, wherever
   // its line stands in Translation.txt.
   for (int64_t p = 0; p < count; ++p) {
-    if (Cancelled(control)) return false;
+    if (control.Cancelled()) return false;
     ValueRecord& record = state.countries[static_cast<size_t>(p)];
     ResetValues(record, years.size());
     const int64_t slot = int64_t{record.id} - 1;

@@ -14,11 +14,10 @@
 // value list of their source kind. Records are found through the per-year ID
 // indexes, so the cost grows with entities x years.
 
-#include <atomic>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
+#include "common/work_control.h"
 #include "viewer/calc/calculations.h"
 #include "viewer/data/game_years.h"
 #include "viewer/data/value_record.h"
@@ -49,16 +48,6 @@ struct ValueListState {
   bool countries_computed = false;
 };
 
-struct ComputeControl {
-  // Called every few entities with the steps done so far and their number
-  // (parks: parks; companies: companies x years; countries: countries x
-  // years).
-  std::function<void(int64_t position, int64_t maximum)> progress;
-  // Checked as often as progress is reported; when set the computation
-  // stops, leaving its computed flag clear.
-  const std::atomic<bool>* cancel = nullptr;
-};
-
 // Rebuild the park or company value list for the span: one record per
 // entity, in order of first appearance scanning from the end year backwards.
 // Under content kind "Wert" without include_vanished only entities of the
@@ -76,15 +65,19 @@ std::vector<size_t> ValuesPastTokenLimit(const LoadedCalculation& calculation);
 // Compute the values and aggregates of every record of one list. Companies
 // and countries end up sorted by result, highest first (equal results keep
 // their list order). Return true and set the computed flag when done; a list
-// whose flag is already set is left as it is. False when cancelled.
+// whose flag is already set is left as it is. The control's progress is
+// called every few entities with the steps done so far and their number
+// (parks: parks; companies: companies x years; countries: countries x
+// years), and its cancel flag is checked as often: when set the computation
+// stops, leaving its computed flag clear, and returns false. One thread.
 bool ComputeParkValues(const SeasonData& season, const ComputationSettings& settings,
                        const LoadedCalculation& calculation, ValueListState& state,
-                       const ComputeControl& control = {});
+                       const WorkControl& control = {});
 bool ComputeCompanyValues(const SeasonData& season, const ComputationSettings& settings,
                           const LoadedCalculation& calculation, ValueListState& state,
-                          const ComputeControl& control = {});
+                          const WorkControl& control = {});
 bool ComputeCountryValues(const SeasonData& season, const ComputationSettings& settings,
                           const LoadedCalculation& calculation, ValueListState& state,
-                          const ComputeControl& control = {});
+                          const WorkControl& control = {});
 
 }  // namespace wunt

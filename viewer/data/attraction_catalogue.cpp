@@ -1,5 +1,6 @@
 #include "viewer/data/attraction_catalogue.h"
 
+#include "common/season_layout.h"
 #include "common/text.h"
 #include "viewer/data/entity_table.h"
 #include "viewer/data/game_years.h"
@@ -40,7 +41,7 @@ std::vector<CatalogueEntry> LoadAttractions(const std::filesystem::path& year_fo
                                             int32_t season, const DataFieldList& attraction_fields,
                                             MessageSink& sink) {
   EntityTable table =
-      LoadEntityFile(year_folder / "Attraction.ini", MakeSchema(attraction_fields), sink);
+      LoadEntityFile(year_folder / kAttractionFile, MakeSchema(attraction_fields), sink);
   std::vector<CatalogueEntry> entries;
   entries.reserve(table.size());
   for (size_t r = 0; r < table.size(); ++r) {

@@ -1,6 +1,7 @@
 #include "viewer/data/datafields.h"
 
 #include "common/ini_file.h"
+#include "common/season_layout.h"
 #include "common/text.h"
 
 namespace wunt {
@@ -15,10 +16,6 @@ std::string_view EntityKindName(EntityKind kind) {
       return "Attraction";
   }
   return "";
-}
-
-std::filesystem::path SeasonFolder(const std::filesystem::path& data_dir, int season) {
-  return data_dir / std::to_string(season);
 }
 
 namespace {
@@ -42,7 +39,7 @@ int LoadDatafields(const std::filesystem::path& season_folder, EntityKind kind, 
                    MessageSink& sink) {
   list.clear();
   IniFile ini;
-  if (!ini.OpenIni(season_folder / "Datafields.txt")) return 0;
+  if (!ini.OpenIni(season_folder / kDatafieldsFile)) return 0;
   std::string_view kind_name = EntityKindName(kind);
   if (!ini.SelectGroup(kind_name)) {
     sink.ShowMessage("DataField Error", "Unbekanntes DataField: '" + std::string(kind_name) + "'");

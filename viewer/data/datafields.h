@@ -43,9 +43,6 @@ inline constexpr int kCompanyFieldId = 0;
 inline constexpr int kCompanyFieldName = 1;
 inline constexpr int kCompanyFieldParks = 3;
 
-// Data/<season>/ below the data folder.
-std::filesystem::path SeasonFolder(const std::filesystem::path& data_dir, int season);
-
 // Rebuilds `list` from <season_folder>/Datafields.txt. Returns the number of
 // entries, or 0 on any failure (missing file, missing group, unknown type);
 // messages go to `sink`.

@@ -1,7 +1,6 @@
 #include "viewer/data/game_years.h"
 
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <new>
@@ -10,7 +9,9 @@
 
 #include "common/file_util.h"
 #include "common/ini_file.h"
+#include "common/season_layout.h"
 #include "common/text.h"
+#include "common/work_control.h"
 
 namespace wunt {
 namespace {
@@ -133,8 +134,8 @@ void LoadOneYear(const std::filesystem::path& season_folder, const SharedSchema&
                  const SharedSchema& company_fields, size_t country_count, GameYear& year,
                  MessageSink& sink) {
   const std::filesystem::path folder = YearFolder(season_folder, year.year);
-  year.parks = LoadEntityFile(folder / "Park.ini", park_fields, sink);
-  year.companies = LoadEntityFile(folder / "Company.ini", company_fields, sink);
+  year.parks = LoadEntityFile(folder / kParkFile, park_fields, sink);
+  year.companies = LoadEntityFile(folder / kCompanyFile, company_fields, sink);
   year.country_parks = BuildCountryParkLists(year.parks, country_count);
 }
 
@@ -144,45 +145,6 @@ const GameYear* SeasonData::FindYear(int32_t year) const {
   auto it = std::lower_bound(years.begin(), years.end(), year,
                              [](const GameYear& y, int32_t key) { return y.year < key; });
   return it != years.end() && it->year == year ? &*it : nullptr;
-}
-
-std::vector<std::string> ListSeasonFolders(const std::filesystem::path& data_dir) {
-  std::vector<std::pair<int64_t, std::string>> seasons;
-  std::error_code error;
-  for (auto it = std::filesystem::directory_iterator(data_dir, error);
-       !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    if (!it->is_directory(error)) continue;
-    std::string name = it->path().filename().string();
-    const int64_t number = LeadingNumber(name);
-    if (number != 0) seasons.emplace_back(number, std::move(name));
-  }
-  std::sort(seasons.begin(), seasons.end());
-  std::vector<std::string> names;
-  names.reserve(seasons.size());
-  for (auto& season : seasons) names.push_back(std::move(season.second));
-  return names;
-}
-
-std::vector<int32_t> ListGameYears(const std::filesystem::path& season_folder) {
-  std::vector<int32_t> years;
-  std::error_code ec;
-  std::filesystem::directory_iterator it(season_folder, ec);
-  if (ec) return years;
-  for (const auto& entry : it) {
-    std::error_code type_ec;
-    if (!entry.is_directory(type_ec)) continue;
-    const std::string name = entry.path().filename().string();
-    const bool four_digits =
-        name.size() == 4 && name[0] >= '1' && name[0] <= '9' &&
-        std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (four_digits) years.push_back(static_cast<int32_t>(LeadingNumber(name)));
-  }
-  std::sort(years.begin(), years.end());
-  return years;
-}
-
-std::filesystem::path YearFolder(const std::filesystem::path& season_folder, int32_t year) {
-  return season_folder / std::to_string(year);
 }
 
 EntityTable LoadEntityFile(const std::filesystem::path& file, SharedSchema schema,
@@ -243,14 +205,18 @@ bool LoadSeasonYears(const std::filesystem::path& season_folder, int32_t season,
 
   // Years are independent: workers take them in order and the calling
   // thread reports progress and replays messages in year order, so the
-  // result is the same as loading one after another.
+  // result is the same as loading one after another. The workers run apart
+  // from the calling thread, which must stay free to report each year as
+  // its turn comes.
   std::vector<DeferredSink> year_messages(numbers.size());
   std::vector<char> done(numbers.size(), 0);
   std::mutex mutex;
   std::condition_variable finished;
-  std::atomic<size_t> next{0};
-  auto work = [&] {
-    for (size_t i = next++; i < numbers.size(); i = next++) {
+  WorkControl control;
+  control.threads = options.threads;
+  std::thread pool([&] {
+    RunParallel(static_cast<int>(numbers.size()), control, [&](int at) {
+      const size_t i = static_cast<size_t>(at);
       try {
         LoadOneYear(season_folder, loaded.park_fields, loaded.company_fields, country_count,
                     loaded.years[i], year_messages[i]);
@@ -264,13 +230,8 @@ bool LoadSeasonYears(const std::filesystem::path& season_folder, int32_t season,
       std::lock_guard lock(mutex);
       done[i] = 1;
       finished.notify_all();
-    }
-  };
-  unsigned threads = options.threads;
-  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-  threads = static_cast<unsigned>(std::min<size_t>(threads, numbers.size()));
-  std::vector<std::thread> workers;
-  for (unsigned t = 0; t < threads; ++t) workers.emplace_back(work);
+    });
+  });
 
   for (size_t i = 0; i < numbers.size(); ++i) {
     if (options.progress) {
@@ -282,7 +243,7 @@ bool LoadSeasonYears(const std::filesystem::path& season_folder, int32_t season,
     }
     year_messages[i].ReplayTo(sink);
   }
-  for (std::thread& worker : workers) worker.join();
+  pool.join();
   data = std::move(loaded);
   return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Finding and loading the game years of a season: Park.ini and Company.ini
-// of every year folder, the ID indexes, and the parks of every country.
+// Loading the game years of a season: Park.ini and Company.ini of every
+// year folder, the ID indexes, and the parks of every country.
 //
 // For the calculation engine: a SeasonData is complete and immutable once
 // LoadSeasonYears returned. Everything a computation needs is reachable from
@@ -49,19 +49,6 @@ struct SeasonData {
 
   const GameYear* FindYear(int32_t year) const;
 };
-
-// The season folders of a data folder, as their names stand: every
-// sub-folder whose name reads as a non-zero number, in ascending order of
-// that number, so the newest season comes last.
-std::vector<std::string> ListSeasonFolders(const std::filesystem::path& data_dir);
-
-// The game years of a season folder: every sub-folder whose name is a year
-// of four digits (1000 to 9999), ascending. Anything else, "99999999" or
-// "02009" included, is not a game year: spans run over the years between.
-std::vector<int32_t> ListGameYears(const std::filesystem::path& season_folder);
-
-// The folder a year's files are read from (the year in plain decimal).
-std::filesystem::path YearFolder(const std::filesystem::path& season_folder, int32_t year);
 
 // At most this many messages are raised for one data file.
 inline constexpr size_t kMaxMessagesPerFile = 100;

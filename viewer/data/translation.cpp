@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/ini_file.h"
+#include "common/season_layout.h"
 #include "common/text.h"
 #include "viewer/data/whole_names.h"
 
@@ -11,7 +12,7 @@ namespace wunt {
 namespace {
 
 std::filesystem::path TranslationFile(const std::filesystem::path& season_folder) {
-  return season_folder / "Translation.txt";
+  return season_folder / kTranslationFile;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "common/file_util.h"
+#include "common/season_layout.h"
 #include "common/text.h"
 #include "viewer/calc/number_format.h"
 
@@ -438,15 +439,15 @@ std::string ComposeAppPage(std::string_view template_bytes, std::string_view sea
 std::string SeasonPathForTemplate(const std::filesystem::path& program_folder, int32_t season) {
   std::error_code error;
   std::filesystem::path folder =
-      std::filesystem::absolute(program_folder / "Data" / std::to_string(season), error);
-  if (error) folder = program_folder / "Data" / std::to_string(season);
+      std::filesystem::absolute(SeasonFolder(DataFolder(program_folder), season), error);
+  if (error) folder = SeasonFolder(DataFolder(program_folder), season);
   std::string text = folder.lexically_normal().string();
   if (text.empty() || text.back() != '/') text += '/';
   return text;
 }
 
 std::filesystem::path AppPagePath(const std::filesystem::path& program_folder) {
-  return program_folder / "Data" / "Temp.dat";
+  return DataFolder(program_folder) / "Temp.dat";
 }
 
 std::optional<std::filesystem::path> WriteAppPage(const std::filesystem::path& program_folder,
@@ -454,7 +455,7 @@ std::optional<std::filesystem::path> WriteAppPage(const std::filesystem::path& p
                                                   const std::vector<SelectionEntry>& available,
                                                   const std::vector<SelectionEntry>& chosen) {
   const std::optional<std::string> page_template =
-      ReadWholeFile(program_folder / "Data" / std::to_string(season) / "Overview.htm");
+      ReadWholeFile(SeasonFolder(DataFolder(program_folder), season) / "Overview.htm");
   if (!page_template) return std::nullopt;
   const std::string page =
       ComposeAppPage(*page_template, SeasonPathForTemplate(program_folder, season),

@@ -1,6 +1,7 @@
 #include "viewer/wizard/request.h"
 
 #include "common/ini_file.h"
+#include "common/season_layout.h"
 #include "common/text.h"
 #include "viewer/calc/formula.h"
 #include "viewer/data/translation.h"
@@ -15,8 +16,8 @@ constexpr std::string_view kFileErrorTitle = "Dateifehler";
 std::string SeasonProblem(const std::filesystem::path& folder, int32_t season,
                           const char* bad_group) {
   const std::string where = " (Runde " + std::to_string(season) + ")";
-  const std::string datafields = Utf8ToCp1252((folder / "Datafields.txt").string());
-  if (bad_group != nullptr && !IniFile().OpenIni(folder / "Datafields.txt")) {
+  const std::string datafields = Utf8ToCp1252((folder / kDatafieldsFile).string());
+  if (bad_group != nullptr && !IniFile().OpenIni(folder / kDatafieldsFile)) {
     return "Die Datei " + datafields + where + " fehlt oder kann nicht gelesen werden.";
   }
   if (bad_group != nullptr) {
@@ -126,7 +127,7 @@ void ChangeRequestSource(RequestState& state, SourceKind source_kind) {
   state.tab.Filled();
 }
 
-bool ApplyRequestSelection(RequestState& state, int auto_choice, const ComputeControl& control) {
+bool ApplyRequestSelection(RequestState& state, int auto_choice, const WorkControl& control) {
   state.selection().ApplyAutoSelection(auto_choice, state.source_list());
   bool done = true;
   switch (state.source_kind) {

@@ -82,8 +82,7 @@ void ChangeRequestSource(RequestState& state, SourceKind source_kind);
 // Step 3: the automatic selection (`auto_choice`, 0 for none), the values of
 // the source kind unless already computed, and the result table. False when
 // the computation was cancelled.
-bool ApplyRequestSelection(RequestState& state, int auto_choice,
-                           const ComputeControl& control = {});
+bool ApplyRequestSelection(RequestState& state, int auto_choice, const WorkControl& control = {});
 
 // The same table rebuilt after the chosen list changed on the page.
 void RebuildRequestTable(RequestState& state);

@@ -285,35 +285,6 @@ TEST(CatalogueSettings, RoundTripKeepsOtherGroupsAndEveryTick) {
   EXPECT_EQ(file.find("9|9"), std::string::npos);
 }
 
-TEST(PictureIndex, StoredValuesStayInsideTheSeasonFolder) {
-  const std::filesystem::path season = "/data/7";
-  struct Case {
-    const char* value;
-    const char* want;  // nullptr: refused
-  };
-  const Case cases[] = {
-      {"1971\\Images\\123.jpg", "/data/7/1971/Images/123.jpg"},
-      {"1971/Images/x.jpg", "/data/7/1971/Images/x.jpg"},
-      {".\\1971\\\\a.bmp", "/data/7/1971/a.bmp"},
-      {"..\\..\\etc\\passwd", nullptr},
-      {"1971\\..\\..\\x.jpg", nullptr},
-      {"\\etc\\passwd", nullptr},
-      {"/etc/passwd", nullptr},
-      {"C:\\Windows\\x.bmp", nullptr},
-      {"", nullptr},
-      {"\\", nullptr},
-  };
-  for (const Case& c : cases) {
-    auto got = ResolveStoredPicture(season, c.value);
-    if (c.want == nullptr) {
-      EXPECT_FALSE(got) << c.value;
-    } else {
-      ASSERT_TRUE(got) << c.value;
-      EXPECT_EQ(*got, std::filesystem::path(c.want)) << c.value;
-    }
-  }
-}
-
 // A season with two game years, pictures and settings on disk.
 class CatalogueSessionTest : public ::testing::Test {
  protected:

@@ -26,18 +26,6 @@ std::string PlacedRun(int x, int y, const std::string& picture) {
          "\r\ny = " + std::to_string(y) + "\r\np = " + picture + "\r\n";
 }
 
-TEST(ReadPlacedAttractions, RunsOfSevenWhateverTheKeyNames) {
-  IniFile ini;
-  ini.OpenIniFromBytes("[5_Attractionlist]\r\n" + PlacedRun(10, 20, "a.jpg") +
-                       PlacedRun(-5, 7, "b.jpg") +
-                       "1 = x\r\n2 = x\r\n3 = x\r\n4 = x\r\n5 = 99\r\n6 = 99\r\n"  // incomplete
-                       "[6_Attractionlist]\r\n" +
-                       PlacedRun(1, 1, "c.jpg"));
-  EXPECT_EQ(ReadPlacedAttractions(ini, 5),
-            (std::vector<PlacedAttraction>{{"a.jpg", 10, 20}, {"b.jpg", -5, 7}}));
-  EXPECT_TRUE(ReadPlacedAttractions(ini, 7).empty());
-}
-
 TEST(DrawImageBlended, ConstantOpacityClipped) {
   const RasterImage source(4, 4, {200, 100, 0});
   struct Case {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/message_sink.h"
+#include "common/season_layout.h"
 #include "tests/support/scratch_folder.h"
 #include "tools/support/demo_season.h"
 #include "viewer/calc/calculations.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/file_util.h"
+#include "common/season_layout.h"
 #include "common/text.h"
 #include "tests/support/scratch_folder.h"
 #include "tools/support/demo_season.h"

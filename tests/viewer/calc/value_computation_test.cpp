@@ -314,7 +314,7 @@ TEST(ComputeCountryValuesTest, SumsOverTheCountrysParks) {
   state.countries[0].id = 1;
   state.countries[1].id = 2;
   std::vector<std::pair<int64_t, int64_t>> progress;
-  ComputeControl control;
+  WorkControl control;
   control.progress = [&](int64_t position, int64_t maximum) {
     progress.emplace_back(position, maximum);
   };
@@ -340,7 +340,7 @@ TEST(ComputeControlTest, CancelLeavesTheFlagClearAndComputedListsStay) {
   ValueListState state;
   BuildParkValueList(b.season(), settings, state);
   std::atomic<bool> cancel{true};
-  ComputeControl control;
+  WorkControl control;
   control.cancel = &cancel;
   EXPECT_FALSE(ComputeParkValues(b.season(), settings, calc, state, control));
   EXPECT_FALSE(state.parks_computed);

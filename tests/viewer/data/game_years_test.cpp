@@ -134,17 +134,6 @@ TEST(LoadEntityFile, MissingFileGivesNoRecordsAndNoMessage) {
   EXPECT_TRUE(sink.messages.empty());
 }
 
-TEST(ListGameYears, OnlyFoldersNamedByFourDigitYears) {
-  test::ScratchFolder dir;
-  for (const char* name : {"2009", "2007", "notes", "0", "02009", "1999abc", "99999999",
-                           "2147483647", "999", "0999", "-2001", "1000", "9999"}) {
-    fs::create_directories(dir.path() / name);
-  }
-  WriteText(dir.path() / "2010", "a file, not a year");
-  EXPECT_EQ(ListGameYears(dir.path()), std::vector<int32_t>({1000, 2007, 2009, 9999}));
-  EXPECT_TRUE(ListGameYears(dir.path() / "missing").empty());
-}
-
 TEST(ProgressYearLabels, FiveYearsAroundTheCurrentOne) {
   const std::vector<int32_t> years = {2001, 2002, 2003, 2004};
   using L = std::array<std::string, 5>;

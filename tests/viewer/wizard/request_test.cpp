@@ -88,7 +88,7 @@ TEST_F(RequestRoad, ChangingTheSourceRefillsTheLists) {
 TEST_F(RequestRoad, ACancelledComputationBuildsNoTable) {
   Span(ContentKind::kValue, SourceKind::kParks);
   std::atomic<bool> cancel{true};
-  ComputeControl control;
+  WorkControl control;
   control.cancel = &cancel;
   EXPECT_FALSE(ApplyRequestSelection(state_, AutoSelectFirst(3), control));
   EXPECT_TRUE(state_.table.rows.empty());

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <string>
 
+#include "common/season_layout.h"
 #include "viewer/platform/app_info.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/geometry.h"
@@ -27,7 +28,7 @@ UpdateOptionsWindow::UpdateOptionsWindow(std::filesystem::path program_folder, i
   setWindowTitle(WindowTitle("Updater"));
   SetFixedDialogSize(this, 300, 145);
   c_.task = Place(new QComboBox(this), 10, 10, 280, 20);
-  const std::filesystem::path season_folder = program_folder_ / "Data" / std::to_string(season_);
+  const std::filesystem::path season_folder = DataFolder(program_folder_) / std::to_string(season_);
   for (const std::string& entry : UpdateTaskEntries(ListYearFolderNames(season_folder))) {
     c_.task->addItem(FromCp1252(entry));
   }

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <atomic>
 
+#include "common/season_layout.h"
 #include "common/server_config.h"
 #include "viewer/attractions/gui/catalogue_window.h"
 #include "viewer/attractions/gui/park_plan_window.h"
@@ -38,7 +39,7 @@ MainWindow::MainWindow(std::filesystem::path program_folder)
       server_config_(LoadServerConfig(program_folder_)),
       game_address_(server_config_.game_address),
       sink_(this) {
-  state_.data_dir = program_folder_ / "Data";
+  state_.data_dir = DataFolder(program_folder_);
   setWindowTitle(WindowTitle());
   SetFixedDialogSize(this, 600, 400);
   c_.tabs = Place(new QTabWidget(this), 0, 0, 600, 400);
@@ -346,7 +347,7 @@ void MainWindow::ApplyStep3() {
       [this](std::stop_token stop) {
         std::atomic<bool> cancel{false};
         const std::stop_callback cancel_on_stop(stop, [&cancel] { cancel = true; });
-        ComputeControl control;
+        WorkControl control;
         control.cancel = &cancel;
         int shown = -1;
         control.progress = [this, &shown](int64_t position, int64_t maximum) {

@@ -19,6 +19,7 @@
 #include <QTreeWidget>
 
 #include "common/file_util.h"
+#include "common/season_layout.h"
 #include "tests/support/gui/gui_support.h"
 #include "tests/support/gui/wizard_fixture.h"
 #include "viewer/data/game_years.h"
