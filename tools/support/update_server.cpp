@@ -236,7 +236,7 @@ std::optional<ServedSeason> LoadServedSeason(const fs::path& season_folder, std:
     if (!entry.is_directory() || !IsYearName(name)) continue;
     std::string files[3];
     bool complete = true;
-    for (int i = 0; i < 3 && complete; ++i) {
+    for (size_t i = 0; i < 3 && complete; ++i) {
       std::optional<std::string> bytes = ReadWholeFile(entry.path() / kGameYearFileNames[i]);
       complete = bytes.has_value();
       if (complete) files[i] = std::move(*bytes);
@@ -252,7 +252,7 @@ std::optional<ServedSeason> LoadServedSeason(const fs::path& season_folder, std:
   for (size_t i = 0; i < served.years.size(); ++i) {
     const std::string& year = served.years[i];
     std::string files[3];
-    for (int f = 0; f < 3; ++f)
+    for (size_t f = 0; f < 3; ++f)
       files[f] = *ReadWholeFile(season_folder / year / kGameYearFileNames[f]);
     // Every second year keeps one entry plain, as the real archives do for
     // data that does not shrink.

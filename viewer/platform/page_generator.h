@@ -1,18 +1,18 @@
 #pragma once
-// Page generations off the GUI thread: one at a time, on a thread of their
-// own, and the newest request wins. A request that arrives while another
-// waits replaces it; a finished generation that is no longer the newest is
-// not shown. The result reaches the GUI thread through the context object's
-// event queue, so views are only ever touched there.
+// Page generations off the GUI thread: one at a time, as a background job,
+// and the newest request wins. A request that arrives while another runs
+// waits, replacing any that waited before it; a finished generation that is
+// no longer the newest is not shown but makes way for the waiting one. Its
+// result reaches the GUI thread through the context object's event queue,
+// so views are only ever touched there. Request it on the GUI thread.
 
 #include <QObject>
-#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <mutex>
 #include <optional>
-#include <thread>
+
+#include "viewer/platform/background_job.h"
 
 namespace wunt {
 
@@ -32,20 +32,16 @@ class PageGenerator {
 
   void Request(Job job);
   // True from a request until its result was handed over.
-  bool busy() const;
+  bool busy() const { return delivered_ != requested_; }
 
  private:
-  void Run();
+  void StartWaiting();
 
-  QObject* context_;
   Done done_;
-  mutable std::mutex lock_;
-  std::condition_variable wake_;
-  std::optional<Job> pending_;
+  std::optional<Job> waiting_;
   uint64_t requested_ = 0;
   uint64_t delivered_ = 0;
-  bool stopping_ = false;
-  std::thread thread_;
+  BackgroundJob job_;
 };
 
 }  // namespace wunt
