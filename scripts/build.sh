@@ -17,6 +17,9 @@ dir=${WUNT_BUILD_DIR:-$dir}
 args=(--preset "$preset" -B "$dir")
 if command -v ccache >/dev/null 2>&1; then
   args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  # Paths inside the checkout are hashed relative to the build folder, so
+  # another clone of the same sources finds the compiled objects again.
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
 fi
 cmake "${args[@]}" ${WUNT_CMAKE_ARGS:-} >/dev/null
 cmake --build "$dir" -j"$(nproc)" >&2
