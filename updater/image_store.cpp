@@ -32,65 +32,10 @@ const FixedPictureSize kFixedPictureSizes[23] = {
 
 namespace {
 
-constexpr size_t kMaxPicturePathLength = 512;
 constexpr int kPictureCell = 50;
 constexpr int kMaxNameTries = 100;
 
-bool IsAsciiAlnum(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-void AddPath(std::string value, std::vector<std::string>& paths,
-             std::unordered_set<std::string>& seen) {
-  if (value.empty()) return;
-  if (seen.insert(FoldCaseAZ(value)).second) paths.push_back(std::move(value));
-}
-
 }  // namespace
-
-std::vector<std::string> CollectPicturePaths(const fs::path& year_folder) {
-  std::vector<std::string> paths;
-  std::unordered_set<std::string> seen;
-  IniFile ini;
-  if (ini.OpenIni(year_folder / kAttractionFile)) {
-    ini.FirstGroup();
-    while (ini.NextGroup()) {
-      if (ini.GroupName().find('_') != std::string::npos) continue;
-      AddPath(ini.ReadString("21", ""), paths, seen);
-    }
-  }
-  if (ini.OpenIni(year_folder / kParkFile)) {
-    ini.FirstGroup();
-    while (ini.NextGroup()) {
-      if (!IsAttractionListGroup(ini.GroupName())) continue;
-      for (ParkRun& run : ReadParkRuns(ini)) AddPath(std::move(run.picture_path), paths, seen);
-    }
-  }
-  ini.CloseIni();
-  return paths;
-}
-
-std::optional<std::string> PictureExtension(std::string_view path) {
-  size_t dot = path.rfind('.');
-  if (dot == path.npos) return std::nullopt;
-  std::string_view extension = path.substr(dot + 1);
-  if (extension.empty() || extension.size() > 5) return std::nullopt;
-  for (char c : extension) {
-    if (!IsAsciiAlnum(c)) return std::nullopt;
-  }
-  return std::string(extension);
-}
-
-bool IsSafePicturePath(std::string_view path) {
-  if (path.empty() || path.size() > kMaxPicturePathLength) return false;
-  for (char c : path) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte <= 0x20 || byte == 0x7F) return false;
-  }
-  // "=" or a leading "[" or ";" would read back as a different index line.
-  if (path.find('=') != path.npos || path[0] == '[' || path[0] == ';') return false;
-  return StaysInsideFolder(path) && PictureExtension(path).has_value();
-}
 
 std::string PictureFileName(std::string_view bytes, std::string_view extension) {
   uLong crc = crc32(0L, Z_NULL, 0);
@@ -141,48 +86,97 @@ bool IsYearName(const std::string& year) {
 
 }  // namespace
 
-bool YearPicturesComplete(const fs::path& season_folder, const std::string& year, IniFile& index) {
-  index.SelectGroup("");
-  for (const std::string& path : CollectPicturePaths(season_folder / year)) {
-    // A path that can never be stored does not hold the year back.
-    if (IsSafePicturePath(path) && index.ReadString(path, "").empty()) return false;
-  }
-  return true;
-}
-
-bool StoreYearPictures(const fs::path& season_folder, const std::string& year,
-                       const PictureFetcher& fetch, std::mt19937& random, int attempts) {
+YearPicturesResult StoreYearPictures(const fs::path& season_folder, const std::string& year,
+                                     const PictureFetcher& fetch, std::mt19937& random,
+                                     int attempts) {
+  YearPicturesResult result;
   // The year becomes part of paths and index values.
-  if (!IsYearName(year)) return false;
+  if (!IsYearName(year)) return result;
   fs::path year_folder = season_folder / year;
   fs::path images = year_folder / kImagesFolderName;
   std::error_code ec;
   if (!fs::is_directory(fs::symlink_status(year_folder, ec)) || !UsableFolder(images)) {
-    return false;
+    return result;
   }
   std::vector<std::string> paths = CollectPicturePaths(year_folder);
 
   IniFile index;
-  if (!index.OpenIni(season_folder / kImageStoreFile)) return false;
+  if (!index.OpenIni(season_folder / kImageStoreFile)) return result;
   index.SelectGroup("");
+  SettledPictures settled;
+  settled.Load(season_folder);
   bool complete = true;
   for (const std::string& path : paths) {
-    if (!IsSafePicturePath(path) || !index.ReadString(path, "").empty()) continue;
-    std::string extension = *PictureExtension(path);
-    bool stored = false;
-    for (int attempt = 0; attempt < attempts && !stored; ++attempt) {
-      std::optional<std::string> bytes = fetch(path);
-      if (!bytes) continue;
-      std::optional<std::string> name = StorePicture(images, *bytes, extension, random);
-      if (!name) continue;
-      index.WriteString(path, StoredPictureValue(year, *name));
-      stored = true;
+    if (!IsSafePicturePath(path) || !index.ReadString(path, "").empty() || settled.Contains(path)) {
+      continue;
     }
-    complete = complete && stored;
+    std::string extension = *PictureExtension(path);
+    bool done = false;
+    for (int attempt = 0; attempt < attempts && !done; ++attempt) {
+      PictureAnswer answer = fetch(path);
+      switch (answer.kind) {
+        case PictureAnswer::Kind::kPicture:
+          if (std::optional<std::string> name =
+                  StorePicture(images, answer.bytes, extension, random)) {
+            index.WriteString(path, StoredPictureValue(year, *name));
+            done = true;
+          }
+          break;
+        case PictureAnswer::Kind::kNotOnServer:
+        case PictureAnswer::Kind::kTooLarge: {
+          bool too_large = answer.kind == PictureAnswer::Kind::kTooLarge;
+          if (too_large) result.too_large.push_back(path);
+          done = settled.Settle(path,
+                                too_large ? SettledReason::kTooLarge : SettledReason::kNotOnServer);
+          // A definite answer is not asked again in this run, settled or not.
+          attempt = attempts;
+          break;
+        }
+        case PictureAnswer::Kind::kFailed:
+          break;
+      }
+    }
+    complete = complete && done;
   }
-  // The pictures stored so far count even when some failed: written either
-  // way, so a later run fetches only what is still missing.
-  return index.CloseIni() && complete;
+  // What was stored or settled so far counts even when some failed: written
+  // either way, so a later run asks only for what is still open.
+  bool written = index.CloseIni();
+  written = settled.Save(season_folder) && written;
+  result.complete = written && complete;
+  return result;
+}
+
+PictureAnswer ReadPictureAnswer(HttpConnection* connection) {
+  PictureAnswer answer;
+  if (connection == nullptr) return answer;
+  bool too_large = false;
+  bool ok = FetchToSink(connection, [&](std::string_view piece) {
+    // An error page is no picture: storing it would hide the picture for
+    // good, so it is not even read.
+    if (connection->status < 200 || connection->status > 299) return false;
+    const bool announced_too_large =
+        connection->has_content_length &&
+        connection->content_length > static_cast<int64_t>(kMaxPictureBytes);
+    if (announced_too_large || answer.bytes.size() + piece.size() > kMaxPictureBytes) {
+      too_large = true;
+      return false;
+    }
+    answer.bytes.append(piece);
+    return true;
+  });
+  const int32_t status = connection->status;
+  if (status == 404 || status == 410) {
+    answer.kind = PictureAnswer::Kind::kNotOnServer;
+  } else if (status >= 200 && status <= 299 &&
+             (too_large || (connection->has_content_length &&
+                            connection->content_length > static_cast<int64_t>(kMaxPictureBytes)))) {
+    answer.kind = PictureAnswer::Kind::kTooLarge;
+  } else if (ok && status >= 200 && status <= 299 && !answer.bytes.empty()) {
+    answer.kind = PictureAnswer::Kind::kPicture;
+    return answer;
+  }
+  answer.bytes.clear();
+  return answer;
 }
 
 std::optional<std::string> FetchPictureFromServer(const std::string& host, int port,

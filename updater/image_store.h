@@ -13,23 +13,11 @@
 #include <string_view>
 #include <vector>
 
+#include "common/season_pictures.h"
+
 namespace wunt {
 
 class IniFile;
-
-// Picture paths of one game year in the order they are fetched: key "21" of
-// every Attraction.ini group without "_", then the seventh key of each run of
-// seven in every Park.ini "_Attractionlist" group. Repeats (as the index
-// compares keys) are left out; missing files contribute nothing.
-std::vector<std::string> CollectPicturePaths(const std::filesystem::path& year_folder);
-
-// Whether a path from the data files may be requested and stored: printable
-// without blanks (it goes into the request line), staying inside its folder
-// (StaysInsideFolder), usable as an index key, and with a plain extension.
-bool IsSafePicturePath(std::string_view path);
-
-// The text after the last ".", when it is 1 to 5 letters and digits.
-std::optional<std::string> PictureExtension(std::string_view path);
 
 // CRC-32 of the bytes as a signed decimal, ".", the extension.
 std::string PictureFileName(std::string_view bytes, std::string_view extension);
@@ -42,21 +30,40 @@ std::optional<std::string> StorePicture(const std::filesystem::path& images_fold
                                         std::string_view bytes, std::string_view extension,
                                         std::mt19937& random);
 
-// Fetches a picture's bytes; nothing when no body arrived.
-using PictureFetcher = std::function<std::optional<std::string>(const std::string& path)>;
+// What the game server answered for one picture. A picture that is not
+// there (404, 410) or too large to keep is a definite answer and settles the
+// path; anything else (no answer, a cut body, 5xx) leaves it open.
+struct PictureAnswer {
+  enum class Kind { kPicture, kNotOnServer, kTooLarge, kFailed };
+  Kind kind = Kind::kFailed;
+  std::string bytes;  // kPicture only
+};
 
-// Fetches the pictures of one game year that the index does not know yet
-// and stores them in the year's "Images" folder (created when missing; a
-// link there or at the year folder is refused). A failing picture is tried
-// `attempts` times and then left without index entry. True only when every
-// picture of the year is stored and the index holding them was written:
-// only then may the year count as done.
-bool StoreYearPictures(const std::filesystem::path& season_folder, const std::string& year,
-                       const PictureFetcher& fetch, std::mt19937& random, int attempts = 5);
+using PictureFetcher = std::function<PictureAnswer(const std::string& path)>;
 
-// Whether every picture of the year's data files has an index entry.
-bool YearPicturesComplete(const std::filesystem::path& season_folder, const std::string& year,
-                          IniFile& index);
+struct YearPicturesResult {
+  // Every picture of the year is stored or settled, and the index and the
+  // settled file holding them were written: only then may the year count as
+  // done.
+  bool complete = false;
+  // Paths refused in this call for their size (settled, but worth saying).
+  std::vector<std::string> too_large;
+};
+
+// Fetches the pictures of one game year that the index does not know and
+// that are not settled, and stores them in the year's "Images" folder
+// (created when missing; a link there or at the year folder is refused). A
+// failing picture is tried `attempts` times and then left open.
+YearPicturesResult StoreYearPictures(const std::filesystem::path& season_folder,
+                                     const std::string& year, const PictureFetcher& fetch,
+                                     std::mt19937& random, int attempts = 5);
+
+struct HttpConnection;
+
+// Reads one picture request's answer: a 2xx body of 1 to kMaxPictureBytes
+// bytes is a picture, a larger one (announced or arriving) is refused before
+// it is held whole, 404 and 410 say it is not there. Anything else failed.
+PictureAnswer ReadPictureAnswer(HttpConnection* connection);
 
 // The request for one picture on the game server, fetched to memory.
 std::optional<std::string> FetchPictureFromServer(const std::string& host, int port,

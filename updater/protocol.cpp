@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <system_error>
 
+#include "common/season_pictures.h"
+
 namespace wunt {
 
 void LineWriter::WriteLine(std::string_view text) {
@@ -79,6 +81,30 @@ std::string FailedYearsLine(const std::vector<std::string>& data_failed,
   return "Error Nicht alle Jahre konnten geladen werden. Fehlgeschlagen: " +
          YearsText(data_failed, images_failed, "keine") +
          ". Geladen: " + YearsText(data_done, images_done, "nichts") + ".";
+}
+
+std::string YearListStatusLine(int32_t status) {
+  return "Error Der Server beantwortete die Liste der Jahre mit dem Status " +
+         std::to_string(status) + ".";
+}
+
+std::string TooLargePicturesText(const std::vector<std::string>& paths) {
+  constexpr size_t kNamed = 5;
+  if (paths.empty()) return "";
+  std::string text =
+      " Nicht gespeichert, da gr\xf6\xdf"
+      "er als " +
+      std::to_string(kMaxPictureBytes >> 20) + " MiB: ";
+  for (size_t i = 0; i < paths.size() && i < kNamed; ++i) text += (i ? ", " : "") + paths[i];
+  if (paths.size() > kNamed) text += " und " + std::to_string(paths.size() - kNamed) + " weitere";
+  return text + ".";
+}
+
+std::string TooLargePicturesLine(const std::vector<std::string>& paths,
+                                 const std::vector<std::string>& data_done,
+                                 const std::vector<std::string>& images_done) {
+  return "Error" + TooLargePicturesText(paths) +
+         " Geladen: " + YearsText(data_done, images_done, "nichts") + ".";
 }
 
 ProgressTicker::ProgressTicker(LineWriter& out, std::chrono::milliseconds interval)

@@ -85,6 +85,18 @@ std::string FailedYearsLine(const std::vector<std::string>& data_failed,
                             const std::vector<std::string>& data_done,
                             const std::vector<std::string>& images_done);
 
+// Ends a run whose year list came with another status than 200: its body
+// is an error page, not an empty list.
+std::string YearListStatusLine(int32_t status);
+
+// " Nicht gespeichert, da größer als 16 MiB: " + the paths (at most five,
+// then how many more) + "."; empty when there are none. Appended to the
+// failed-years line, or ending a run that was complete but for these.
+std::string TooLargePicturesText(const std::vector<std::string>& paths);
+std::string TooLargePicturesLine(const std::vector<std::string>& paths,
+                                 const std::vector<std::string>& data_done,
+                                 const std::vector<std::string>& images_done);
+
 // A sign of life while the year list is fetched: every `interval` a
 // "Progress" line with 16, 32, ..., 992, then 0 again.
 class ProgressTicker {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/season_layout.h"
+#include "common/season_pictures.h"
 
 namespace wunt {
 namespace fs = std::filesystem;
@@ -85,9 +86,10 @@ void RemoveLeftovers(const fs::path& season_folder) {
   std::vector<fs::path> years = Sweep(
       season_folder,
       [](const std::string& name) {
-        return IsArchiveLeftover(name) ||
-               (name.starts_with(kImageStoreFile) &&
-                IsWriterLeftover(name.substr(std::string_view(kImageStoreFile).size())));
+        auto written = [&name](std::string_view file) {
+          return name.starts_with(file) && IsWriterLeftover(name.substr(file.size()));
+        };
+        return IsArchiveLeftover(name) || written(kImageStoreFile) || written(kSettledPicturesFile);
       },
       IsDigits);
   for (const fs::path& year : years) {

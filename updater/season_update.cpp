@@ -59,6 +59,12 @@ class SeasonUpdate {
         random_(std::random_device{}()) {}
 
   SeasonUpdateOutcome Run(bool data_wanted, bool images_wanted) {
+    // A player's first season has no folder yet. Made here, before the lock
+    // that needs it; one that cannot be made fails its years on their own.
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(season_folder_, ec))) {
+      fs::create_directories(season_folder_, ec);
+    }
     SeasonLock lock(season_folder_);
     if (lock.state() == SeasonLock::State::kBusy) {
       out_.WriteLine(kErrorSeasonBusy);
@@ -80,7 +86,12 @@ class SeasonUpdate {
       return SeasonUpdateOutcome::kCancelled;
     }
     if (!data_failed_.empty() || !images_failed_.empty()) {
-      out_.WriteLine(FailedYearsLine(data_failed_, images_failed_, data_done_, images_done_));
+      out_.WriteLine(FailedYearsLine(data_failed_, images_failed_, data_done_, images_done_) +
+                     TooLargePicturesText(too_large_));
+      return SeasonUpdateOutcome::kFailed;
+    }
+    if (!too_large_.empty()) {
+      out_.WriteLine(TooLargePicturesLine(too_large_, data_done_, images_done_));
       return SeasonUpdateOutcome::kFailed;
     }
     out_.WriteLine(ReadyLine(data_done_, images_done_, data_wanted, images_wanted));
@@ -112,6 +123,7 @@ class SeasonUpdate {
     }
     YearListReader reader;
     bool ok;
+    int32_t list_status = 0;
     {
       ScopedTimer timer(Counter(&SeasonUpdateStats::year_list_ns));
       std::unique_ptr<HttpConnection> connection =
@@ -119,11 +131,20 @@ class SeasonUpdate {
                           "GET /WUNT2_Get.php?round=" + season_text_ + " HTTP/1.1", "text/plain",
                           "text/plain", "", "", Limits(options_.list_total_ms));
       // Read as it arrives: a huge list costs no more memory than a short one.
-      ok = FetchToSink(connection.get(), [&reader](std::string_view piece) {
+      // An error page is not read at all.
+      HttpConnection* c = connection.get();
+      ok = FetchToSink(c, [&reader, c](std::string_view piece) {
+        if (c->status != 200) return false;
         reader.Feed(piece);
         return true;
       });
+      list_status = connection ? connection->status : 0;
       CloseHttpConnection(std::move(connection));
+    }
+    if (list_status > 0 && list_status != 200 && !Cancelled()) {
+      ticker.Stop();
+      out_.WriteLine(YearListStatusLine(list_status));
+      return std::nullopt;
     }
     if (!ok || reader.bytes() == 0) {
       ticker.Stop();
@@ -179,27 +200,23 @@ class SeasonUpdate {
     return true;
   }
 
-  std::optional<std::string> FetchPicture(const std::string& path) {
+  PictureAnswer FetchPicture(const std::string& path) {
     // A game server that has stopped answering would cost the full waits of
     // every picture still to come.
-    if (Cancelled() || silent_requests_ >= options_.picture_silences) return std::nullopt;
+    if (Cancelled() || silent_requests_ >= options_.picture_silences) return {};
     ScopedTimer timer(Counter(&SeasonUpdateStats::picture_fetch_ns));
     std::unique_ptr<HttpConnection> connection = OpenHttpRequest(
         options_.servers.game_host, options_.servers.game_port, "GET /" + path + " HTTP/1.1", "",
         "", "", "", Limits(options_.picture_total_ms));
-    std::optional<std::string> body;
-    if (connection) body = FetchToMemory(connection.get());
+    PictureAnswer answer = ReadPictureAnswer(connection.get());
     bool answered = connection && connection->status > 0;
     silent_requests_ = answered ? 0 : silent_requests_ + 1;
-    // An error page is no picture: storing it would hide the picture for
-    // good.
-    if (body && (connection->status < 200 || connection->status > 299)) body.reset();
     CloseHttpConnection(std::move(connection));
-    if (body && stats_) {
-      stats_->picture_bytes += static_cast<int64_t>(body->size());
+    if (answer.kind == PictureAnswer::Kind::kPicture && stats_) {
+      stats_->picture_bytes += static_cast<int64_t>(answer.bytes.size());
       ++stats_->pictures_fetched;
     }
-    return body;
+    return answer;
   }
 
   // Step 3. False when cancelled.
@@ -217,8 +234,10 @@ class SeasonUpdate {
       if (Exists(season_folder_ / year / kParkFile)) {
         int64_t fetch_before = stats_ ? stats_->picture_fetch_ns : 0;
         ScopedTimer timer(Counter(&SeasonUpdateStats::picture_store_ns));
-        bool complete = StoreYearPictures(season_folder_, year, fetch, random_, options_.attempts);
-        (complete ? images_done_ : images_failed_).push_back(year);
+        YearPicturesResult result =
+            StoreYearPictures(season_folder_, year, fetch, random_, options_.attempts);
+        (result.complete ? images_done_ : images_failed_).push_back(year);
+        too_large_.insert(too_large_.end(), result.too_large.begin(), result.too_large.end());
         if (stats_) stats_->picture_store_ns -= stats_->picture_fetch_ns - fetch_before;
       } else if (data_wanted_) {
         images_failed_.push_back(year);
@@ -241,6 +260,7 @@ class SeasonUpdate {
   std::vector<std::string> data_failed_;
   std::vector<std::string> images_done_;
   std::vector<std::string> images_failed_;
+  std::vector<std::string> too_large_;
 };
 
 }  // namespace
@@ -285,6 +305,8 @@ MissingYears FindMissingYears(const fs::path& season_folder,
   MissingYears missing;
   IniFile index;
   index.OpenIni(season_folder / kImageStoreFile);
+  SettledPictures settled;
+  settled.Load(season_folder);
   for (const std::string& year : years) {
     fs::path folder = season_folder / year;
     if (!Exists(folder)) {
@@ -294,8 +316,8 @@ MissingYears FindMissingYears(const fs::path& season_folder,
     }
     bool has_data = Exists(folder / kParkFile);
     if (!has_data) missing.data.push_back(year);
-    if (!IsRealFolder(folder / kImagesFolderName) ||
-        (has_data && !YearPicturesComplete(season_folder, year, index))) {
+    if (has_data ? !YearPicturesComplete(season_folder, year, index, settled)
+                 : !IsRealFolder(folder / kImagesFolderName)) {
       missing.images.push_back(year);
     }
   }

@@ -9,6 +9,7 @@
 #include "common/raster_image.h"
 #include "common/season_layout.h"
 #include "tests/support/test_server.h"
+#include "updater/http_client.h"
 
 namespace wunt {
 namespace {
@@ -143,17 +144,23 @@ class StoreYearPicturesTest : public ::testing::Test {
     }
     WriteFileAtomically(season_ / year / "Attraction.ini", attraction);
   }
-  bool Run(const std::string& year, int attempts = 3) {
+  // Paths with "broken" fail, "gone" are not on the server, "huge" too
+  // large; others come as "bytes of " + path.
+  YearPicturesResult Store(const std::string& year, int attempts = 3) {
     std::mt19937 random(7);
     return StoreYearPictures(
         season_, year,
-        [this](const std::string& path) -> std::optional<std::string> {
+        [this](const std::string& path) {
           ++requests_[path];
-          if (path.find("broken") != std::string::npos) return std::nullopt;
-          return "bytes of " + path;
+          using Kind = PictureAnswer::Kind;
+          if (path.find("broken") != std::string::npos) return PictureAnswer{};
+          if (path.find("gone") != std::string::npos) return PictureAnswer{Kind::kNotOnServer, ""};
+          if (path.find("huge") != std::string::npos) return PictureAnswer{Kind::kTooLarge, ""};
+          return PictureAnswer{Kind::kPicture, "bytes of " + path};
         },
         random, attempts);
   }
+  bool Run(const std::string& year, int attempts = 3) { return Store(year, attempts).complete; }
   std::string IndexValue(const std::string& path) {
     IniFile index;
     index.OpenIni(season_ / kImageStoreFile);
@@ -189,7 +196,7 @@ TEST_F(StoreYearPicturesTest, ABrokenPictureLeavesTheYearIncompleteAndIsResumed)
   EXPECT_NE(IndexValue("attraktionen/ok.jpg"), "") << "what was stored is indexed";
   IniFile index;
   ASSERT_TRUE(index.OpenIni(season_ / kImageStoreFile));
-  EXPECT_FALSE(YearPicturesComplete(season_, "1970", index));
+  EXPECT_FALSE(YearPicturesComplete(season_, "1970", index, SettledPictures{}));
 
   // The next run asks only for what is missing, although "Images" exists.
   MakeYear("1970", {"attraktionen/repaired.jpg", "attraktionen/ok.jpg"});
@@ -197,7 +204,7 @@ TEST_F(StoreYearPicturesTest, ABrokenPictureLeavesTheYearIncompleteAndIsResumed)
   EXPECT_TRUE(Run("1970"));
   EXPECT_EQ(requests_, (std::map<std::string, int>{{"attraktionen/repaired.jpg", 1}}));
   ASSERT_TRUE(index.OpenIni(season_ / kImageStoreFile));
-  EXPECT_TRUE(YearPicturesComplete(season_, "1970", index));
+  EXPECT_TRUE(YearPicturesComplete(season_, "1970", index, SettledPictures{}));
 }
 
 TEST_F(StoreYearPicturesTest, NeedsTheIndexAndRealFolders) {
@@ -223,6 +230,107 @@ TEST_F(StoreYearPicturesTest, NeedsTheIndexAndRealFolders) {
   EXPECT_FALSE(Run("1971"));
   EXPECT_TRUE(requests_.empty());
   EXPECT_FALSE(fs::exists(season_ / kImageStoreFile)) << "the index is never created";
+}
+
+// A definite answer settles a picture: the year completes without it and
+// no later run asks again. A failure stays open and is asked again.
+TEST_F(StoreYearPicturesTest, DefiniteAnswersSettleAndFailuresStayOpen) {
+  MakeYear("1970", {"attraktionen/gone.jpg", "attraktionen/huge.jpg", "attraktionen/ok.jpg",
+                    "attraktionen/broken.jpg"});
+  YearPicturesResult first = Store("1970", 3);
+  EXPECT_FALSE(first.complete);
+  EXPECT_EQ(first.too_large, (std::vector<std::string>{"attraktionen/huge.jpg"}));
+  EXPECT_EQ(requests_, (std::map<std::string, int>{{"attraktionen/broken.jpg", 3},
+                                                   {"attraktionen/gone.jpg", 1},
+                                                   {"attraktionen/huge.jpg", 1},
+                                                   {"attraktionen/ok.jpg", 1}}));
+  EXPECT_EQ(IndexValue("attraktionen/gone.jpg"), "") << "the index format stays as it is";
+  EXPECT_EQ(std::distance(fs::directory_iterator(season_ / "1970" / "Images"), {}), 1);
+
+  requests_.clear();
+  MakeYear("1970", {"attraktionen/GONE.jpg", "attraktionen/huge.jpg", "attraktionen/ok.jpg"});
+  YearPicturesResult second = Store("1970");
+  EXPECT_TRUE(second.complete);
+  EXPECT_TRUE(second.too_large.empty());
+  EXPECT_TRUE(requests_.empty());
+  SettledPictures settled;
+  settled.Load(season_);
+  IniFile index;
+  ASSERT_TRUE(index.OpenIni(season_ / kImageStoreFile));
+  EXPECT_TRUE(YearPicturesComplete(season_, "1970", index, settled));
+  EXPECT_FALSE(YearPicturesComplete(season_, "1970", index, SettledPictures{}));
+}
+
+TEST(SettledPictures, KeepsOnlySafePathsWithAKnownReason) {
+  fs::path season = FreshFolder("settled");
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {"a/x.jpg = nicht auf dem Server\r\nb.png = zu gross\r\n", {"a/x.jpg", "B.PNG"}},
+      {"; ein Kommentar\r\n\xff\x01 m\xfcll\r\nc.jpg=zu gross\r\n[Gruppe]\r\nd.jpg = zu gross\r\n",
+       {"c.jpg"}},
+      {"e.jpg = vielleicht\r\n../f.jpg = zu gross\r\ng = zu gross\r\n", {}},
+      {std::string("h.jpg = zu gross\r\n") + std::string(SettledPictures::kMaxFileBytes, ';'), {}},
+  };
+  for (const auto& [text, settled_paths] : cases) {
+    ASSERT_TRUE(WriteFileAtomically(season / kSettledPicturesFile, text));
+    SettledPictures settled;
+    settled.Load(season);
+    EXPECT_EQ(settled.size(), settled_paths.size()) << text.substr(0, 80);
+    for (const std::string& path : settled_paths) EXPECT_TRUE(settled.Contains(path)) << path;
+  }
+}
+
+TEST(SettledPictures, WritesWhatItSettledAndStaysBounded) {
+  fs::path season = FreshFolder("settled_bound");
+  SettledPictures settled;
+  settled.Load(season);
+  EXPECT_FALSE(settled.Settle("../x.jpg", SettledReason::kNotOnServer));
+  for (size_t i = 0; i < SettledPictures::kMaxEntries; ++i) {
+    ASSERT_TRUE(settled.Settle("p/" + std::to_string(i) + ".jpg", SettledReason::kTooLarge));
+  }
+  EXPECT_FALSE(settled.Settle("p/one-more.jpg", SettledReason::kNotOnServer));
+  ASSERT_TRUE(settled.Save(season));
+  SettledPictures again;
+  again.Load(season);
+  EXPECT_EQ(again.size(), SettledPictures::kMaxEntries);
+  EXPECT_TRUE(again.Contains("p/0.jpg"));
+}
+
+TEST(ReadPictureAnswer, SortsAnswersIntoPicturesSettlementsAndFailures) {
+  using Kind = PictureAnswer::Kind;
+  const std::string over(kMaxPictureBytes + 1, 'x');
+  const struct {
+    const char* what;
+    std::string response;
+    Kind kind;
+  } cases[] = {
+      {"picture", test::PlainResponse("jpeg bytes"), Kind::kPicture},
+      {"not found", test::PlainResponse("<html>404</html>", "404 Not Found"), Kind::kNotOnServer},
+      {"gone", test::PlainResponse("", "410 Gone"), Kind::kNotOnServer},
+      {"server error", test::PlainResponse("<html>500</html>", "500 Internal Server Error"),
+       Kind::kFailed},
+      {"forbidden", test::PlainResponse("no", "403 Forbidden"), Kind::kFailed},
+      {"empty", test::PlainResponse(""), Kind::kFailed},
+      {"cut short", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nabc", Kind::kFailed},
+      {"no answer", "", Kind::kFailed},
+      {"announced too large",
+       "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(uint64_t{4} << 30) + "\r\n\r\nab",
+       Kind::kTooLarge},
+      {"arriving too large",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" +
+           [&] {
+             char size[16];
+             std::snprintf(size, sizeof size, "%zX", over.size());
+             return std::string(size);
+           }() +
+           "\r\n" + over + "\r\n0\r\n\r\n",
+       Kind::kTooLarge},
+  };
+  for (const auto& c : cases) {
+    HttpConnection connection(std::make_unique<MemoryByteStream>(c.response));
+    PictureAnswer answer = ReadPictureAnswer(&connection);
+    EXPECT_EQ(answer.kind, c.kind) << c.what;
+    EXPECT_EQ(answer.bytes.empty(), c.kind != Kind::kPicture) << c.what;
+  }
 }
 
 TEST(FetchPictureFromServer, AnErrorPageIsABody) {

@@ -113,11 +113,9 @@ class SeasonUpdateTest : public ::testing::Test {
 };
 
 TEST_F(SeasonUpdateTest, ErrorPagesAreNotStoredAsPictures) {
-  // A picture that never comes keeps its years from counting as done.
-  EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kFailed);
-  EXPECT_EQ(out_.lines().back(),
-            "Error Nicht alle Jahre konnten geladen werden. Fehlgeschlagen: Bilder 1970, 1971. "
-            "Geladen: Daten 1970, 1971.");
+  // The server's 404 for the unknown picture settles it: the years complete.
+  EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kReady);
+  EXPECT_EQ(out_.lines().back(), "Ready 1970 1971|1970|1971");
   IniFile index;
   ASSERT_TRUE(index.OpenIni(data_ / "7" / "ImageStore.ini"));
   index.SelectGroup("");
@@ -125,15 +123,14 @@ TEST_F(SeasonUpdateTest, ErrorPagesAreNotStoredAsPictures) {
       ReadWholeFile(data_ / "7" / ReplaceAll(index.ReadString("bilder/a.jpg", ""), "\\", "/")),
       "picture bytes");
   EXPECT_EQ(index.ReadString("bilder/gone.jpg", "none"), "none");
-  // The unknown picture was asked for three times per year, since it never
-  // got an index entry; the known one once for the season.
+  // Each picture was asked for once in the season, the unknown one too.
   int gone = 0;
   int found = 0;
   for (const std::string& line : server_->log()) {
     gone += line.find("gone.jpg") != line.npos;
     found += line.find("a.jpg") != line.npos;
   }
-  EXPECT_EQ(gone, 3 * 2);
+  EXPECT_EQ(gone, 1);
   EXPECT_EQ(found, 1);
   // No downloaded archive is left behind.
   for (const fs::directory_entry& entry : fs::directory_iterator(data_)) {
@@ -149,18 +146,12 @@ TEST_F(SeasonUpdateTest, CancelBeforeTheFirstYearLoadsNothing) {
   EXPECT_FALSE(fs::exists(data_ / "7" / "1970"));
 }
 
-TEST_F(SeasonUpdateTest, MissingSeasonFolderLoadsNothingAndCreatesNothing) {
-  fs::remove_all(data_ / "7");
-  EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kFailed);
-  std::vector<std::string> lines = out_.lines();
-  EXPECT_EQ(lines.back(),
-            "Error Nicht alle Jahre konnten geladen werden. Fehlgeschlagen: Daten 1970, 1971; "
-            "Bilder 1970, 1971. Geladen: nichts.");
-  // Three attempts per year in step 2, each followed by its progress line,
-  // and one line per year in step 3.
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Progress 500"), 3 + 1);
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Progress 1000"), 3 + 1);
-  EXPECT_FALSE(fs::exists(data_ / "7"));
+// A player's first season: no folder, not even Data.
+TEST_F(SeasonUpdateTest, AMissingSeasonFolderIsMadeForTheFirstSeason) {
+  fs::remove_all(data_);
+  EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kReady);
+  EXPECT_EQ(out_.lines().back(), "Ready 1970 1971|1970|1971");
+  EXPECT_TRUE(fs::exists(data_ / "7" / "1971" / "Park.ini"));
 }
 
 TEST_F(SeasonUpdateTest, UnknownSeasonAnswersWithTheServerError) {

@@ -16,6 +16,7 @@
 #include "common/ini_file.h"
 #include "common/raster_image.h"
 #include "common/season_layout.h"
+#include "common/season_pictures.h"
 #include "common/text.h"
 #include "tools/support/jcalg1_compressor.h"
 #include "updater/image_store.h"
@@ -142,6 +143,12 @@ const char* FaultName(ServerFaultKind kind) {
       return "silent";
     case ServerFaultKind::kNotFound:
       return "notfound";
+    case ServerFaultKind::kGone:
+      return "gone";
+    case ServerFaultKind::kError:
+      return "error";
+    case ServerFaultKind::kHuge:
+      return "huge";
     case ServerFaultKind::kBomb:
       return "bomb";
     case ServerFaultKind::kRepeat:
@@ -170,7 +177,8 @@ std::optional<ServerFault> ParseServerFault(std::string_view text) {
       ServerFaultKind::kRefuse,   ServerFaultKind::kDrop,    ServerFaultKind::kCorrupt,
       ServerFaultKind::kTruncate, ServerFaultKind::kStall,   ServerFaultKind::kSlow,
       ServerFaultKind::kGarbage,  ServerFaultKind::kTrickle, ServerFaultKind::kSilent,
-      ServerFaultKind::kNotFound, ServerFaultKind::kBomb,    ServerFaultKind::kRepeat};
+      ServerFaultKind::kNotFound, ServerFaultKind::kBomb,    ServerFaultKind::kRepeat,
+      ServerFaultKind::kGone,     ServerFaultKind::kError,   ServerFaultKind::kHuge};
   ServerFault fault;
   std::string_view kind = text.substr(0, text.find(':'));
   auto found = std::find_if(std::begin(kKinds), std::end(kKinds),
@@ -519,11 +527,19 @@ void UpdateServer::Answer(int fd, const std::string& request_line) {
     WaitForClose(fd);
     return;
   }
-  if (is(ServerFaultKind::kNotFound)) {
-    status = "404 Not Found";
+  for (const auto& [kind, error] :
+       {std::pair{ServerFaultKind::kNotFound, "404 Not Found"},
+        std::pair{ServerFaultKind::kGone, "410 Gone"},
+        std::pair{ServerFaultKind::kError, "500 Internal Server Error"}}) {
+    if (!is(kind)) continue;
+    status = error;
     type = "text/html";
-    body = "<html><body><h1>404 Not Found</h1></body></html>\r\n";
+    body = std::string("<html><body><h1>") + error + "</h1></body></html>\r\n";
     chunked = false;
+  }
+  if (is(ServerFaultKind::kHuge)) {
+    body.assign(static_cast<size_t>(kMaxPictureBytes) + 1, 'x');
+    chunked = true;
   }
   if (is(ServerFaultKind::kBomb)) body = BuildBombArchive(uint32_t{1} << 30);
   if (is(ServerFaultKind::kRepeat) && !season_.years.empty()) {

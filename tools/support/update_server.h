@@ -31,6 +31,9 @@ enum class ServerFaultKind {
   kTrickle,   // the body comes one byte per trickle period, never falling silent
   kSilent,    // the connection is accepted and never answered
   kNotFound,  // an error page with status 404 instead of the answer
+  kGone,      // the same with status 410
+  kError,     // the same with status 500
+  kHuge,      // pictures: one byte more than the picture limit, sent chunked
   kBomb,      // archives: three tiny entries that claim to expand to 1 GiB each
   kRepeat,    // year list: the first year over and over, repeat_bytes long
 };

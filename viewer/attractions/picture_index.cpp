@@ -35,7 +35,7 @@ std::optional<RasterImage> PictureIndex::Load(std::string_view picture_path) con
 std::optional<RasterImage> LoadPictureFile(const std::filesystem::path& file) {
   std::error_code ec;
   const std::uintmax_t size = std::filesystem::file_size(file, ec);
-  if (ec || size > kMaxPictureFileBytes) return std::nullopt;
+  if (ec || size > kMaxPictureBytes) return std::nullopt;
   return LoadImageFile(file);
 }
 

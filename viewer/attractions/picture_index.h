@@ -12,11 +12,9 @@
 
 #include "common/raster_image.h"
 #include "common/season_layout.h"
+#include "common/season_pictures.h"
 
 namespace wunt {
-
-// Picture files larger than this are not read; real ones have a few kB.
-inline constexpr std::uintmax_t kMaxPictureFileBytes = 16u << 20;
 
 class PictureIndex {
  public:
@@ -38,7 +36,7 @@ class PictureIndex {
   std::unordered_map<std::string, std::string> values_;  // case-folded key
 };
 
-// Decodes a picture file, refusing files beyond kMaxPictureFileBytes.
+// Decodes a picture file, refusing files beyond kMaxPictureBytes.
 std::optional<RasterImage> LoadPictureFile(const std::filesystem::path& file);
 
 }  // namespace wunt
