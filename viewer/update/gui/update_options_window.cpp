@@ -12,6 +12,7 @@
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/geometry.h"
 #include "viewer/update/gui/update_progress_window.h"
+#include "viewer/update/interrupted_run.h"
 
 namespace wunt {
 namespace {
@@ -79,10 +80,15 @@ void UpdateOptionsWindow::MirrorOptions() {
   c_.images->setEnabled(options_.boxes_enabled());
 }
 
+std::filesystem::path UpdateOptionsWindow::SeasonFolderPath() const {
+  return DataFolder(program_folder_) / std::to_string(season_);
+}
+
 void UpdateOptionsWindow::RunUpdater() {
   if (progress_ != nullptr) return;
   setEnabled(false);
   const int task = options_.task();
+  years_before_ = YearsWithData(SeasonFolderPath());
   progress_ = new UpdateProgressWindow(task);
   progress_->show();
   const bool started =
@@ -98,7 +104,8 @@ void UpdateOptionsWindow::RunUpdater() {
 void UpdateOptionsWindow::RunEnded(const UpdaterAction& final_action) {
   std::exchange(progress_, nullptr)->deleteLater();
   outcomes_.push_back(final_action);
-  MessageBoxes::Show(this, WindowTitle("Updater"), FromCp1252Lines(final_action.message),
+  const std::string message = RunEndMessage(final_action, SeasonFolderPath(), years_before_);
+  MessageBoxes::Show(this, WindowTitle("Updater"), FromCp1252Lines(message),
                      MessageIcon::kInformation);
   setEnabled(true);
 }

@@ -54,6 +54,7 @@ class UpdateOptionsWindow : public QWidget {
   void MirrorOptions();
   void RunUpdater();
   void RunEnded(const UpdaterAction& final_action);
+  std::filesystem::path SeasonFolderPath() const;
 
   std::filesystem::path program_folder_;
   int64_t season_ = 0;
@@ -61,6 +62,9 @@ class UpdateOptionsWindow : public QWidget {
   Controls c_;
   UpdateProgressWindow* progress_ = nullptr;
   std::vector<UpdaterAction> outcomes_;
+  // Years with data when the run started, for the message of a run that
+  // did not end by itself.
+  std::vector<int32_t> years_before_;
   std::function<void()> on_closed_;
 };
 
