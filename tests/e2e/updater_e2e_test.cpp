@@ -17,10 +17,13 @@
 #include "common/ini_file.h"
 #include "common/raster_image.h"
 #include "common/season_layout.h"
+#include "common/season_pictures.h"
 #include "common/text.h"
 #include "tests/support/child_process.h"
 #include "updater/image_store.h"
 #include "updater/protocol.h"
+#include "viewer/update/interrupted_run.h"
+#include "viewer/update/updater_exchange.h"
 
 namespace wunt {
 namespace {
@@ -417,7 +420,9 @@ INSTANTIATE_TEST_SUITE_P(
         // and the years are not reported as done.
         FaultCase{{"--fault", "drop:picture"}, PicturesFailed(), kYears, false},
         FaultCase{{"--fault", "garbage:picture"}, PicturesFailed(), kYears, false},
-        FaultCase{{"--fault", "notfound:picture"}, PicturesFailed(), kYears, false},
+        FaultCase{{"--fault", "error:picture"}, PicturesFailed(), kYears, false},
+        // A picture that is not there is an answer: the years complete.
+        FaultCase{{"--fault", "notfound:picture"}, RunWithEverything(1), kYears, false},
         // A server that never answers a picture costs three header waits,
         // then counts as gone.
         FaultCase{{"--fault", "silent:picture"}, PicturesFailed(), kYears, false},
@@ -445,13 +450,98 @@ INSTANTIATE_TEST_SUITE_P(
         // Without the year list there is nothing to do.
         FaultCase{{"--fault", "garbage:list"}, kUnreachable, {}, false},
         FaultCase{{"--fault", "refuse:list"}, kUnreachable, {}, false},
-        FaultCase{{"--fault", "drop:list"}, kUnreachable, {}, false}));
+        FaultCase{{"--fault", "drop:list"}, kUnreachable, {}, false},
+        // An error page is no empty list.
+        FaultCase{{"--fault", "error:list"},
+                  {"Step 1", YearListStatusLine(500), kClosingLine},
+                  {},
+                  false},
+        FaultCase{{"--fault", "notfound:list"},
+                  {"Step 1", YearListStatusLine(404), kClosingLine},
+                  {},
+                  false}));
 
 TEST_F(UpdaterEndToEnd, PicturesThatNeverArriveGetNoIndexEntry) {
   StartServer({"--fault", "drop:picture"});
   RunUpdater({"-t 1 -r 7 Image Data"});
   EXPECT_TRUE(IndexEntries(LocalSeason() / kImageStoreFile).empty());
   EXPECT_TRUE(fs::exists(LocalSeason() / kImageStoreFile));
+}
+
+// A picture the game server answers with 404 or 410, or refuses as too
+// large, is settled: the run says so only when there is something to say,
+// and the next run, with the picture back on the server, asks nothing.
+TEST_F(UpdaterEndToEnd, DefiniteAnswersSettleAPictureForGood) {
+  StartServer();
+  const std::map<std::string, std::string> served = IndexEntries(SourceSeason() / kImageStoreFile);
+  ASSERT_FALSE(served.empty());
+  const std::string path = served.begin()->first;
+  const std::string ready = "Ready" + Joined(kYears, " ") + Joined(kYears, "|");
+  const struct {
+    std::string fault;
+    std::string final_line;
+  } cases[] = {
+      {"notfound:" + path, ready},
+      {"gone:" + path, ready},
+      {"huge:" + path, TooLargePicturesLine({path}, kYears, kYears)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    fs::remove_all(program_ / "Data");
+    fs::create_directories(program_ / "Data");
+    RestartServer({"--fault", c.fault});
+    std::vector<std::string> first = RunUpdater({"-t 1 -r 7 Image Data"});
+    ASSERT_GE(first.size(), 2u);
+    EXPECT_EQ(first[first.size() - 2], c.final_line);
+    RestartServer();
+    EXPECT_EQ(WithoutTicker(RunUpdater({"-t 1 -r 7 Image Data"})),
+              (std::vector<std::string>{"Step 1", "Step 2", "Step 3", "Ready", kClosingLine}));
+    std::map<std::string, std::string> stored = IndexEntries(LocalSeason() / kImageStoreFile);
+    EXPECT_EQ(stored.size() + 1, served.size());
+    EXPECT_EQ(stored.count(path), 0u);
+    SettledPictures settled;
+    settled.Load(LocalSeason());
+    EXPECT_TRUE(settled.Contains(path));
+    ExpectData(kYears);
+  }
+}
+
+// After "Abbrechen" and after a crash the Viewer names what is on disk.
+TEST_F(UpdaterEndToEnd, InterruptedRunsAreToldFromTheDisk) {
+  const char* const kCancelled = "Abgebrochen. Geladen: 1990; Bilder fehlen noch f\xfcr 1990.";
+  const char* const kCrashed =
+      "Der Updater wurde unerwartet beendet. Geladen: 1990; Bilder fehlen noch f\xfcr 1990.";
+  const struct {
+    bool kill;
+    std::string message;
+  } cases[] = {{false, kCancelled}, {true, kCrashed}};
+  for (const auto& c : cases) {
+    fs::remove_all(program_ / "Data");
+    fs::create_directories(program_ / "Data");
+    // The second year never comes, so the run is always interrupted there.
+    RestartServer({"--fault", "silent:1991"});
+    const std::vector<int32_t> before = YearsWithData(LocalSeason());
+    ChildProcess updater;
+    ASSERT_TRUE(updater.Start({(program_ / "WUNT_Updater").string(), "-t 1 -r 7 Image Data"}));
+    while (auto line = updater.ReadLine(kRunLimit)) {
+      if (*line == ProgressLine(250)) break;
+    }
+    UpdaterExchange exchange;
+    std::optional<UpdaterAction> final_action;
+    if (c.kill) {
+      updater.Kill();
+      final_action = exchange.End();
+    } else {
+      updater.Write("Cancle\n");
+      for (const std::string& line : updater.ReadRemainingLines(kRunLimit)) {
+        for (const UpdaterAction& action : exchange.Feed(line + "\n")) {
+          if (action.is_final()) final_action = action;
+        }
+      }
+    }
+    ASSERT_TRUE(final_action.has_value());
+    EXPECT_EQ(RunEndMessage(*final_action, LocalSeason(), before), c.message);
+  }
 }
 
 TEST_F(UpdaterEndToEnd, UnreachableServerEndsStepOne) {
