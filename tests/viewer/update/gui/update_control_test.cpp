@@ -233,7 +233,8 @@ TEST_F(UpdateControl, EveryRunEndsWithOneMessageAndTheWindowStaysForTheNext) {
     SCOPED_TRACE(c.what);
     WriteStandIn(c.body);
     const ShownMessage shown = RunToEnd();
-    EXPECT_EQ(shown.text, c.message);
+    // A run that broke off goes on to say what is on disk.
+    EXPECT_TRUE(shown.text.startsWith(c.message)) << shown.text.toStdString();
     EXPECT_EQ(shown.title, kUpdaterTitle);
     EXPECT_EQ(shown.icon, MessageIcon::kInformation);
     EXPECT_EQ(window_->outcomes().size(), ++runs);
@@ -259,7 +260,8 @@ TEST_F(UpdateControl, CancelRequestsGoToTheUpdaterUntilItAnswers) {
   // The window's own close control asks the same way.
   window->close();
   const ShownMessage shown = WaitForMessage();
-  EXPECT_EQ(shown.text, QStringLiteral("Aktualisierung wurde abgebrochen."));
+  EXPECT_TRUE(shown.text.startsWith(QStringLiteral("Abgebrochen. Keine neuen Jahre geladen")))
+      << shown.text.toStdString();
   EXPECT_EQ(Recorded("input.txt"), "Cancle\nCancle\n");
 }
 
