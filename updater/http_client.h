@@ -69,8 +69,15 @@ struct HttpLimits {
   // so that a large body on a slow line may finish but a trickle may not.
   int total_ms = 0;
   int64_t earned_rate = 0;
+  // A body slower than `min_rate` bytes a second over any `rate_window_ms`
+  // (counted in whole windows from the header on) is given up as too slow:
+  // a trickle would otherwise keep earning time. 0: no floor.
+  int64_t min_rate = 1024;
+  int rate_window_ms = 30000;
   // Set from outside to give the request up at once.
   const std::atomic<bool>* cancel = nullptr;
+  // Milliseconds of a steady clock; the real one when empty.
+  std::function<int64_t()> clock;
 };
 
 // ReadHttpBody results besides a piece size.
@@ -102,8 +109,13 @@ struct HttpConnection {
   size_t chunk_line_fill = 0;
   bool complete = false;
   bool failed = false;
+  // Failed because the body stayed below the minimum rate.
+  bool too_slow = false;
   int64_t last_data_ms = 0;
   int64_t start_ms = 0;
+  // The current rate window: when it began and the body bytes then.
+  int64_t window_start_ms = 0;
+  int64_t window_received = 0;
 };
 
 // Connects and sends the request: the request line, "Host" (with ":port"
@@ -137,7 +149,10 @@ std::optional<std::string> FetchToMemory(HttpConnection* connection);
 
 // Streams the body into `path` under a temporary name and renames it into
 // place only when the body arrived complete; otherwise `path` is untouched.
-bool FetchToFile(HttpConnection* connection, const std::filesystem::path& path);
+// `may_write` (when set) is asked before every piece is written; false fails
+// the fetch.
+bool FetchToFile(HttpConnection* connection, const std::filesystem::path& path,
+                 const std::function<bool(uint64_t bytes)>& may_write = nullptr);
 
 void CloseHttpConnection(std::unique_ptr<HttpConnection> connection);
 
