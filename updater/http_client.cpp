@@ -177,16 +177,22 @@ bool OutOfTime(const HttpConnection& c) {
   return Now(c.limits) - c.start_ms >= allowed;
 }
 
-// Whether the window that has just ended brought less than the minimum rate;
-// otherwise the next window begins.
-bool TooSlow(HttpConnection& c) {
-  if (c.limits.min_rate <= 0 || c.limits.rate_window_ms <= 0) return false;
+RateWindow& WindowOf(HttpConnection& c) {
+  return c.limits.rate_window != nullptr ? *c.limits.rate_window : c.own_window;
+}
+
+// Adds the body time since the last call and `bytes`; true when the window
+// that has just ended brought less than the minimum rate, otherwise the next
+// window begins.
+bool TooSlow(HttpConnection& c, int64_t bytes) {
+  RateWindow& window = WindowOf(c);
   int64_t now = Now(c.limits);
-  int64_t span = now - c.window_start_ms;
-  if (span < c.limits.rate_window_ms) return false;
-  if ((c.received - c.window_received) * 1000 < c.limits.min_rate * span) return true;
-  c.window_start_ms = now;
-  c.window_received = c.received;
+  window.elapsed_ms += now - c.rate_tick_ms;
+  window.bytes += bytes;
+  c.rate_tick_ms = now;
+  if (c.limits.min_rate <= 0 || window.elapsed_ms < c.limits.rate_window_ms) return false;
+  if (window.bytes * 1000 < c.limits.min_rate * window.elapsed_ms) return true;
+  window = RateWindow{};
   return false;
 }
 
@@ -358,8 +364,8 @@ int32_t ReadHttpHeader(HttpConnection* connection) {
   }
   c.received = static_cast<int64_t>(held);
   c.pending = held != 0;
-  c.last_data_ms = c.window_start_ms = Now(c.limits);
-  c.window_received = c.received;
+  c.last_data_ms = c.rate_tick_ms = Now(c.limits);
+  WindowOf(c).bytes += c.received;
   return c.status;
 }
 
@@ -388,7 +394,7 @@ int64_t ReadHttpBody(HttpConnection* connection) {
       c.received += count;
     }
     // Silence counts as a rate of nothing.
-    if (TooSlow(c)) {
+    if (TooSlow(c, count)) {
       c.failed = c.too_slow = true;
       return kHttpBodyFailed;
     }

@@ -53,6 +53,12 @@ class MemoryByteStream : public ByteStream {
   std::string sent_;
 };
 
+// Body time and bytes of the rate window that is running.
+struct RateWindow {
+  int64_t elapsed_ms = 0;
+  int64_t bytes = 0;
+};
+
 enum class HttpCharset : uint8_t { k8Bit, kUtf8, kUtf16 };
 
 inline constexpr size_t kHttpBufferSize = 1024;
@@ -69,11 +75,14 @@ struct HttpLimits {
   // so that a large body on a slow line may finish but a trickle may not.
   int total_ms = 0;
   int64_t earned_rate = 0;
-  // A body slower than `min_rate` bytes a second over any `rate_window_ms`
-  // (counted in whole windows from the header on) is given up as too slow:
-  // a trickle would otherwise keep earning time. 0: no floor.
+  // Bodies slower than `min_rate` bytes a second over a window of
+  // `rate_window_ms` of body time are given up as too slow: a trickle would
+  // otherwise keep earning time. 0: no floor. The window runs on across the
+  // requests that share `rate_window` (one per server), so a server that
+  // trickles many small bodies is caught as well as one big one.
   int64_t min_rate = 1024;
   int rate_window_ms = 30000;
+  RateWindow* rate_window = nullptr;
   // Set from outside to give the request up at once.
   const std::atomic<bool>* cancel = nullptr;
   // Milliseconds of a steady clock; the real one when empty.
@@ -113,9 +122,9 @@ struct HttpConnection {
   bool too_slow = false;
   int64_t last_data_ms = 0;
   int64_t start_ms = 0;
-  // The current rate window: when it began and the body bytes then.
-  int64_t window_start_ms = 0;
-  int64_t window_received = 0;
+  // The window when the limits name none, and when it was last brought on.
+  RateWindow own_window;
+  int64_t rate_tick_ms = 0;
 };
 
 // Connects and sends the request: the request line, "Host" (with ":port"

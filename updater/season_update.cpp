@@ -129,8 +129,10 @@ class SeasonUpdate {
 
   bool MayWrite(uint64_t bytes) { return reserve_.Take(bytes); }
 
-  HttpLimits Limits(int total_ms, int64_t earned_rate = 0) const {
+  HttpLimits Limits(Server server, int total_ms, int64_t earned_rate = 0) {
     HttpLimits limits = options_.http;
+    // One rate window per server, running on from request to request.
+    limits.rate_window = server == Server::kUpdate ? &update_window_ : &game_window_;
     limits.total_ms = total_ms;
     limits.earned_rate = earned_rate;
     limits.cancel = options_.cancel;
@@ -152,7 +154,7 @@ class SeasonUpdate {
       std::unique_ptr<HttpConnection> connection =
           OpenHttpRequest(options_.servers.update_host, options_.servers.update_port,
                           "GET /WUNT2_Get.php?round=" + season_text_ + " HTTP/1.1", "text/plain",
-                          "text/plain", "", "", Limits(options_.list_total_ms));
+                          "text/plain", "", "", Limits(Server::kUpdate, options_.list_total_ms));
       // Read as it arrives: a huge list costs no more memory than a short one.
       ok = FetchToSink(connection.get(), [&reader](std::string_view piece) {
         reader.Feed(piece);
@@ -172,8 +174,8 @@ class SeasonUpdate {
   }
 
   // No archive of a year that fits the bound on its files is bigger.
-  HttpLimits ArchiveLimits() const {
-    HttpLimits limits = Limits(options_.archive_total_ms, options_.archive_rate);
+  HttpLimits ArchiveLimits() {
+    HttpLimits limits = Limits(Server::kUpdate, options_.archive_total_ms, options_.archive_rate);
     limits.max_body = std::min(limits.max_body, kMaxGameYearArchiveBytes);
     return limits;
   }
@@ -234,7 +236,7 @@ class SeasonUpdate {
     ScopedTimer timer(Counter(&SeasonUpdateStats::picture_fetch_ns));
     std::unique_ptr<HttpConnection> connection = OpenHttpRequest(
         options_.servers.game_host, options_.servers.game_port, "GET /" + path + " HTTP/1.1", "",
-        "", "", "", Limits(options_.picture_total_ms));
+        "", "", "", Limits(Server::kGame, options_.picture_total_ms));
     std::optional<std::string> body;
     if (connection) body = FetchToMemory(connection.get());
     bool answered = connection && connection->status > 0;
@@ -317,6 +319,8 @@ class SeasonUpdate {
   int failed_pictures_ = 0;
   std::string last_failed_path_;
   DiskReserve reserve_;
+  RateWindow update_window_;
+  RateWindow game_window_;
   bool update_gone_ = false;
   bool game_gone_ = false;
   std::vector<std::string> reasons_;

@@ -249,6 +249,27 @@ TEST(HttpResponse, ABodyBelowTheMinimumRateFailsAsTooSlow) {
   }
 }
 
+// Small bodies that each finish within a window still add up to one.
+TEST(HttpResponse, SmallSlowBodiesFromOneServerShareTheWindow) {
+  int64_t now = 0;
+  RateWindow window;
+  HttpLimits limits;
+  limits.clock = [&now] { return now; };
+  limits.rate_window = &window;
+  int fetched = 0;
+  for (; fetched < 40; ++fetched) {
+    HttpConnection connection(
+        std::make_unique<ClockedStream>("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n",
+                                        Letters(1000, fetched), 500, &now),
+        limits);
+    if (!FetchToMemory(&connection)) {
+      EXPECT_TRUE(connection.too_slow);
+      break;
+    }
+  }
+  EXPECT_EQ(fetched, 14) << "two seconds of body time each: the fifteenth crosses 30 s";
+}
+
 class HttpOverSocket : public ::testing::Test {
  protected:
   std::optional<std::string> Fetch(TestServer::Handler handler, HttpLimits limits = {}) {
