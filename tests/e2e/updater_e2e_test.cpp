@@ -19,6 +19,7 @@
 #include "common/season_layout.h"
 #include "common/text.h"
 #include "tests/support/child_process.h"
+#include "tests/support/sanitized.h"
 #include "updater/game_year_archive.h"
 #include "updater/image_store.h"
 #include "updater/protocol.h"
@@ -36,18 +37,7 @@ const std::vector<std::string> kYears = {"1990", "1991", "1992", "1993"};
 const char* const kDataFiles[] = {"Park.ini", "Company.ini", "Attraction.ini"};
 constexpr milliseconds kRunLimit(60000);
 
-// Sanitizers multiply memory; peak figures mean nothing under them.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
+using test::kSanitized;
 
 std::string Joined(const std::vector<std::string>& years, const char* separator) {
   std::string text;
