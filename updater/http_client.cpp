@@ -428,7 +428,11 @@ int64_t ReadHttpBody(HttpConnection* connection) {
 
 bool FetchToSink(HttpConnection* connection,
                  const std::function<bool(std::string_view piece)>& sink) {
-  if (connection == nullptr || ReadHttpHeader(connection) == 0) return false;
+  if (connection == nullptr) return false;
+  if (ReadHttpHeader(connection) == 0) {
+    connection->failed = true;
+    return false;
+  }
   for (;;) {
     int64_t n = ReadHttpBody(connection);
     if (n == kHttpBodyComplete) return true;

@@ -117,6 +117,9 @@ struct HttpConnection {
   std::array<char, kChunkLineSize> chunk_line{};
   size_t chunk_line_fill = 0;
   bool complete = false;
+  // The server failed the request: no usable header, or a body that broke
+  // off, was too big, too slow or badly framed (not set when the caller
+  // gave up, say on a write that failed).
   bool failed = false;
   // Failed because the body stayed below the minimum rate.
   bool too_slow = false;

@@ -189,6 +189,7 @@ class SeasonUpdate {
     bool ok = connection && FetchToFile(connection.get(), archive,
                                         [this](uint64_t bytes) { return MayWrite(bytes); });
     if (ok && stats_) stats_->archive_bytes += connection->received;
+    archive_not_delivered_ = !ok && (!connection || connection->failed);
     GiveUpWhenTooSlow(Server::kUpdate, connection.get());
     CloseHttpConnection(std::move(connection));
     return ok;
@@ -225,6 +226,12 @@ class SeasonUpdate {
       // A year not asked for any more still moves the bar.
       if (attempt == 0) out_.WriteLine(ProgressLine(ProgressValue(position, years.size())));
       (ok ? data_done_ : data_failed_).push_back(years[position]);
+      if (ok) {
+        failed_years_ = 0;
+      } else if (attempt > 0 && archive_not_delivered_ &&
+                 ++failed_years_ >= options_.year_failure_streak) {
+        GiveUp(Server::kUpdate, FailedInARowReason(Server::kUpdate, options_.year_failure_streak));
+      }
     }
     return true;
   }
@@ -272,7 +279,7 @@ class SeasonUpdate {
     } else if (path != last_failed_path_) {
       last_failed_path_ = path;
       if (++failed_pictures_ >= options_.picture_failure_streak) {
-        GiveUp(Server::kGame, FailingPicturesReason());
+        GiveUp(Server::kGame, FailedInARowReason(Server::kGame, options_.picture_failure_streak));
       }
     }
   }
@@ -317,6 +324,8 @@ class SeasonUpdate {
   bool cancelled_ = false;
   int silent_requests_ = 0;
   int failed_pictures_ = 0;
+  int failed_years_ = 0;
+  bool archive_not_delivered_ = false;
   std::string last_failed_path_;
   DiskReserve reserve_;
   RateWindow update_window_;

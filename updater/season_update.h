@@ -53,6 +53,7 @@ struct SeasonUpdateOptions {
   // the run.
   int picture_silences = 3;
   int picture_failure_streak = kPictureFailureStreak;
+  int year_failure_streak = kYearFailureStreak;
   // Free bytes on the data folder's disk (statvfs when empty), and what a
   // run must leave free: it stops before any write that would cut into it.
   FreeSpaceQuery free_space;

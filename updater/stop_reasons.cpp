@@ -18,9 +18,9 @@ std::string TooSlowReason(Server server, int64_t min_rate, int window_ms) {
          " Sekunden lang weniger als " + std::to_string(min_rate / 1024) + " KB/s" + kNotAskedAgain;
 }
 
-std::string FailingPicturesReason() {
-  return ServerName(Server::kGame) + " lieferte " + std::to_string(kPictureFailureStreak) +
-         " Bilder in Folge nicht" + kNotAskedAgain;
+std::string FailedInARowReason(Server server, int count) {
+  return ServerName(server) + " lieferte " + std::to_string(count) +
+         (server == Server::kGame ? " Bilder" : " Jahre") + " in Folge nicht" + kNotAskedAgain;
 }
 
 std::string SilentPicturesReason() {

@@ -8,19 +8,26 @@
 
 namespace wunt {
 
-// Picture requests in a row without a usable answer (no connection, no
-// header, a broken body, a server error) after which the game server is not
-// asked again in this run. A season names hundreds of pictures; eight
-// failures in a row (each after its retries) leave no doubt the server is
-// broken, while a few missing pictures (answered "not found") never count.
+// Pictures in a row without a usable answer (no connection, no header, a
+// broken body, a server error) after which the game server is not asked
+// again in this run. A season names hundreds of pictures; eight failures in
+// a row leave no doubt the server is broken, while a few missing pictures
+// (answered "not found") never count.
 inline constexpr int kPictureFailureStreak = 8;
+// Game years in a row whose archive the update server did not deliver
+// after all attempts (no connection, no header, a broken body), after which
+// it is not asked again: the year list may name 10,000 years, and a server
+// that lets each attempt run into its time limits would hold the run for
+// days. Eight years of a season are plenty to tell.
+inline constexpr int kYearFailureStreak = 8;
 
 enum class Server { kUpdate, kGame };
 
 // The server's bodies stayed below `min_rate` bytes a second over a window.
 std::string TooSlowReason(Server server, int64_t min_rate, int window_ms);
-// The game server failed kPictureFailureStreak pictures in a row.
-std::string FailingPicturesReason();
+// The server failed `count` pictures (game server) or game years (update
+// server) in a row.
+std::string FailedInARowReason(Server server, int count);
 // The game server accepted connections but never answered.
 std::string SilentPicturesReason();
 // The disk would have fallen below `reserve` bytes free.

@@ -443,8 +443,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Pictures that never come leave their years without index entries,
         // and the years are not reported as done; a server failing picture
         // after picture is given up, and the line says so.
-        FaultCase{
-            {"--fault", "drop:picture"}, PicturesFailed(FailingPicturesReason()), kYears, false},
+        FaultCase{{"--fault", "drop:picture"},
+                  PicturesFailed(FailedInARowReason(Server::kGame, kPictureFailureStreak)),
+                  kYears,
+                  false},
         FaultCase{
             {"--fault", "garbage:picture"}, PicturesFailed(SilentPicturesReason()), kYears, false},
         FaultCase{{"--fault", "notfound:picture"}, PicturesFailed(), kYears, false},

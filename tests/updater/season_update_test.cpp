@@ -174,6 +174,8 @@ TEST_F(SeasonUpdateTest, CancelBeforeTheFirstYearLoadsNothing) {
 
 TEST_F(SeasonUpdateTest, MissingSeasonFolderLoadsNothingAndCreatesNothing) {
   fs::remove_all(data_ / "7");
+  // Years that fail here are no fault of the server, which stays asked.
+  options_.year_failure_streak = 1;
   EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kFailed);
   std::vector<std::string> lines = out_.lines();
   EXPECT_EQ(lines.back(),
@@ -226,10 +228,24 @@ TEST_F(SeasonUpdateTest, AStoppedRunNamesItsCause) {
     RecordingLineWriter out;
     EXPECT_EQ(UpdateSeason(7, true, true, options_, out), SeasonUpdateOutcome::kFailed);
     EXPECT_EQ(out.lines().back(),
-              FailedYearsLine({}, both, both, {}) + " " + FailingPicturesReason());
+              FailedYearsLine({}, both, both, {}) + " " + FailedInARowReason(Server::kGame, 8));
     // a.jpg and p0 to p7 fail; "not found" for gone.jpg breaks no run.
     EXPECT_EQ(Requests("p7.jpg"), 1);
     EXPECT_EQ(Requests("p8.jpg"), 0);
+  }
+  {
+    SCOPED_TRACE("archives failing year after year");
+    UpdateServerOptions refuse;
+    refuse.faults = {{ServerFaultKind::kRefuse, "archive", 0}};
+    Serve(refuse);
+    for (const std::string& year : both) fs::remove_all(data_ / "7" / year);
+    options_.year_failure_streak = 1;
+    RecordingLineWriter out;
+    EXPECT_EQ(UpdateSeason(7, true, false, options_, out), SeasonUpdateOutcome::kFailed);
+    EXPECT_EQ(out.lines().back(),
+              FailedYearsLine(both, {}, {}, {}) + " " + FailedInARowReason(Server::kUpdate, 1));
+    EXPECT_EQ(Requests("WUNT2_7/1970"), 3);
+    EXPECT_EQ(Requests("WUNT2_7/1971"), 0);
   }
 }
 
