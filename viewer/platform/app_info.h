@@ -30,7 +30,12 @@ std::string ToCp1252Lines(const QString& text);
 std::filesystem::path ToPath(const QString& file);
 QString FromPath(const std::filesystem::path& path);
 
-// The folder of the running executable; Data/ lies beneath it.
+// The folder of the running executable.
 std::filesystem::path ProgramFolder();
+
+// Where the updater program lies. The Viewer sets its own folder at start;
+// until then (in the tests) the updater lies in the folder it runs in.
+void SetUpdaterFolder(std::filesystem::path folder);
+std::filesystem::path UpdaterFolder(const std::filesystem::path& working_folder);
 
 }  // namespace wunt
