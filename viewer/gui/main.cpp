@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "common/data_root.h"
 #include "viewer/platform/app_info.h"
 #include "viewer/platform/fault_handler.h"
 #include "viewer/platform/translations.h"
@@ -32,9 +31,8 @@ int main(int argc, char** argv) {
   app.setQuitOnLastWindowClosed(false);
   // Data/ and Server.ini lie beside the programs in a portable folder and in
   // the player's home when installed; the updater always lies beside us.
-  const std::filesystem::path program_folder = wunt::ProgramFolder();
-  const std::filesystem::path data_root = wunt::DataRoot(program_folder);
-  wunt::SetUpdaterFolder(program_folder);
+  const std::filesystem::path data_root = wunt::ViewerDataRoot();
+  wunt::SetUpdaterFolder(wunt::ProgramFolder());
   wunt::MainWindow window(data_root);
   window.set_on_closed([&app] { app.quit(); });
   window.show();

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <utility>
 
+#include "common/data_root.h"
 #include "common/text.h"
 
 namespace wunt {
@@ -52,6 +53,8 @@ std::filesystem::path ProgramFolder() {
   if (error) return std::filesystem::current_path(error);
   return self.parent_path();
 }
+
+std::filesystem::path ViewerDataRoot() { return DataRoot(ProgramFolder()); }
 
 void SetUpdaterFolder(std::filesystem::path folder) { g_updater_folder = std::move(folder); }
 

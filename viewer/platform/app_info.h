@@ -33,6 +33,10 @@ QString FromPath(const std::filesystem::path& path);
 // The folder of the running executable.
 std::filesystem::path ProgramFolder();
 
+// Where Data/ and Server.ini lie: beside the programs in a portable folder,
+// in the player's home when installed (common/data_root.h).
+std::filesystem::path ViewerDataRoot();
+
 // Where the updater program lies. The Viewer sets its own folder at start;
 // until then (in the tests) the updater lies in the folder it runs in.
 void SetUpdaterFolder(std::filesystem::path folder);
