@@ -4,9 +4,10 @@
 #   build     makes the package with CPack and unpacks it into a scratch root
 #   desktop   the menu entry and the AppStream data pass their validators
 #   lintian   lintian finds no error (its other findings are printed)
-#   programs  the unpacked programs run with a scratch home: wunt-export,
-#             the Viewer up to its main window, the updater against the
-#             local server; the installed tree stays as it was
+#   programs  the unpacked programs run with a scratch home: the demo
+#             season, wunt-export, the Viewer up to its main window, the
+#             updater against the local server; the installed tree stays
+#             as it was
 # Exits 77 (skipped) when a tool the step needs is missing.
 set -euo pipefail
 step=$1
@@ -75,13 +76,13 @@ case "$step" in
     echo "== wunt-export --help"
     "$root/usr/bin/wunt-export" --help >"$work/help.txt" || fail "wunt-export --help"
     grep -q -- "--season" "$work/help.txt" || fail "wunt-export --help says nothing of --season"
-    echo "== wunt-export without --data reads the home data folder"
-    status=0
-    HOME=$home "$root/usr/bin/wunt-export" --season 7 --catalogue --year 2001 --out "$work/c.htm" \
-      2>"$work/export.err" || status=$?
-    cat "$work/export.err"
-    [ "$status" = 2 ] || fail "wunt-export without a season exited with $status, not 2"
-    grep -qF "$home/.local/share/wunt/Data" "$work/export.err" || fail "not the home data folder"
+    echo "== the demo season and wunt-export without --data use the home data folder"
+    HOME=$home "$root/usr/bin/wunt-make-demo-season" --season 7 --years 2 --first-year 2001 \
+      --no-pictures || fail "wunt-make-demo-season"
+    [ -f "$home/.local/share/wunt/Data/7/2002/Park.ini" ] || fail "no demo season in the home"
+    HOME=$home "$root/usr/bin/wunt-export" --season 7 --catalogue --year 2002 --csv \
+      --out "$work/catalogue.csv" || fail "wunt-export of the home demo season"
+    [ -s "$work/catalogue.csv" ] || fail "an empty catalogue"
 
     echo "== the Viewer up to its main window"
     out=$(HOME=$home XDG_DATA_HOME=$work/xdg QT_QPA_PLATFORM=offscreen WUNT_VIEWER_SELF_CHECK=1 \
