@@ -195,8 +195,9 @@ class NginxEndToEnd : public ::testing::Test {
       fs::create_directories((Root() / path).parent_path());
       ASSERT_TRUE(WriteFileAtomically(Root() / path, bytes));
     }
-    // An empty program folder: the programs and where the servers are.
-    fs::create_directories(Program());
+    // An empty portable program folder: the programs, where the servers
+    // are, and an empty Data/ (without it the data would go to the home).
+    fs::create_directories(Program() / "Data");
     fs::copy_file(WUNT_UPDATER_PATH, Program() / "WUNT_Updater");
   }
 

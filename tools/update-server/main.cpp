@@ -31,8 +31,8 @@ void Usage() {
                "                     [--stall-ms MS] [--log]\n"
                "                     [--trickle-ms MS] [--repeat-bytes N]\n"
                "faults: refuse drop corrupt truncate stall slow garbage trickle silent\n"
-               "        notfound (404) gone (410) error (500) bomb (archives) repeat (year list)\n"
-               "        huge (pictures: one byte over the picture limit)\n"
+               "        notfound (404) gone (410) error (500) bomb swell (archives)\n"
+               "        repeat (year list) huge (pictures: one byte over the picture limit)\n"
                "targets: any list archive picture, a game year or a picture path\n");
 }
 
