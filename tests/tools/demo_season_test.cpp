@@ -1,4 +1,4 @@
-#include "tools/support/demo_season.h"
+#include "common/demo/demo_season.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

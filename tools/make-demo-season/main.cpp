@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "common/demo/demo_season.h"
 #include "common/season_layout.h"
-#include "tools/support/demo_season.h"
 
 namespace {
 
