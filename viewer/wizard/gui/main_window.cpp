@@ -191,6 +191,13 @@ void MainWindow::OpenUpdater() {
     c_.season->setFocus();
     return;
   }
+  // The updater fills a season folder that is there; one made for it here
+  // goes again if the update brought nothing into it.
+  const std::filesystem::path folder = SeasonFolder(state_.data_dir, season);
+  std::error_code ec;
+  if (!std::filesystem::exists(folder, ec) && std::filesystem::create_directories(folder, ec)) {
+    made_for_updater_ = folder;
+  }
   hide();
   update_options_.Open(new UpdateOptionsWindow(program_folder_, season), this);
   update_options_->set_on_closed([this] { UpdaterClosed(); });
@@ -205,6 +212,11 @@ void MainWindow::UpdaterClosed() {
     }
   }
   update_options_.Closed();
+  if (!made_for_updater_.empty()) {
+    std::error_code ec;
+    std::filesystem::remove(made_for_updater_, ec);  // only while empty
+    made_for_updater_.clear();
+  }
   steps_.RefreshSeasons(ListSeasonFolders(state_.data_dir));
   ShowSeasons();
   MirrorSteps();
@@ -229,8 +241,8 @@ void MainWindow::ShowSeasons() {
 
 void MainWindow::ShowSeasonNote() {
   const std::string note = steps_.season_note();
-  c_.season_note->setText(FromCp1252(note));
-  c_.season_note->setVisible(!note.empty());
+  c_.no_season->setText(FromCp1252(note));
+  c_.no_season->setVisible(!note.empty());
   c_.apply1->setEnabled(steps_.season_listed());
 }
 

@@ -59,9 +59,9 @@ class MainWindow : public QWidget {
     QPushButton* back1 = nullptr;
     QPushButton* apply1 = nullptr;
     QPushButton* next1 = nullptr;
-    // Why "Übernehmen" waits for the season in the field, or how to begin
-    // without any season.
-    QLabel* season_note = nullptr;
+    // Shown while the field names no season there is: why "Übernehmen"
+    // waits, or how to begin without any season.
+    QLabel* no_season = nullptr;
     QPushButton* demo = nullptr;  // "Beispielrunde anlegen", while there is no season
     // Tab 2
     QLabel* start_label = nullptr;
@@ -155,6 +155,8 @@ class MainWindow : public QWidget {
   void ResultClosed();
 
   std::filesystem::path program_folder_;
+  // A season folder made empty for the updater, removed if it stays empty.
+  std::filesystem::path made_for_updater_;
   ServerConfig server_config_;
   std::string game_address_;
   RequestState state_;

@@ -83,7 +83,7 @@ constexpr ControlPlace kTab1[] = {
     {&Controls::back1, kBack, 60, 285, 157, 25},
     {&Controls::apply1, "Übernehmen", 222, 285, 157, 25},
     {&Controls::next1, kNext, 384, 285, 157, 25},
-    {&Controls::season_note, "", 60, 316, 330, 50},
+    {&Controls::no_season, "", 60, 316, 330, 50},
     {&Controls::demo, "Beispielrunde anlegen", 400, 318, 141, 25},
 };
 
@@ -173,8 +173,8 @@ void LayOutTab(int tab, QWidget* page, Controls& c) {
     // updater to fetch; the list offers the folders there are.
     c.season->setEditable(true);
     c.season->setInsertPolicy(QComboBox::NoInsert);
-    WrapTopLeft(c.season_note);
-    c.season_note->hide();
+    WrapTopLeft(c.no_season);
+    c.no_season->hide();
     c.demo->hide();
   } else if (tab == 1) {
     c.start_label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
