@@ -391,7 +391,7 @@ TEST(FirstStart, FromAnEmptyFolderToATable) {
   ASSERT_TRUE(c.apply1->isEnabled());
 
   // The season's own files come with the data, not through the updater.
-  fs::copy(served / "supplied", root / "Data" / "9",
+  fs::copy(served / "supplied" / "9", root / "Data" / "9",
            fs::copy_options::skip_existing | fs::copy_options::recursive);
   c.apply1->click();
   for (const ShownMessage& box : MessageBoxes::TakeRecorded())
