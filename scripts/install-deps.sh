@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, tests, benchmarks and fuzzers need.
+# Installs the Debian packages the build, tests, benchmarks, fuzzers and the
+# package and its checks need.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev clang-format curl ccache
@@ -7,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
   chromium
   qt6-base-dev qt6-webengine-dev qt6-translations-l10n libgl-dev fonts-dejavu-core
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do

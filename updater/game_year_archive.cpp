@@ -86,7 +86,8 @@ class ArchiveFile {
 
   bool ok() const { return file_ != nullptr && size_ > 0; }
 
-  std::optional<std::string> NextEntry() {
+  // `budget` bounds the expanded entry besides the archive's own limit.
+  std::optional<std::string> NextEntry(uint64_t budget) {
     std::string raw(kArchiveEntryHeaderSize, '\0');
     if (!Read(raw)) return std::nullopt;
     uint32_t stored_size = LoadLe32(raw, 4);
@@ -94,7 +95,7 @@ class ArchiveFile {
     raw.resize(kArchiveEntryHeaderSize + stored_size);
     if (!Read(std::span<char>(raw).subspan(kArchiveEntryHeaderSize))) return std::nullopt;
     size_t offset = 0;
-    return ReadArchiveEntry(raw, &offset, ArchiveEntryLimit(size_));
+    return ReadArchiveEntry(raw, &offset, std::min(budget, ArchiveEntryLimit(size_)));
   }
 
  private:
@@ -112,7 +113,7 @@ class ArchiveFile {
 }  // namespace
 
 bool UnpackGameYear(const std::filesystem::path& year_folder,
-                    const std::filesystem::path& archive_path) {
+                    const std::filesystem::path& archive_path, const WriteAllowance& may_write) {
   ArchiveFile archive(archive_path);
   if (!archive.ok()) return false;
 
@@ -125,9 +126,12 @@ bool UnpackGameYear(const std::filesystem::path& year_folder,
 
   std::array<AtomicFileWriter, 3> writers;
   bool ok = true;
+  uint64_t budget = kMaxGameYearBytes;
   for (size_t i = 0; i < writers.size() && ok; ++i) {
-    std::optional<std::string> entry = archive.NextEntry();
-    ok = entry && writers[i].Open(folder / kGameYearFileNames[i]) && writers[i].Write(*entry);
+    std::optional<std::string> entry = archive.NextEntry(budget);
+    ok = entry && (!may_write || may_write(entry->size())) &&
+         writers[i].Open(folder / kGameYearFileNames[i]) && writers[i].Write(*entry);
+    if (ok) budget -= entry->size();
   }
   // Park.ini (index 0) goes in last.
   ok = ok && writers[1].Commit() && writers[2].Commit() && writers[0].Commit();

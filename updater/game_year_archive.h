@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,15 @@ inline constexpr size_t kArchiveEntryHeaderSize = 8;
 inline constexpr uint64_t kMaxArchiveEntrySize = uint64_t{256} << 20;
 // Text compresses well, but not by more than this.
 inline constexpr uint64_t kMaxExpansion = 1024;
+// All data files of one game year together. Our biggest demo season holds
+// about 8 MB per year; eight times that leaves room for bigger seasons while
+// a hostile archive can no longer fill the disk with three entries of the
+// single-entry limit each.
+inline constexpr uint64_t kMaxGameYearBytes = uint64_t{64} << 20;
+// An archive holds at most the year's files plus its entry headers (a
+// compressed entry is never bigger than the plain bytes it replaces).
+inline constexpr int64_t kMaxGameYearArchiveBytes =
+    static_cast<int64_t>(kMaxGameYearBytes) + (64 << 10);
 
 // The largest expanded entry an archive of `archive_size` bytes may hold.
 uint64_t ArchiveEntryLimit(uint64_t archive_size);
@@ -36,13 +46,18 @@ using GameYearFiles = std::array<std::string, 3>;
 std::optional<GameYearFiles> DecodeGameYearArchive(std::string_view archive,
                                                    uint64_t max_size = kJcalg1MaxOutput);
 
+// Asked before bytes are written to disk; false stops the writing.
+using WriteAllowance = std::function<bool(uint64_t bytes)>;
+
 // Writes the year's three data files from the archive file, one entry at a
-// time, each bounded by ArchiveEntryLimit. Nothing is touched unless the
-// whole archive decodes; the files go in through temporary names with
+// time, each bounded by ArchiveEntryLimit and all three together by
+// kMaxGameYearBytes; `may_write` (when set) is asked before each file. Nothing
+// is touched unless the whole archive decodes; the files go in through temporary names with
 // Park.ini last, since its presence marks the year as downloaded. The season
 // folder must exist; the year folder is created, and refused when it is a
 // link (the bytes would land outside the season).
 bool UnpackGameYear(const std::filesystem::path& year_folder,
-                    const std::filesystem::path& archive_path);
+                    const std::filesystem::path& archive_path,
+                    const WriteAllowance& may_write = nullptr);
 
 }  // namespace wunt

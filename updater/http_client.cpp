@@ -165,6 +165,8 @@ std::optional<int64_t> ChunkSize(std::string_view line, int64_t limit) {
   return size;
 }
 
+int64_t Now(const HttpLimits& limits) { return limits.clock ? limits.clock() : NowMs(); }
+
 // Cancelled, or past the request's total time.
 bool OutOfTime(const HttpConnection& c) {
   if (c.limits.cancel != nullptr && c.limits.cancel->load()) return true;
@@ -172,7 +174,26 @@ bool OutOfTime(const HttpConnection& c) {
   int64_t allowed = c.limits.total_ms;
   if (c.limits.earned_rate > 0)
     allowed += std::max<int64_t>(0, c.received) * 1000 / c.limits.earned_rate;
-  return NowMs() - c.start_ms >= allowed;
+  return Now(c.limits) - c.start_ms >= allowed;
+}
+
+RateWindow& WindowOf(HttpConnection& c) {
+  return c.limits.rate_window != nullptr ? *c.limits.rate_window : c.own_window;
+}
+
+// Adds the body time since the last call and `bytes`; true when the window
+// that has just ended brought less than the minimum rate, otherwise the next
+// window begins.
+bool TooSlow(HttpConnection& c, int64_t bytes) {
+  RateWindow& window = WindowOf(c);
+  int64_t now = Now(c.limits);
+  window.elapsed_ms += now - c.rate_tick_ms;
+  window.bytes += bytes;
+  c.rate_tick_ms = now;
+  if (c.limits.min_rate <= 0 || window.elapsed_ms < c.limits.rate_window_ms) return false;
+  if (window.bytes * 1000 < c.limits.min_rate * window.elapsed_ms) return true;
+  window = RateWindow{};
+  return false;
 }
 
 constexpr int64_t kCannotProceed = -1;
@@ -266,11 +287,14 @@ std::unique_ptr<HttpConnection> OpenHttpRequest(const std::string& host, int por
       HasLineBreak(content_type) || HasLineBreak(cookie)) {
     return nullptr;
   }
-  const int64_t start = NowMs();
+  const int64_t start = Now(limits);
   std::unique_ptr<ByteStream> stream = ConnectTcp(host, port, limits.connect_ms);
   if (!stream) return nullptr;
   std::string host_text = host;
-  if (port != 80) host_text += ":" + std::to_string(port);
+  if (port != 80) {
+    host_text += ':';
+    host_text += std::to_string(port);
+  }
 
   auto line = [&stream](std::string_view name, std::string_view value) {
     std::string piece(name);
@@ -295,7 +319,7 @@ std::unique_ptr<HttpConnection> OpenHttpRequest(const std::string& host, int por
 int32_t ReadHttpHeader(HttpConnection* connection) {
   if (connection == nullptr) return 0;
   HttpConnection& c = *connection;
-  const int64_t start = NowMs();
+  const int64_t start = Now(c.limits);
   std::vector<std::string> lines;
   size_t held = 0;
   bool done = false;
@@ -303,7 +327,7 @@ int32_t ReadHttpHeader(HttpConnection* connection) {
     int64_t n = c.stream->Receive(c.buffer.data() + held, kHttpBufferSize - held);
     if (n < 0) return 0;
     if (n == 0) {
-      if (NowMs() - start >= c.limits.header_ms || OutOfTime(c)) return 0;
+      if (Now(c.limits) - start >= c.limits.header_ms || OutOfTime(c)) return 0;
       c.stream->WaitReadable(1);
       continue;
     }
@@ -325,7 +349,7 @@ int32_t ReadHttpHeader(HttpConnection* connection) {
     }
     // A line that cannot fit would only run into the time-out.
     if (!done && held == kHttpBufferSize) return 0;
-    if (!done && NowMs() - start >= c.limits.header_ms) return 0;
+    if (!done && Now(c.limits) - start >= c.limits.header_ms) return 0;
   }
 
   c.charset = HttpCharset::k8Bit;
@@ -340,7 +364,8 @@ int32_t ReadHttpHeader(HttpConnection* connection) {
   }
   c.received = static_cast<int64_t>(held);
   c.pending = held != 0;
-  c.last_data_ms = NowMs();
+  c.last_data_ms = c.rate_tick_ms = Now(c.limits);
+  WindowOf(c).bytes += c.received;
   return c.status;
 }
 
@@ -364,20 +389,20 @@ int64_t ReadHttpBody(HttpConnection* connection) {
       c.failed = true;
       return kHttpBodyFailed;
     }
-    if (count == 0) {
-      if (NowMs() - c.last_data_ms >= c.limits.silence_ms || OutOfTime(c)) {
-        c.failed = true;
-        return kHttpBodyFailed;
-      }
-      return 0;
+    if (count > 0) {
+      c.last_data_ms = Now(c.limits);
+      c.received += count;
     }
-    c.last_data_ms = NowMs();
-    c.received += count;
-    // A trickle never falls silent; only the total time ends it.
-    if (OutOfTime(c)) {
+    // Silence counts as a rate of nothing.
+    if (TooSlow(c, count)) {
+      c.failed = c.too_slow = true;
+      return kHttpBodyFailed;
+    }
+    if ((count == 0 && Now(c.limits) - c.last_data_ms >= c.limits.silence_ms) || OutOfTime(c)) {
       c.failed = true;
       return kHttpBodyFailed;
     }
+    if (count == 0) return 0;
   }
   while (c.chunked && c.received >= c.content_length) {
     int64_t removed = DecodeChunkLines(c, count);
@@ -403,7 +428,11 @@ int64_t ReadHttpBody(HttpConnection* connection) {
 
 bool FetchToSink(HttpConnection* connection,
                  const std::function<bool(std::string_view piece)>& sink) {
-  if (connection == nullptr || ReadHttpHeader(connection) == 0) return false;
+  if (connection == nullptr) return false;
+  if (ReadHttpHeader(connection) == 0) {
+    connection->failed = true;
+    return false;
+  }
   for (;;) {
     int64_t n = ReadHttpBody(connection);
     if (n == kHttpBodyComplete) return true;
@@ -431,11 +460,14 @@ std::optional<std::string> FetchToMemory(HttpConnection* connection) {
   return body;
 }
 
-bool FetchToFile(HttpConnection* connection, const std::filesystem::path& path) {
+bool FetchToFile(HttpConnection* connection, const std::filesystem::path& path,
+                 const std::function<bool(uint64_t bytes)>& may_write) {
   if (connection == nullptr) return false;
   AtomicFileWriter file;
   if (!file.Open(path)) return false;
-  if (FetchToSink(connection, [&file](std::string_view piece) { return file.Write(piece); })) {
+  if (FetchToSink(connection, [&file, &may_write](std::string_view piece) {
+        return (!may_write || may_write(piece.size())) && file.Write(piece);
+      })) {
     return file.Commit();
   }
   file.Abandon();

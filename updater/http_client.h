@@ -53,6 +53,12 @@ class MemoryByteStream : public ByteStream {
   std::string sent_;
 };
 
+// Body time and bytes of the rate window that is running.
+struct RateWindow {
+  int64_t elapsed_ms = 0;
+  int64_t bytes = 0;
+};
+
 enum class HttpCharset : uint8_t { k8Bit, kUtf8, kUtf16 };
 
 inline constexpr size_t kHttpBufferSize = 1024;
@@ -69,8 +75,18 @@ struct HttpLimits {
   // so that a large body on a slow line may finish but a trickle may not.
   int total_ms = 0;
   int64_t earned_rate = 0;
+  // Bodies slower than `min_rate` bytes a second over a window of
+  // `rate_window_ms` of body time are given up as too slow: a trickle would
+  // otherwise keep earning time. 0: no floor. The window runs on across the
+  // requests that share `rate_window` (one per server), so a server that
+  // trickles many small bodies is caught as well as one big one.
+  int64_t min_rate = 1024;
+  int rate_window_ms = 30000;
+  RateWindow* rate_window = nullptr;
   // Set from outside to give the request up at once.
   const std::atomic<bool>* cancel = nullptr;
+  // Milliseconds of a steady clock; the real one when empty.
+  std::function<int64_t()> clock;
 };
 
 // ReadHttpBody results besides a piece size.
@@ -101,9 +117,17 @@ struct HttpConnection {
   std::array<char, kChunkLineSize> chunk_line{};
   size_t chunk_line_fill = 0;
   bool complete = false;
+  // The server failed the request: no usable header, or a body that broke
+  // off, was too big, too slow or badly framed (not set when the caller
+  // gave up, say on a write that failed).
   bool failed = false;
+  // Failed because the body stayed below the minimum rate.
+  bool too_slow = false;
   int64_t last_data_ms = 0;
   int64_t start_ms = 0;
+  // The window when the limits name none, and when it was last brought on.
+  RateWindow own_window;
+  int64_t rate_tick_ms = 0;
 };
 
 // Connects and sends the request: the request line, "Host" (with ":port"
@@ -137,7 +161,10 @@ std::optional<std::string> FetchToMemory(HttpConnection* connection);
 
 // Streams the body into `path` under a temporary name and renames it into
 // place only when the body arrived complete; otherwise `path` is untouched.
-bool FetchToFile(HttpConnection* connection, const std::filesystem::path& path);
+// `may_write` (when set) is asked before every piece is written; false fails
+// the fetch.
+bool FetchToFile(HttpConnection* connection, const std::filesystem::path& path,
+                 const std::function<bool(uint64_t bytes)>& may_write = nullptr);
 
 void CloseHttpConnection(std::unique_ptr<HttpConnection> connection);
 

@@ -135,6 +135,20 @@ bool UsableFolder(const fs::path& folder) {
   return fs::create_directory(folder, ec) && !ec;
 }
 
+// The regular file `relative` names below `folder`, reached through real
+// folders only; nothing when any step is a link or of the wrong kind.
+std::optional<fs::path> FileWithoutLinks(const fs::path& folder, const fs::path& relative) {
+  fs::path path = folder;
+  for (auto step = relative.begin(); step != relative.end(); ++step) {
+    path /= *step;
+    std::error_code ec;
+    fs::file_status status = fs::symlink_status(path, ec);
+    bool last = std::next(step) == relative.end();
+    if (last ? !fs::is_regular_file(status) : !fs::is_directory(status)) return std::nullopt;
+  }
+  return path;
+}
+
 bool IsYearName(const std::string& year) {
   return !year.empty() && year.find_first_not_of("0123456789") == std::string::npos;
 }
@@ -163,7 +177,7 @@ bool StoreYearPictures(const fs::path& season_folder, const std::string& year,
   std::vector<std::string> paths = CollectPicturePaths(year_folder);
 
   IniFile index;
-  if (!index.OpenIni(season_folder / kImageStoreFile)) return false;
+  if (!OpenPictureIndex(index, season_folder)) return false;
   index.SelectGroup("");
   bool complete = true;
   for (const std::string& path : paths) {
@@ -185,6 +199,11 @@ bool StoreYearPictures(const fs::path& season_folder, const std::string& year,
   return index.CloseIni() && complete;
 }
 
+bool OpenPictureIndex(IniFile& index, const fs::path& season_folder) {
+  if (!FileWithoutLinks(season_folder, kImageStoreFile)) return false;
+  return index.OpenIni(season_folder / kImageStoreFile);
+}
+
 std::optional<std::string> FetchPictureFromServer(const std::string& host, int port,
                                                   const std::string& path) {
   std::unique_ptr<HttpConnection> connection =
@@ -197,12 +216,14 @@ std::optional<std::string> FetchPictureFromServer(const std::string& host, int p
 
 void FixPictureSizes(const fs::path& season_folder) {
   IniFile index;
-  if (!index.OpenIni(season_folder / kImageStoreFile)) return;
+  if (!OpenPictureIndex(index, season_folder)) return;
   index.SelectGroup("");
   for (const FixedPictureSize& row : kFixedPictureSizes) {
     std::string value = index.ReadString(row.path, "");
     if (value.empty() || !StaysInsideFolder(value)) continue;
-    fs::path file = season_folder / ReplaceAll(value, "\\", "/");
+    std::optional<fs::path> found = FileWithoutLinks(season_folder, ReplaceAll(value, "\\", "/"));
+    if (!found) continue;
+    const fs::path& file = *found;
     std::optional<RasterImage> picture = LoadImageFile(file);
     if (!picture || (picture->width() == row.width && picture->height() == row.height)) continue;
     RasterImage tiled(row.width, row.height, Rgb{0, 0, 0});

@@ -58,6 +58,10 @@ bool StoreYearPictures(const std::filesystem::path& season_folder, const std::st
 bool YearPicturesComplete(const std::filesystem::path& season_folder, const std::string& year,
                           IniFile& index);
 
+// Opens the season's ImageStore.ini; a link there is refused like a missing
+// file, since reading it would copy another file's content into the season.
+bool OpenPictureIndex(IniFile& index, const std::filesystem::path& season_folder);
+
 // The request for one picture on the game server, fetched to memory.
 std::optional<std::string> FetchPictureFromServer(const std::string& host, int port,
                                                   const std::string& path);
@@ -71,6 +75,8 @@ extern const FixedPictureSize kFixedPictureSizes[23];
 
 // Pictures that the park plan draws at a fixed size are repeated in 50 x 50
 // cells up to that size and stored again, as bitmaps under the same name.
+// Links are never followed: not at the index, not at a year or "Images"
+// folder, not at the picture.
 void FixPictureSizes(const std::filesystem::path& season_folder);
 
 }  // namespace wunt

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/data_root.h"
 #include "updater/cancel_reader.h"
 #include "updater/command_line.h"
 #include "updater/protocol.h"
@@ -15,8 +16,8 @@
 
 namespace {
 
-// The folder of the running program, where Server.ini and Data/ lie; the
-// working directory when the link cannot be read.
+// The folder of the running program; the working directory when the link
+// cannot be read.
 std::filesystem::path ProgramFolder() {
   std::error_code ec;
   std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
@@ -40,7 +41,9 @@ int main(int argc, char** argv) {
   wunt::CancelReader cancel;
   cancel.Start(STDIN_FILENO);
   wunt::UpdaterEnvironment environment;
-  environment.program_folder = ProgramFolder();
+  // Server.ini and Data/ lie beside us in a portable folder, in the
+  // player's home when installed (where the Viewer starts us, too).
+  environment.program_folder = wunt::DataRoot(ProgramFolder());
   environment.cancel = &cancel.requested();
   try {
     wunt::RunUpdaterCommand(command_line, environment, out);

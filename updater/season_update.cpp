@@ -48,6 +48,13 @@ bool IsRealFolder(const fs::path& path) {
   return fs::is_directory(fs::symlink_status(path, ec));
 }
 
+// Only a regular file marks a year as downloaded: a folder or a link of that
+// name would keep the year from ever being fetched.
+bool HasYearData(const fs::path& year_folder) {
+  std::error_code ec;
+  return fs::is_regular_file(fs::symlink_status(year_folder / kParkFile, ec));
+}
+
 class SeasonUpdate {
  public:
   SeasonUpdate(int64_t season, const SeasonUpdateOptions& options, LineWriter& out)
@@ -56,7 +63,11 @@ class SeasonUpdate {
         options_(options),
         stats_(options.stats),
         out_(out),
-        random_(std::random_device{}()) {}
+        random_(std::random_device{}()),
+        reserve_(
+            options.free_space ? options.free_space
+                               : [folder = options.data_folder] { return FreeDiskSpace(folder); },
+            options.disk_reserve) {}
 
   SeasonUpdateOutcome Run(bool data_wanted, bool images_wanted) {
     SeasonLock lock(season_folder_);
@@ -71,7 +82,7 @@ class SeasonUpdate {
     cancelled_ = cancelled_ || Cancelled();
     if (data_wanted && !cancelled_) cancelled_ = !LoadData(missing->data);
     if (images_wanted && !cancelled_) cancelled_ = !LoadImages(missing->images);
-    if (missing) {
+    if (missing && !reserve_.refused()) {
       ScopedTimer timer(Counter(&SeasonUpdateStats::fix_sizes_ns));
       FixPictureSizes(season_folder_);
     }
@@ -79,8 +90,11 @@ class SeasonUpdate {
       out_.WriteLine(kCancelLine);
       return SeasonUpdateOutcome::kCancelled;
     }
-    if (!data_failed_.empty() || !images_failed_.empty()) {
-      out_.WriteLine(FailedYearsLine(data_failed_, images_failed_, data_done_, images_done_));
+    if (reserve_.refused()) reasons_.push_back(DiskReserveReason(options_.disk_reserve));
+    if (!data_failed_.empty() || !images_failed_.empty() || !reasons_.empty()) {
+      std::string line = FailedYearsLine(data_failed_, images_failed_, data_done_, images_done_);
+      for (const std::string& reason : reasons_) line += " " + reason;
+      out_.WriteLine(line);
       return SeasonUpdateOutcome::kFailed;
     }
     out_.WriteLine(ReadyLine(data_done_, images_done_, data_wanted, images_wanted));
@@ -94,8 +108,31 @@ class SeasonUpdate {
 
   bool Cancelled() const { return options_.cancel != nullptr && options_.cancel->load(); }
 
-  HttpLimits Limits(int total_ms, int64_t earned_rate = 0) const {
+  // The rest of the run neither asks this server nor writes anything once
+  // the disk reached its reserve.
+  bool Stopped(Server server) const {
+    return reserve_.refused() || (server == Server::kUpdate ? update_gone_ : game_gone_);
+  }
+
+  void GiveUp(Server server, std::string reason) {
+    if (Stopped(server)) return;
+    (server == Server::kUpdate ? update_gone_ : game_gone_) = true;
+    reasons_.push_back(std::move(reason));
+  }
+
+  void GiveUpWhenTooSlow(Server server, const HttpConnection* connection) {
+    if (connection != nullptr && connection->too_slow) {
+      GiveUp(server,
+             TooSlowReason(server, connection->limits.min_rate, connection->limits.rate_window_ms));
+    }
+  }
+
+  bool MayWrite(uint64_t bytes) { return reserve_.Take(bytes); }
+
+  HttpLimits Limits(Server server, int total_ms, int64_t earned_rate = 0) {
     HttpLimits limits = options_.http;
+    // One rate window per server, running on from request to request.
+    limits.rate_window = server == Server::kUpdate ? &update_window_ : &game_window_;
     limits.total_ms = total_ms;
     limits.earned_rate = earned_rate;
     limits.cancel = options_.cancel;
@@ -117,7 +154,7 @@ class SeasonUpdate {
       std::unique_ptr<HttpConnection> connection =
           OpenHttpRequest(options_.servers.update_host, options_.servers.update_port,
                           "GET /WUNT2_Get.php?round=" + season_text_ + " HTTP/1.1", "text/plain",
-                          "text/plain", "", "", Limits(options_.list_total_ms));
+                          "text/plain", "", "", Limits(Server::kUpdate, options_.list_total_ms));
       // Read as it arrives: a huge list costs no more memory than a short one.
       ok = FetchToSink(connection.get(), [&reader](std::string_view piece) {
         reader.Feed(piece);
@@ -136,14 +173,24 @@ class SeasonUpdate {
     return missing;
   }
 
+  // No archive of a year that fits the bound on its files is bigger.
+  HttpLimits ArchiveLimits() {
+    HttpLimits limits = Limits(Server::kUpdate, options_.archive_total_ms, options_.archive_rate);
+    limits.max_body = std::min(limits.max_body, kMaxGameYearArchiveBytes);
+    return limits;
+  }
+
   bool FetchArchive(const std::string& year, const fs::path& archive) {
     ScopedTimer timer(Counter(&SeasonUpdateStats::archive_fetch_ns));
-    std::unique_ptr<HttpConnection> connection = OpenHttpRequest(
-        options_.servers.update_host, options_.servers.update_port,
-        "GET /WUNT2_" + season_text_ + "/" + year + " HTTP/1.1", "text/plain", "text/plain", "", "",
-        Limits(options_.archive_total_ms, options_.archive_rate));
-    bool ok = connection && FetchToFile(connection.get(), archive);
+    std::unique_ptr<HttpConnection> connection =
+        OpenHttpRequest(options_.servers.update_host, options_.servers.update_port,
+                        "GET /WUNT2_" + season_text_ + "/" + year + " HTTP/1.1", "text/plain",
+                        "text/plain", "", "", ArchiveLimits());
+    bool ok = connection && FetchToFile(connection.get(), archive,
+                                        [this](uint64_t bytes) { return MayWrite(bytes); });
     if (ok && stats_) stats_->archive_bytes += connection->received;
+    archive_not_delivered_ = !ok && (!connection || connection->failed);
+    GiveUpWhenTooSlow(Server::kUpdate, connection.get());
     CloseHttpConnection(std::move(connection));
     return ok;
   }
@@ -155,7 +202,8 @@ class SeasonUpdate {
     bool ok = FetchArchive(year, archive);
     if (ok) {
       ScopedTimer timer(Counter(&SeasonUpdateStats::unpack_ns));
-      ok = UnpackGameYear(season_folder_ / year, archive);
+      ok = UnpackGameYear(season_folder_ / year, archive,
+                          [this](uint64_t bytes) { return MayWrite(bytes); });
     }
     std::error_code ec;
     fs::remove(archive, ec);
@@ -167,14 +215,23 @@ class SeasonUpdate {
     out_.WriteLine(StepLine(2));
     for (size_t position = 0; position < years.size(); ++position) {
       bool ok = false;
-      for (int attempt = 0; attempt < options_.attempts && !ok; ++attempt) {
+      int attempt = 0;
+      for (; attempt < options_.attempts && !ok && !Stopped(Server::kUpdate); ++attempt) {
         if (Cancelled()) return false;
         ok = LoadYear(years[position]);
         // A cancel that cut the attempt short ends the step without counting it.
         if (!ok && Cancelled()) return false;
         out_.WriteLine(ProgressLine(ProgressValue(position, years.size())));
       }
+      // A year not asked for any more still moves the bar.
+      if (attempt == 0) out_.WriteLine(ProgressLine(ProgressValue(position, years.size())));
       (ok ? data_done_ : data_failed_).push_back(years[position]);
+      if (ok) {
+        failed_years_ = 0;
+      } else if (attempt > 0 && archive_not_delivered_ &&
+                 ++failed_years_ >= options_.year_failure_streak) {
+        GiveUp(Server::kUpdate, FailedInARowReason(Server::kUpdate, options_.year_failure_streak));
+      }
     }
     return true;
   }
@@ -182,19 +239,26 @@ class SeasonUpdate {
   std::optional<std::string> FetchPicture(const std::string& path) {
     // A game server that has stopped answering would cost the full waits of
     // every picture still to come.
-    if (Cancelled() || silent_requests_ >= options_.picture_silences) return std::nullopt;
+    if (Cancelled() || Stopped(Server::kGame)) return std::nullopt;
     ScopedTimer timer(Counter(&SeasonUpdateStats::picture_fetch_ns));
     std::unique_ptr<HttpConnection> connection = OpenHttpRequest(
         options_.servers.game_host, options_.servers.game_port, "GET /" + path + " HTTP/1.1", "",
-        "", "", "", Limits(options_.picture_total_ms));
+        "", "", "", Limits(Server::kGame, options_.picture_total_ms));
     std::optional<std::string> body;
     if (connection) body = FetchToMemory(connection.get());
     bool answered = connection && connection->status > 0;
     silent_requests_ = answered ? 0 : silent_requests_ + 1;
+    if (silent_requests_ >= options_.picture_silences) {
+      GiveUp(Server::kGame, SilentPicturesReason());
+    }
+    GiveUpWhenTooSlow(Server::kGame, connection.get());
+    CountPictureAnswer(path, connection.get());
     // An error page is no picture: storing it would hide the picture for
     // good.
     if (body && (connection->status < 200 || connection->status > 299)) body.reset();
     CloseHttpConnection(std::move(connection));
+    // Checked before the caller stores the bytes.
+    if (body && !MayWrite(body->size())) body.reset();
     if (body && stats_) {
       stats_->picture_bytes += static_cast<int64_t>(body->size());
       ++stats_->pictures_fetched;
@@ -202,19 +266,41 @@ class SeasonUpdate {
     return body;
   }
 
+  // A picture the server answered whole, with the picture or with "gone",
+  // ends a run of failures; each other picture failed adds one (its retries
+  // do not), and a long run gives the server up.
+  void CountPictureAnswer(const std::string& path, const HttpConnection* connection) {
+    int32_t status = connection ? connection->status : 0;
+    bool usable = connection != nullptr && connection->complete &&
+                  ((status >= 200 && status <= 299) || status == 404 || status == 410);
+    if (usable) {
+      failed_pictures_ = 0;
+      last_failed_path_.clear();
+    } else if (path != last_failed_path_) {
+      last_failed_path_ = path;
+      if (++failed_pictures_ >= options_.picture_failure_streak) {
+        GiveUp(Server::kGame, FailedInARowReason(Server::kGame, options_.picture_failure_streak));
+      }
+    }
+  }
+
   // Step 3. False when cancelled.
   bool LoadImages(const std::vector<std::string>& years) {
     out_.WriteLine(StepLine(3));
     // A fresh season has no index yet; without one nothing could be stored.
     fs::path index = season_folder_ / kImageStoreFile;
-    if (IsRealFolder(season_folder_) && !Exists(index)) WriteFileAtomically(index, "");
+    if (IsRealFolder(season_folder_) && !Exists(index) && !reserve_.refused()) {
+      WriteFileAtomically(index, "");
+    }
     PictureFetcher fetch = [this](const std::string& path) { return FetchPicture(path); };
     for (size_t position = 0; position < years.size(); ++position) {
       if (Cancelled()) return false;
       const std::string& year = years[position];
       // Pictures come from the year's data files. A year without them waits
       // for its data; it failed only when its data was wanted now.
-      if (Exists(season_folder_ / year / kParkFile)) {
+      if (reserve_.refused()) {
+        images_failed_.push_back(year);
+      } else if (HasYearData(season_folder_ / year)) {
         int64_t fetch_before = stats_ ? stats_->picture_fetch_ns : 0;
         ScopedTimer timer(Counter(&SeasonUpdateStats::picture_store_ns));
         bool complete = StoreYearPictures(season_folder_, year, fetch, random_, options_.attempts);
@@ -237,6 +323,16 @@ class SeasonUpdate {
   bool data_wanted_ = false;
   bool cancelled_ = false;
   int silent_requests_ = 0;
+  int failed_pictures_ = 0;
+  int failed_years_ = 0;
+  bool archive_not_delivered_ = false;
+  std::string last_failed_path_;
+  DiskReserve reserve_;
+  RateWindow update_window_;
+  RateWindow game_window_;
+  bool update_gone_ = false;
+  bool game_gone_ = false;
+  std::vector<std::string> reasons_;
   std::vector<std::string> data_done_;
   std::vector<std::string> data_failed_;
   std::vector<std::string> images_done_;
@@ -284,7 +380,7 @@ MissingYears FindMissingYears(const fs::path& season_folder,
                               const std::vector<std::string>& years) {
   MissingYears missing;
   IniFile index;
-  index.OpenIni(season_folder / kImageStoreFile);
+  OpenPictureIndex(index, season_folder);
   for (const std::string& year : years) {
     fs::path folder = season_folder / year;
     if (!Exists(folder)) {
@@ -292,7 +388,7 @@ MissingYears FindMissingYears(const fs::path& season_folder,
       missing.images.push_back(year);
       continue;
     }
-    bool has_data = Exists(folder / kParkFile);
+    bool has_data = HasYearData(folder);
     if (!has_data) missing.data.push_back(year);
     if (!IsRealFolder(folder / kImagesFolderName) ||
         (has_data && !YearPicturesComplete(season_folder, year, index))) {

@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "common/server_config.h"
+#include "updater/disk_reserve.h"
 #include "updater/http_client.h"
 #include "updater/protocol.h"
+#include "updater/stop_reasons.h"
 
 namespace wunt {
 
@@ -46,9 +48,16 @@ struct SeasonUpdateOptions {
   int picture_total_ms = 60000;
   int archive_total_ms = 60000;
   int64_t archive_rate = 16 << 10;
-  // Picture requests in a row without any answer after which the game server
-  // counts as gone for the rest of the run.
+  // Picture requests in a row without any answer, and pictures in a row
+  // that failed, after which the game server counts as gone for the rest of
+  // the run.
   int picture_silences = 3;
+  int picture_failure_streak = kPictureFailureStreak;
+  int year_failure_streak = kYearFailureStreak;
+  // Free bytes on the data folder's disk (statvfs when empty), and what a
+  // run must leave free: it stops before any write that would cut into it.
+  FreeSpaceQuery free_space;
+  uint64_t disk_reserve = kDiskReserveBytes;
   std::chrono::milliseconds ticker_interval{500};
   HttpLimits http;
   SeasonUpdateStats* stats = nullptr;
@@ -93,7 +102,9 @@ MissingYears FindMissingYears(const std::filesystem::path& season_folder,
 
 // Runs steps 1 to 3 and writes every line up to the final one: the Ready
 // line, an "Error " line (kFailed: the year list did not come, another
-// updater holds the season, or wanted years failed after their attempts) or
+// updater holds the season, wanted years failed after their attempts, a
+// server was given up as too slow or failing, or the disk reached its
+// reserve; the last three say so behind the failed years) or
 // "Cancle" (kCancelled). A cancelled run keeps every year it finished and
 // leaves no partial one behind.
 SeasonUpdateOutcome UpdateSeason(int64_t season, bool data_wanted, bool images_wanted,

@@ -19,8 +19,11 @@
 #include "common/season_layout.h"
 #include "common/text.h"
 #include "tests/support/child_process.h"
+#include "tests/support/sanitized.h"
+#include "updater/game_year_archive.h"
 #include "updater/image_store.h"
 #include "updater/protocol.h"
+#include "updater/stop_reasons.h"
 
 namespace wunt {
 namespace {
@@ -33,6 +36,8 @@ constexpr char kSeason[] = "7";
 const std::vector<std::string> kYears = {"1990", "1991", "1992", "1993"};
 const char* const kDataFiles[] = {"Park.ini", "Company.ini", "Attraction.ini"};
 constexpr milliseconds kRunLimit(60000);
+
+using test::kSanitized;
 
 std::string Joined(const std::vector<std::string>& years, const char* separator) {
   std::string text;
@@ -158,6 +163,7 @@ class UpdaterEndToEnd : public ::testing::Test {
     for (std::string& line : updater.ReadRemainingLines(kRunLimit)) lines.push_back(line);
     EXPECT_EQ(updater.Wait(milliseconds(10000)), std::optional<int>(0));
     peak_rss_kib_ = updater.peak_rss_kib();
+    bytes_written_ = updater.bytes_written();
     return lines;
   }
 
@@ -254,6 +260,7 @@ class UpdaterEndToEnd : public ::testing::Test {
   fs::path program_;  // the updater's program folder
   ChildProcess server_;
   long peak_rss_kib_ = 0;
+  int64_t bytes_written_ = 0;
 };
 
 std::vector<std::string> Lines(std::initializer_list<std::vector<std::string>> parts) {
@@ -366,8 +373,15 @@ TEST_P(UpdaterFaults, RunEndsWithTheRightFinalLineAndOnlyWholeYears) {
   // No fault may make a run take long or hold much memory.
   EXPECT_LT(seconds, 40);
   EXPECT_LT(peak_rss_kib_, 128 * 1024);
-  std::printf("%s: %lld s, peak %ld KiB\n", Joined(GetParam().server_args, " ").c_str(),
-              static_cast<long long>(seconds), peak_rss_kib_);
+  // Whatever the server sends, the whole run writes less than the bound of
+  // a single game year: the served season is far smaller, and a year over
+  // its bound is refused before anything but its archive is written.
+  if (!kSanitized) {
+    EXPECT_LT(bytes_written_, static_cast<int64_t>(kMaxGameYearBytes));
+  }
+  std::printf("%s: %lld s, peak %ld KiB, wrote %lld KiB\n",
+              Joined(GetParam().server_args, " ").c_str(), static_cast<long long>(seconds),
+              peak_rss_kib_, static_cast<long long>(bytes_written_ >> 10));
 }
 
 // A year whose data never came failed for its pictures too.
@@ -388,12 +402,25 @@ std::vector<std::string> RunWithEverything(int attempts_of_1991) {
                 {"Ready" + Joined(kYears, " ") + Joined(kYears, "|"), kClosingLine}});
 }
 
-std::vector<std::string> PicturesFailed() {
+// With the reason the game server was given up, when it was.
+std::vector<std::string> PicturesFailed(const std::string& reason = "") {
   return Lines({{"Step 1"},
                 Step2Lines(1),
                 {"Step 3"},
                 ProgressLines(4),
-                {FailedYearsLine({}, kYears, kYears, {}), kClosingLine}});
+                {FailedYearsLine({}, kYears, kYears, {}) + (reason.empty() ? "" : " " + reason),
+                 kClosingLine}});
+}
+
+std::vector<std::string> EveryArchiveRefused() {
+  return Lines({{"Step 1", "Step 2"},
+                {ProgressLine(250), ProgressLine(250), ProgressLine(250)},
+                {ProgressLine(500), ProgressLine(500), ProgressLine(500)},
+                {ProgressLine(750), ProgressLine(750), ProgressLine(750)},
+                {ProgressLine(1000), ProgressLine(1000), ProgressLine(1000)},
+                {"Step 3"},
+                ProgressLines(4),
+                {FailedYearsLine(kYears, kYears, {}, {}), kClosingLine}});
 }
 
 const std::vector<std::string> kUnreachable = {"Step 1", kErrorServerUnreachable, kClosingLine};
@@ -414,25 +441,28 @@ INSTANTIATE_TEST_SUITE_P(
             {"--fault", "stall:1991:1", "--stall-ms", "6000"}, RunWithEverything(2), kYears, true},
         FaultCase{{"--fault", "slow:any"}, RunWithEverything(1), kYears, true},
         // Pictures that never come leave their years without index entries,
-        // and the years are not reported as done.
-        FaultCase{{"--fault", "drop:picture"}, PicturesFailed(), kYears, false},
-        FaultCase{{"--fault", "garbage:picture"}, PicturesFailed(), kYears, false},
+        // and the years are not reported as done; a server failing picture
+        // after picture is given up, and the line says so.
+        FaultCase{{"--fault", "drop:picture"},
+                  PicturesFailed(FailedInARowReason(Server::kGame, kPictureFailureStreak)),
+                  kYears,
+                  false},
+        FaultCase{
+            {"--fault", "garbage:picture"}, PicturesFailed(SilentPicturesReason()), kYears, false},
         FaultCase{{"--fault", "notfound:picture"}, PicturesFailed(), kYears, false},
         // A server that never answers a picture costs three header waits,
         // then counts as gone.
-        FaultCase{{"--fault", "silent:picture"}, PicturesFailed(), kYears, false},
-        // Archives that would expand to 1 GiB per entry are refused.
-        FaultCase{{"--fault", "bomb:archive"},
-                  Lines({{"Step 1", "Step 2"},
-                         {ProgressLine(250), ProgressLine(250), ProgressLine(250)},
-                         {ProgressLine(500), ProgressLine(500), ProgressLine(500)},
-                         {ProgressLine(750), ProgressLine(750), ProgressLine(750)},
-                         {ProgressLine(1000), ProgressLine(1000), ProgressLine(1000)},
-                         {"Step 3"},
-                         ProgressLines(4),
-                         {FailedYearsLine(kYears, kYears, {}, {}), kClosingLine}}),
-                  {},
+        FaultCase{
+            {"--fault", "silent:picture"}, PicturesFailed(SilentPicturesReason()), kYears, false},
+        // A picture server below 1 KB/s is given up after 30 s of it.
+        FaultCase{{"--fault", "trickle:picture", "--trickle-ms", "50"},
+                  PicturesFailed(TooSlowReason(Server::kGame, 1024, 30000)),
+                  kYears,
                   false},
+        // Archives that would expand to 1 GiB per entry are refused, and so
+        // are those whose entries fit their archive but not a game year.
+        FaultCase{{"--fault", "bomb:archive"}, EveryArchiveRefused(), {}, false},
+        FaultCase{{"--fault", "swell:archive"}, EveryArchiveRefused(), {}, false},
         // A list of one year repeated for 100 MB is one year.
         FaultCase{{"--fault", "repeat:list"},
                   Lines({{"Step 1", "Step 2"},
@@ -613,6 +643,17 @@ TEST_F(UpdaterEndToEnd, PlantedLinksAreNeverWrittenThrough) {
   fs::remove(LocalSeason() / "1991");
   fs::remove(LocalSeason() / "1990_WUNT");
   ExpectData(Except("1991"));
+}
+
+// A folder (or link) named Park.ini does not make a year present: the year
+// is fetched, and since its data cannot be put in place, it fails and says so.
+TEST_F(UpdaterEndToEnd, OnlyARegularParkIniMarksAYearAsLoaded) {
+  StartServer();
+  fs::create_directories(LocalSeason() / "1990" / "Park.ini");
+  std::vector<std::string> lines = WithoutTicker(RunUpdater({"-t 1 -r 7 Image Data"}));
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2],
+            FailedYearsLine({"1990"}, {"1990"}, Except("1990"), Except("1990")));
 }
 
 TEST_F(UpdaterEndToEnd, AnUnusableTmpdirChangesNothing) {

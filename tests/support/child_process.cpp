@@ -142,6 +142,7 @@ std::optional<int> ChildProcess::Wait(std::chrono::milliseconds limit) {
     if (done == pid_) {
       pid_ = -1;
       peak_rss_kib_ = usage.ru_maxrss;
+      bytes_written_ = static_cast<int64_t>(usage.ru_oublock) * 512;
       if (WIFEXITED(status)) return WEXITSTATUS(status);
       return std::nullopt;
     }

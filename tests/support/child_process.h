@@ -46,6 +46,9 @@ class ChildProcess {
   void Kill();
   // The child's peak resident memory in KiB, once Wait() has seen it end.
   long peak_rss_kib() const { return peak_rss_kib_; }
+  // Bytes the child wrote to files (counted when written, even if the file
+  // was removed since), once Wait() has seen it end.
+  int64_t bytes_written() const { return bytes_written_; }
 
  private:
   pid_t pid_ = -1;
@@ -54,6 +57,7 @@ class ChildProcess {
   std::string pending_;
   bool output_ended_ = false;
   long peak_rss_kib_ = 0;
+  int64_t bytes_written_ = 0;
 };
 
 }  // namespace wunt::test

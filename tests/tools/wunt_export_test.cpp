@@ -17,6 +17,7 @@
 #include "common/raster_image.h"
 #include "common/server_config.h"
 #include "common/text.h"
+#include "tests/support/sanitized.h"
 #include "tools/wunt-export/diagram_painting.h"
 #include "viewer/attractions/catalogue_model.h"
 #include "viewer/attractions/catalogue_session.h"
@@ -36,18 +37,7 @@ namespace fs = std::filesystem;
 const fs::path kTool = fs::path(WUNT_BINARY_DIR) / "tools" / "wunt-export";
 constexpr int32_t kSeason = 7;
 
-// Sanitizers multiply memory; peak figures mean nothing under them.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
+using test::kSanitized;
 
 class WuntExport : public testing::Test {
  protected:

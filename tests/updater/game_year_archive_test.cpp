@@ -4,6 +4,7 @@
 
 #include "common/file_util.h"
 #include "tools/support/jcalg1_compressor.h"
+#include "tools/support/update_server.h"
 
 namespace wunt {
 namespace {
@@ -131,6 +132,27 @@ TEST_F(UnpackGameYearTest, NeedsTheSeasonFolderAndTheArchive) {
   EXPECT_FALSE(UnpackGameYear(season_ / "1970", season_ / "no_archive"));
   EXPECT_TRUE(UnpackGameYear(season_.string() + "/1970/  ", archive_)) << "trailing blanks";
   EXPECT_EQ(Read("Park.ini"), park_);
+}
+
+// Each entry is within the single-entry limit for its archive, but together
+// they are more than a game year holds; and a refused write stops the year.
+TEST_F(UnpackGameYearTest, AYearIsBoundedAcrossItsFilesAndByTheDisk) {
+  const std::string plain = PlainEntry(park_) + PlainEntry(company_) + PlainEntry(attraction_);
+  const struct {
+    const char* name;
+    std::string archive;
+    WriteAllowance may_write;
+  } cases[] = {
+      {"three entries of 30 MiB", BuildSwellArchive(30u << 20, 256u << 10), nullptr},
+      {"the disk refuses", plain, [](uint64_t) { return false; }},
+      {"the disk refuses the last file", plain, [n = 0](uint64_t) mutable { return ++n < 3; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFileAtomically(archive_, c.archive);
+    EXPECT_FALSE(UnpackGameYear(season_ / "1970", archive_, c.may_write));
+    EXPECT_FALSE(fs::exists(season_ / "1970"));
+  }
 }
 
 }  // namespace

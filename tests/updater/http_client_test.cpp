@@ -198,6 +198,78 @@ TEST(HttpRequest, RefusesWhatCannotBeSent) {
   EXPECT_EQ(ReadHttpBody(nullptr), 0);
 }
 
+// The header at once, then the body at `rate` bytes a second of a clock
+// that moves on 100 ms with every receive.
+class ClockedStream : public ByteStream {
+ public:
+  ClockedStream(std::string header, std::string body, int64_t rate, int64_t* now)
+      : header_(std::move(header)), body_(std::move(body)), rate_(rate), now_(now) {}
+  int64_t Receive(char* buffer, size_t capacity) override {
+    if (!header_.empty()) {
+      size_t n = header_.copy(buffer, capacity);
+      header_.erase(0, n);
+      return static_cast<int64_t>(n);
+    }
+    if (sent_ == body_.size()) return -1;
+    *now_ += 100;
+    size_t n = body_.copy(buffer, std::min(capacity, static_cast<size_t>(rate_ / 10)), sent_);
+    sent_ += n;
+    return static_cast<int64_t>(n);
+  }
+  void WaitReadable(int) override {}
+  void Send(std::string_view) override {}
+
+ private:
+  std::string header_;
+  std::string body_;
+  int64_t rate_;
+  int64_t* now_;
+  size_t sent_ = 0;
+};
+
+// A trickle never falls silent and earns time with every byte; only the
+// rate floor (1 KB/s over 30 s by default) ends it.
+TEST(HttpResponse, ABodyBelowTheMinimumRateFailsAsTooSlow) {
+  const std::string body = Letters(100000, 5);
+  const struct {
+    int64_t rate;
+    bool arrives;
+  } cases[] = {{2000, true}, {1100, true}, {900, false}, {0, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rate);
+    int64_t now = 0;
+    HttpLimits limits;
+    limits.clock = [&now] { return now; };
+    HttpConnection connection(
+        std::make_unique<ClockedStream>("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n", body,
+                                        c.rate, &now),
+        limits);
+    EXPECT_EQ(FetchToMemory(&connection).has_value(), c.arrives);
+    EXPECT_EQ(connection.too_slow, !c.arrives);
+  }
+}
+
+// Small bodies that each finish within a window still add up to one.
+TEST(HttpResponse, SmallSlowBodiesFromOneServerShareTheWindow) {
+  int64_t now = 0;
+  RateWindow window;
+  HttpLimits limits;
+  limits.clock = [&now] { return now; };
+  limits.rate_window = &window;
+  int fetched = 0;
+  for (; fetched < 40; ++fetched) {
+    HttpConnection connection(
+        std::make_unique<ClockedStream>("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n",
+                                        Letters(1000, fetched), 500, &now),
+        limits);
+    if (!FetchToMemory(&connection)) {
+      EXPECT_TRUE(connection.too_slow);
+      break;
+    }
+  }
+  EXPECT_EQ(fetched, 14) << "two seconds of body time each: the fifteenth crosses 30 s";
+}
+
 class HttpOverSocket : public ::testing::Test {
  protected:
   std::optional<std::string> Fetch(TestServer::Handler handler, HttpLimits limits = {}) {
@@ -275,6 +347,16 @@ TEST(FetchToFile, WritesOnlyCompleteBodies) {
       << "no temporary file left behind";
 
   EXPECT_FALSE(FetchToFile(nullptr, target));
+
+  response = PlainResponse(Letters(10000, 5));
+  size_t allowed = 0;
+  auto c =
+      OpenHttpRequest("127.0.0.1", server.port(), "GET /WUNT2_3/1970 HTTP/1.1", "", "", "", "");
+  EXPECT_FALSE(FetchToFile(c.get(), target, [&allowed](uint64_t bytes) {
+    allowed += bytes;
+    return allowed <= 5000;
+  }));
+  EXPECT_EQ(ReadWholeFile(target), body) << "a refused write fails the fetch";
 }
 
 }  // namespace

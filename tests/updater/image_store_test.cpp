@@ -300,5 +300,46 @@ TEST(FixPictureSizes, TilesWrongSizesIntoBitmaps) {
   EXPECT_EQ(LoadImageFile(season.parent_path() / "outside.jpg")->width(), 10);
 }
 
+// A linked year folder, "Images" folder, picture or index leads outside the
+// season: nothing there is read or rewritten.
+TEST(FixPictureSizes, FollowsNoLink) {
+  const fs::path root = FreshFolder("fix_links");
+  const fs::path outside = root / "outside";
+  fs::create_directories(outside / "Images");
+  SaveBmp(Pattern(50, 50), outside / "Images" / "1.jpg");
+  const std::string picture = *ReadWholeFile(outside / "Images" / "1.jpg");
+  const std::string index = "attraktionen/186q.jpg = 1970\\Images\\1.jpg\r\n";
+  WriteFileAtomically(outside / "index.ini", index);
+  const struct {
+    const char* name;
+    const char* link;  // in the season
+    fs::path target;
+  } cases[] = {
+      {"year folder", "1970", outside},
+      {"Images folder", "1970/Images", outside / "Images"},
+      {"picture", "1970/Images/1.jpg", outside / "Images" / "1.jpg"},
+      {"index", "ImageStore.ini", outside / "index.ini"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path season = root / "season";
+    fs::remove_all(season);
+    fs::create_directories(season / "1970" / "Images");
+    SaveBmp(Pattern(50, 50), season / "1970" / "Images" / "1.jpg");
+    if (std::string(c.name) != "index") WriteFileAtomically(season / kImageStoreFile, index);
+    fs::remove_all(season / c.link);
+    fs::create_symlink(c.target, season / c.link);
+
+    FixPictureSizes(season);
+
+    EXPECT_EQ(ReadWholeFile(outside / "Images" / "1.jpg"), picture);
+    EXPECT_TRUE(fs::is_symlink(season / c.link));
+    if (std::string(c.name) == "index") {
+      EXPECT_EQ(LoadImageFile(season / "1970" / "Images" / "1.jpg")->width(), 50)
+          << "a linked index is not read";
+    }
+  }
+}
+
 }  // namespace
 }  // namespace wunt

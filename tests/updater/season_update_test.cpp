@@ -78,8 +78,14 @@ TEST(FindMissingYears, SortsAndSplitsByDataAndPictures) {
   fs::create_directories(season / "1973" / "Images");
   WriteFileAtomically(season / "1973" / "Park.ini", "");
   fs::create_directories(season / "1974");
-  MissingYears missing = FindMissingYears(season, {"1974", "1973", "1972", "1971", "1970", "1974"});
-  EXPECT_EQ(missing.data, (std::vector<std::string>{"1970", "1972", "1974"}));
+  // Only a regular Park.ini marks a year as downloaded.
+  fs::create_directories(season / "1975" / "Park.ini");
+  fs::create_directories(season / "1975" / "Images");
+  fs::create_directories(season / "1976" / "Images");
+  fs::create_symlink(season / "1971" / "Park.ini", season / "1976" / "Park.ini");
+  MissingYears missing =
+      FindMissingYears(season, {"1974", "1973", "1972", "1971", "1970", "1974", "1975", "1976"});
+  EXPECT_EQ(missing.data, (std::vector<std::string>{"1970", "1972", "1974", "1975", "1976"}));
   EXPECT_EQ(missing.images, (std::vector<std::string>{"1970", "1971", "1974"}));
 }
 
@@ -90,20 +96,37 @@ class SeasonUpdateTest : public ::testing::Test {
   void SetUp() override {
     data_ = FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(data_ / "7");
+    Serve(UpdateServerOptions{});
+    options_.data_folder = data_;
+  }
+
+  // `more` further pictures per year, all on the server, named p0.jpg, ...
+  void Serve(UpdateServerOptions server_options, int more = 0) {
     ServedSeason season;
     season.season = "7";
     season.years = {"1970", "1971"};
+    std::string attractions = "[3]\r\n21 = bilder/a.jpg\r\n[4]\r\n21 = bilder/gone.jpg\r\n";
+    for (int i = 0; i < more; ++i) {
+      std::string path = "bilder/p" + std::to_string(i) + ".jpg";
+      attractions += "[" + std::to_string(10 + i) + "]\r\n21 = " + path + "\r\n";
+      season.pictures[path] = "picture " + path;
+    }
     for (const std::string& year : season.years) {
       const std::string files[3] = {"[1]\r\n1 = Park " + year + "\r\n", "[2]\r\n1 = Firma\r\n",
-                                    "[3]\r\n21 = bilder/a.jpg\r\n[4]\r\n21 = bilder/gone.jpg\r\n"};
+                                    attractions};
       season.archives[year] = BuildGameYearArchive(files, {1});
     }
     season.pictures["bilder/a.jpg"] = "picture bytes";
-    server_ = std::make_unique<UpdateServer>(std::move(season), UpdateServerOptions{});
+    server_ = std::make_unique<UpdateServer>(std::move(season), std::move(server_options));
     ASSERT_TRUE(server_->Start("127.0.0.1", 0, nullptr));
-    options_.data_folder = data_;
     options_.servers.update_host = options_.servers.game_host = "127.0.0.1";
     options_.servers.update_port = options_.servers.game_port = server_->port();
+  }
+
+  int Requests(std::string_view part) const {
+    int n = 0;
+    for (const std::string& line : server_->log()) n += line.find(part) != line.npos;
+    return n;
   }
 
   fs::path data_;
@@ -151,6 +174,8 @@ TEST_F(SeasonUpdateTest, CancelBeforeTheFirstYearLoadsNothing) {
 
 TEST_F(SeasonUpdateTest, MissingSeasonFolderLoadsNothingAndCreatesNothing) {
   fs::remove_all(data_ / "7");
+  // Years that fail here are no fault of the server, which stays asked.
+  options_.year_failure_streak = 1;
   EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kFailed);
   std::vector<std::string> lines = out_.lines();
   EXPECT_EQ(lines.back(),
@@ -166,6 +191,62 @@ TEST_F(SeasonUpdateTest, MissingSeasonFolderLoadsNothingAndCreatesNothing) {
 TEST_F(SeasonUpdateTest, UnknownSeasonAnswersWithTheServerError) {
   EXPECT_EQ(UpdateSeason(8, true, true, options_, out_), SeasonUpdateOutcome::kFailed);
   EXPECT_EQ(out_.lines(), (std::vector<std::string>{"Step 1", kErrorServerUnreachable}));
+}
+
+// A run that stops asking a server, or stops writing, says why behind the
+// years that failed; nothing is asked or written after the stop.
+TEST_F(SeasonUpdateTest, AStoppedRunNamesItsCause) {
+  const std::vector<std::string> both = {"1970", "1971"};
+  {
+    SCOPED_TRACE("disk at its reserve");
+    options_.free_space = [] { return std::optional<uint64_t>(kDiskReserveBytes); };
+    EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kFailed);
+    EXPECT_EQ(out_.lines().back(),
+              FailedYearsLine(both, both, {}, {}) + " " + DiskReserveReason(kDiskReserveBytes));
+    EXPECT_EQ(Requests("WUNT2_7/"), 1);
+    EXPECT_FALSE(fs::exists(data_ / "7" / "1970"));
+    options_.free_space = nullptr;
+  }
+  {
+    SCOPED_TRACE("archive below the minimum rate");
+    UpdateServerOptions trickle;
+    trickle.faults = {{ServerFaultKind::kTrickle, "archive", 0}};
+    trickle.trickle_ms = 50;
+    Serve(trickle);
+    options_.http.rate_window_ms = 1000;
+    RecordingLineWriter out;
+    EXPECT_EQ(UpdateSeason(7, true, false, options_, out), SeasonUpdateOutcome::kFailed);
+    EXPECT_EQ(out.lines().back(),
+              FailedYearsLine(both, {}, {}, {}) + " " + TooSlowReason(Server::kUpdate, 1024, 1000));
+    EXPECT_EQ(Requests("WUNT2_7/"), 1);
+  }
+  {
+    SCOPED_TRACE("pictures failing in a row");
+    UpdateServerOptions drop;
+    drop.faults = {{ServerFaultKind::kDrop, "picture", 0}};
+    Serve(drop, 10);
+    RecordingLineWriter out;
+    EXPECT_EQ(UpdateSeason(7, true, true, options_, out), SeasonUpdateOutcome::kFailed);
+    EXPECT_EQ(out.lines().back(),
+              FailedYearsLine({}, both, both, {}) + " " + FailedInARowReason(Server::kGame, 8));
+    // a.jpg and p0 to p7 fail; "not found" for gone.jpg breaks no run.
+    EXPECT_EQ(Requests("p7.jpg"), 1);
+    EXPECT_EQ(Requests("p8.jpg"), 0);
+  }
+  {
+    SCOPED_TRACE("archives failing year after year");
+    UpdateServerOptions refuse;
+    refuse.faults = {{ServerFaultKind::kRefuse, "archive", 0}};
+    Serve(refuse);
+    for (const std::string& year : both) fs::remove_all(data_ / "7" / year);
+    options_.year_failure_streak = 1;
+    RecordingLineWriter out;
+    EXPECT_EQ(UpdateSeason(7, true, false, options_, out), SeasonUpdateOutcome::kFailed);
+    EXPECT_EQ(out.lines().back(),
+              FailedYearsLine(both, {}, {}, {}) + " " + FailedInARowReason(Server::kUpdate, 1));
+    EXPECT_EQ(Requests("WUNT2_7/1970"), 3);
+    EXPECT_EQ(Requests("WUNT2_7/1971"), 0);
+  }
 }
 
 TEST(RunUpdaterCommand, AnswersEveryModeWithAClosingLine) {

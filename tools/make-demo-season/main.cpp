@@ -1,12 +1,16 @@
-// Writes our own demo season into a data folder:
+// Writes our own demo season into a data folder (installed as
+// wunt-make-demo-season):
 //   make-demo-season [--data DIR] [--season N] [--seed N] [--years N]
 //                    [--first-year N] [--parks N] [--companies N]
 //                    [--attractions N] [--max-placed N] [--no-pictures]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
+#include "common/data_root.h"
 #include "common/demo/demo_season.h"
 #include "common/season_layout.h"
 
@@ -16,7 +20,17 @@ void Usage() {
   std::fprintf(stderr,
                "usage: make-demo-season [--data DIR] [--season N] [--seed N] [--years N]\n"
                "                        [--first-year N] [--parks N] [--companies N]\n"
-               "                        [--attractions N] [--max-placed N] [--no-pictures]\n");
+               "                        [--attractions N] [--max-placed N] [--no-pictures]\n"
+               "Without --data the season goes where the Viewer beside this program looks:\n"
+               "Data/ here when that folder may be written to, else $XDG_DATA_HOME/wunt/Data\n"
+               "(~/.local/share/wunt/Data).\n");
+}
+
+std::string ViewerDataFolder() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return wunt::kDataFolderName;
+  return wunt::DataFolder(wunt::DataRoot(self.parent_path())).string();
 }
 
 bool ReadInt(const char* text, long long low, long long high, long long& out) {
@@ -29,7 +43,7 @@ bool ReadInt(const char* text, long long low, long long high, long long& out) {
 
 int main(int argc, char** argv) {
   wunt::DemoSeasonOptions options;
-  std::string data = wunt::kDataFolderName;
+  std::string data;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--no-pictures") {
@@ -74,6 +88,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  if (data.empty()) data = ViewerDataFolder();
   wunt::DemoSeasonSummary summary;
   std::string error;
   if (!wunt::WriteDemoSeason(data, options, &summary, &error)) {

@@ -146,6 +146,8 @@ const char* FaultName(ServerFaultKind kind) {
       return "bomb";
     case ServerFaultKind::kRepeat:
       return "repeat";
+    case ServerFaultKind::kSwell:
+      return "swell";
   }
   return "";
 }
@@ -170,7 +172,8 @@ std::optional<ServerFault> ParseServerFault(std::string_view text) {
       ServerFaultKind::kRefuse,   ServerFaultKind::kDrop,    ServerFaultKind::kCorrupt,
       ServerFaultKind::kTruncate, ServerFaultKind::kStall,   ServerFaultKind::kSlow,
       ServerFaultKind::kGarbage,  ServerFaultKind::kTrickle, ServerFaultKind::kSilent,
-      ServerFaultKind::kNotFound, ServerFaultKind::kBomb,    ServerFaultKind::kRepeat};
+      ServerFaultKind::kNotFound, ServerFaultKind::kBomb,    ServerFaultKind::kRepeat,
+      ServerFaultKind::kSwell};
   ServerFault fault;
   std::string_view kind = text.substr(0, text.find(':'));
   auto found = std::find_if(std::begin(kKinds), std::end(kKinds),
@@ -224,6 +227,13 @@ std::string BuildBombArchive(uint32_t size) {
     AppendLe32(archive, static_cast<uint32_t>(stream.size()));
     archive += stream;
   }
+  return archive;
+}
+
+std::string BuildSwellArchive(uint32_t size, size_t archive_size) {
+  std::string archive = BuildBombArchive(size);
+  // Bytes behind the three entries are ignored by the reader.
+  if (archive.size() < archive_size) archive.resize(archive_size, '\0');
   return archive;
 }
 
@@ -526,6 +536,7 @@ void UpdateServer::Answer(int fd, const std::string& request_line) {
     chunked = false;
   }
   if (is(ServerFaultKind::kBomb)) body = BuildBombArchive(uint32_t{1} << 30);
+  if (is(ServerFaultKind::kSwell)) body = BuildSwellArchive(uint32_t{256} << 20, 256 << 10);
   if (is(ServerFaultKind::kRepeat) && !season_.years.empty()) {
     // Sent piece by piece: the server need not hold the whole list.
     const std::string year = season_.years.front();

@@ -33,6 +33,7 @@ enum class ServerFaultKind {
   kNotFound,  // an error page with status 404 instead of the answer
   kBomb,      // archives: three tiny entries that claim to expand to 1 GiB each
   kRepeat,    // year list: the first year over and over, repeat_bytes long
+  kSwell,     // archives: three entries of 256 MiB each in a 256 KiB archive
 };
 
 struct ServerFault {
@@ -64,6 +65,10 @@ std::string BuildGameYearArchive(const std::string (&files)[3], const std::vecto
 
 // An archive of three entries, each a few bytes that expand to `size` bytes.
 std::string BuildBombArchive(uint32_t size);
+
+// A bomb archive of entries expanding to `size` bytes each, padded after its
+// entries to `archive_size` bytes, so that its size allows what it claims.
+std::string BuildSwellArchive(uint32_t size, size_t archive_size);
 
 // Gives a few pictures of a season the paths of the updater's fixed-size
 // table, at sizes other than the table's (and one at its own size), by

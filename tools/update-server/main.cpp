@@ -31,7 +31,7 @@ void Usage() {
                "                     [--stall-ms MS] [--log]\n"
                "                     [--trickle-ms MS] [--repeat-bytes N]\n"
                "faults: refuse drop corrupt truncate stall slow garbage trickle silent\n"
-               "        notfound bomb (archives) repeat (year list)\n"
+               "        notfound bomb swell (archives) repeat (year list)\n"
                "targets: any list archive picture, a game year or a picture path\n");
 }
 

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/data_root.h"
 #include "common/file_util.h"
 #include "common/ini_file.h"
 #include "common/raster_image.h"
@@ -31,13 +32,13 @@ namespace wunt::exporter {
 namespace {
 
 constexpr char kHelp[] =
-    "usage: wunt-export --data DIR --season N --content wert|park|jahr --calc NUMBER\n"
+    "usage: wunt-export [--data DIR] --season N --content wert|park|jahr --calc NUMBER\n"
     "                   --from YEAR --to YEAR --source parks|companies|countries\n"
     "                   (--ids ID,ID,... | --first N | --last N | --all)\n"
     "                   [--vanished] [--sort INDEX] [--csv] [--out FILE]\n"
     "                   [--diagram FILE.bmp|FILE.png [DIAGRAM FIELDS]]\n"
-    "       wunt-export --data DIR --season N --catalogue --year YEAR [--csv] --out FILE\n"
-    "       wunt-export --data DIR --season N --park-plan ID [--from YEAR --to YEAR]\n"
+    "       wunt-export [--data DIR] --season N --catalogue --year YEAR [--csv] --out FILE\n"
+    "       wunt-export [--data DIR] --season N --park-plan ID [--from YEAR --to YEAR]\n"
     "                   --format jpg[:QUALITY]|png|bmp --out FOLDER\n"
     "\n"
     "Computes one calculation of a season for the chosen parks, companies or\n"
@@ -46,7 +47,10 @@ constexpr char kHelp[] =
     "attraction catalogue, or a park's plans. Everything goes through the\n"
     "Viewer's own code.\n"
     "\n"
-    "  --data DIR        the data folder, holding one folder per season\n"
+    "  --data DIR        the data folder, holding one folder per season; without\n"
+    "                    it the Viewer's: Data/ beside this program when that is\n"
+    "                    a folder we may write to, else $XDG_DATA_HOME/wunt/Data\n"
+    "                    (~/.local/share/wunt/Data)\n"
     "  --season N        season number (folder DIR/N)\n"
     "\n"
     "A ranking:\n"
@@ -105,8 +109,8 @@ constexpr char kHelp[] =
     "                    PARKNAME_YEAR.jpg|.png|.bmp; existing ones are replaced\n"
     "\n"
     "Pages and CSV are Windows-1252 text; numbers use the German format the\n"
-    "page shows. Links point at the game server named in Server.ini beside this\n"
-    "program (written with defaults when missing).\n"
+    "page shows. Links point at the game server named in Server.ini beside the\n"
+    "data folder (written with defaults when missing).\n"
     "\n"
     "Exit codes: 0 written; 1 an output could not be written; 2 bad\n"
     "arguments, a missing season, calculation, game year or park, a season that\n"
@@ -252,6 +256,21 @@ void CheckRanking(const Options& options) {
   }
 }
 
+std::filesystem::path ProgramFolder(const char* argv0) {
+  std::error_code error;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) self = std::filesystem::absolute(argv0, error);
+  return self.parent_path();
+}
+
+// Server.ini lies beside the data folder, as the Viewer keeps them.
+std::filesystem::path ServerIniFolder(const std::filesystem::path& data) {
+  std::error_code error;
+  std::filesystem::path folder = std::filesystem::absolute(data, error).lexically_normal();
+  if (!folder.has_filename()) folder = folder.parent_path();
+  return folder.parent_path();
+}
+
 Options ParseArguments(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
@@ -322,7 +341,7 @@ Options ParseArguments(int argc, char** argv) {
       Fail("unknown option: " + std::string(arg));
     }
   }
-  if (options.data.empty()) Fail("--data is missing");
+  if (options.data.empty()) options.data = DataFolder(DataRoot(ProgramFolder(argv[0])));
   if (!options.season) Fail("--season is missing");
   if (options.catalogue) {
     CheckCatalogue(options);
@@ -332,13 +351,6 @@ Options ParseArguments(int argc, char** argv) {
     CheckRanking(options);
   }
   return options;
-}
-
-std::filesystem::path ProgramFolder(const char* argv0) {
-  std::error_code error;
-  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) self = std::filesystem::absolute(argv0, error);
-  return self.parent_path();
 }
 
 void ChooseEntities(const Options& options, RequestState& state) {
@@ -376,7 +388,7 @@ bool WriteOutput(const std::filesystem::path& path, const std::string& bytes) {
   return false;
 }
 
-int ExportRanking(const Options& options, const char* argv0) {
+int ExportRanking(const Options& options) {
   const auto season = static_cast<int32_t>(*options.season);
   RequestState state;
   state.data_dir = options.data;
@@ -418,7 +430,7 @@ int ExportRanking(const Options& options, const char* argv0) {
 
   bool written = true;
   if (!options.out.empty()) {
-    const ServerConfig server = LoadServerConfig(ProgramFolder(argv0));
+    const ServerConfig server = LoadServerConfig(ServerIniFolder(options.data));
     for (const std::string& setting : server.replaced_ports) {
       Note(std::string(kServerIniName) + ": \"" + setting +
            "\" is no port from 1 to 65535; port 80 is used");
@@ -452,7 +464,7 @@ int Run(int argc, char** argv) {
     return ExportParkPlans({options.data, season, static_cast<int32_t>(*options.park_plan),
                             year(options.from), year(options.to), *options.format, options.out});
   }
-  return ExportRanking(options, argv[0]);
+  return ExportRanking(options);
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 #include "viewer/platform/app_info.h"
 
 #include <QFile>
+#include <utility>
 
+#include "common/data_root.h"
 #include "common/text.h"
 
 namespace wunt {
 namespace {
+
+std::filesystem::path g_updater_folder;
 
 // Every CR LF, lone CR and LF of `text` becomes `line_break`.
 QString WithLineBreaks(QString text, const QString& line_break) {
@@ -48,6 +52,14 @@ std::filesystem::path ProgramFolder() {
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) return std::filesystem::current_path(error);
   return self.parent_path();
+}
+
+std::filesystem::path ViewerDataRoot() { return DataRoot(ProgramFolder()); }
+
+void SetUpdaterFolder(std::filesystem::path folder) { g_updater_folder = std::move(folder); }
+
+std::filesystem::path UpdaterFolder(const std::filesystem::path& working_folder) {
+  return g_updater_folder.empty() ? working_folder : g_updater_folder;
 }
 
 }  // namespace wunt

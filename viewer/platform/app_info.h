@@ -30,7 +30,16 @@ std::string ToCp1252Lines(const QString& text);
 std::filesystem::path ToPath(const QString& file);
 QString FromPath(const std::filesystem::path& path);
 
-// The folder of the running executable; Data/ lies beneath it.
+// The folder of the running executable.
 std::filesystem::path ProgramFolder();
+
+// Where Data/ and Server.ini lie: beside the programs in a portable folder,
+// in the player's home when installed (common/data_root.h).
+std::filesystem::path ViewerDataRoot();
+
+// Where the updater program lies. The Viewer sets its own folder at start;
+// until then (in the tests) the updater lies in the folder it runs in.
+void SetUpdaterFolder(std::filesystem::path folder);
+std::filesystem::path UpdaterFolder(const std::filesystem::path& working_folder);
 
 }  // namespace wunt

@@ -50,7 +50,15 @@ void SetFixedDialogSize(QWidget* window, int width, int height);
 
 // A window larger than its screen's available area shrinks to it; the
 // window is moved so that all of it lies on that area, centred when
-// `center` is set.
+// `center` is set. A window of fixed size keeps its arrangement: its
+// controls then scroll inside the smaller window instead of being cut.
 void FitToScreen(QWidget* window, bool center = true);
+// The object name of the scrolling page such a window gets.
+inline constexpr char kWindowContentName[] = "window_content";
+
+// Chains the keyboard focus of a window's controls the way the window
+// reads: top to bottom, left to right on a row, and the controls of a
+// framed group (and those stacked right below it) together.
+void OrderFocusByPosition(QWidget* window);
 
 }  // namespace wunt

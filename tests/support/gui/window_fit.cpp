@@ -1,5 +1,6 @@
 #include "tests/support/gui/window_fit.h"
 
+#include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,12 +20,17 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "viewer/platform/geometry.h"
+
 namespace wunt::test {
 namespace {
 
 QString Name(const QWidget* widget) {
   QString name = QString::fromLatin1(widget->metaObject()->className());
   if (!widget->objectName().isEmpty()) name += QLatin1Char('#') + widget->objectName();
+  if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+    name += QStringLiteral(" \"%1\"").arg(button->text());
+  }
   return name;
 }
 
@@ -203,6 +209,71 @@ QStringList TextsThatDoNotFit(QWidget* window) {
   Checker checker(window);
   checker.Walk();
   return checker.misfits();
+}
+
+QStringList ControlsOutOfReach(QWidget* window) {
+  QStringList out;
+  for (QWidget* widget : window->findChildren<QWidget*>()) {
+    QWidget* parent = widget->parentWidget();
+    if (!widget->isVisible() || parent == nullptr || widget->isWindow()) continue;
+    const auto* area = qobject_cast<QAbstractScrollArea*>(parent->parentWidget());
+    if (area != nullptr && area->viewport() == parent) continue;
+    const QRect rect = widget->geometry();
+    if (rect.isEmpty() || parent->rect().contains(rect)) continue;
+    out << QStringLiteral("%1: %2 at %3,%4 %5x%6 outside %7 %8x%9")
+               .arg(window->windowTitle(), Name(widget))
+               .arg(rect.x())
+               .arg(rect.y())
+               .arg(rect.width())
+               .arg(rect.height())
+               .arg(Name(parent))
+               .arg(parent->width())
+               .arg(parent->height());
+  }
+  return out;
+}
+
+QStringList FocusStepsAgainstLayout(QWidget* window) {
+  const auto is_stop = [window](const QWidget* widget) {
+    if (!widget->isVisible() || !(widget->focusPolicy() & Qt::TabFocus)) return false;
+    for (const QWidget* w = widget->parentWidget(); w != nullptr && w != window;
+         w = w->parentWidget()) {
+      if (w->focusPolicy() & Qt::TabFocus) return false;
+    }
+    return widget->window() == window;
+  };
+  std::vector<const QWidget*> chain;
+  for (QWidget* w = window->nextInFocusChain(); w != nullptr && w != window;
+       w = w->nextInFocusChain()) {
+    if (is_stop(w)) chain.push_back(w);
+    if (chain.size() > 10000) break;
+  }
+  // A control in a scrolling list is where its list is; the page of a
+  // window too big for its screen scrolls as a whole and is no list.
+  const auto place = [window](const QWidget* widget) {
+    for (const QWidget* w = widget->parentWidget(); w != nullptr && w != window;
+         w = w->parentWidget()) {
+      const auto* area = qobject_cast<const QAbstractScrollArea*>(w->parentWidget());
+      if (area != nullptr && area->viewport() == w &&
+          area->objectName() != QLatin1String(kWindowContentName)) {
+        widget = area;
+        break;
+      }
+    }
+    return QRect(widget->mapTo(window, QPoint(0, 0)), widget->size());
+  };
+  const int tolerance = QFontMetrics(window->font()).height() / 2;
+  QStringList out;
+  for (size_t i = 1; i < chain.size(); ++i) {
+    const QRect a = place(chain[i - 1]);
+    const QRect b = place(chain[i]);
+    const bool down = b.top() >= a.top() - tolerance;
+    const bool next_column = b.left() >= a.right() - tolerance;
+    if (down || next_column) continue;
+    out << QStringLiteral("%1: %2 -> %3")
+               .arg(window->windowTitle(), Name(chain[i - 1]), Name(chain[i]));
+  }
+  return out;
 }
 
 QString OffScreen(QWidget* window) {

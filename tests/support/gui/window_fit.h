@@ -16,6 +16,15 @@ namespace wunt::test {
 // checked as well), except those hidden on purpose.
 QStringList TextsThatDoNotFit(QWidget* window);
 
+// One line per shown control that lies, wholly or in part, outside the
+// control it sits on (and so outside the window): it cannot be reached.
+// A control on a page that scrolls counts as reachable.
+QStringList ControlsOutOfReach(QWidget* window);
+
+// One line per step of the window's keyboard focus chain that jumps back
+// against reading order: up and to the left at once.
+QStringList FocusStepsAgainstLayout(QWidget* window);
+
 // Empty when the window with its frame lies on its screen's available
 // area; otherwise what sticks out.
 QString OffScreen(QWidget* window);

@@ -142,6 +142,7 @@ CatalogueWindow::CatalogueWindow(const std::filesystem::path& season_folder, int
     FillList();
   });
   connect(c_.close, &QPushButton::clicked, this, [this] { close(); });
+  OrderFocusByPosition(this);
   FitToScreen(this);
 }
 

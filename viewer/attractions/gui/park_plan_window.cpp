@@ -68,6 +68,7 @@ ParkPlanWindow::ParkPlanWindow(ParkPlanRequest request, QWidget* parent)
   c_.play->setCheckable(true);
   BuildMenu();
   resize(DialogUnits(this).Size(800, 600));
+  FitToScreen(this);
   LayOut();
 
   connect(c_.slider, &QSlider::valueChanged, this, [this](int year) {
@@ -118,7 +119,7 @@ void ParkPlanWindow::LayOut() {
   for (QLabel* label : c_.year_labels) delete label;
   c_.year_labels.clear();
   for (const YearLabel& year : YearLabels(request_.first_year, request_.last_year, h)) {
-    QLabel* label = Place(new QLabel(QString::number(year.year), this), w - 45, year.y, 50, 17);
+    QLabel* label = Place(new QLabel(QString::number(year.year), this), w - 45, year.y, 43, 17);
     label->show();
     c_.year_labels.push_back(label);
   }

@@ -88,6 +88,7 @@ CalculationEditorWindow::CalculationEditorWindow(std::filesystem::path season_fo
 
   FillList();
   ShowEntry(-1);
+  OrderFocusByPosition(this);
   FitToScreen(this);
 }
 

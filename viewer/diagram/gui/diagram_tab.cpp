@@ -105,6 +105,7 @@ DiagramTab::DiagramTab(const std::vector<ColorEntry>& colors, QWidget* page)
   } else {
     setWindowTitle(WindowTitle());
     SetFixedDialogSize(this, 600, 380);
+    OrderFocusByPosition(this);
     FitToScreen(this);
   }
 }

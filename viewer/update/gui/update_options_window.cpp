@@ -55,6 +55,7 @@ UpdateOptionsWindow::UpdateOptionsWindow(std::filesystem::path program_folder, i
   });
   connect(c_.start, &QPushButton::clicked, this, [this] { RunUpdater(); });
   connect(c_.close, &QPushButton::clicked, this, [this] { close(); });
+  OrderFocusByPosition(this);
   FitToScreen(this);
 }
 

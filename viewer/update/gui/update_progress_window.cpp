@@ -71,7 +71,7 @@ bool UpdateProgressWindow::Start(const std::filesystem::path& program_folder,
   QStringList qt_arguments;
   for (const std::string& argument : arguments) qt_arguments << FromCp1252(argument);
   process_ = new QProcess(this);
-  process_->setProgram(FromPath(program_folder / kUpdaterProgramName));
+  process_->setProgram(FromPath(UpdaterFolder(program_folder) / kUpdaterProgramName));
   process_->setArguments(qt_arguments);
   process_->setWorkingDirectory(FromPath(program_folder));
   // Its diagnostics reach the Viewer's own standard error, not a buffer.

@@ -35,7 +35,8 @@ class UpdateProgressWindow : public QWidget {
   explicit UpdateProgressWindow(int task);
   ~UpdateProgressWindow() override;
 
-  // Starts the updater in `program_folder` (also its working directory).
+  // Starts the updater (see UpdaterFolder) with `program_folder`, the folder
+  // holding Data/ and Server.ini, as its working directory.
   // False when it cannot be started; otherwise `on_finished` is called once,
   // from the event loop, with the final action of the run.
   bool Start(const std::filesystem::path& program_folder, const std::vector<std::string>& arguments,

@@ -155,10 +155,6 @@ void WrapTopLeft(QLabel* label) {
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
-void Chain(QWidget* window, const std::vector<QWidget*>& widgets) {
-  for (size_t i = 1; i < widgets.size(); ++i) window->setTabOrder(widgets[i - 1], widgets[i]);
-}
-
 }  // namespace
 
 void LayOutTab(int tab, QWidget* page, Controls& c) {
@@ -209,18 +205,7 @@ void SetFocusOrder(QWidget* window, const Controls& c) {
   // step.
   c.tabs->setFocusPolicy(Qt::NoFocus);
   c.tabs->tabBar()->setFocusPolicy(Qt::NoFocus);
-  Chain(window, {c.kind_value, c.kind_park, c.kind_year, c.season, c.apply1, c.next1, c.back1,
-                 c.updater, c.attractions, c.demo});
-  Chain(window,
-        {c.start_year, c.end_year, c.vanished, c.calculation, c.edit, c.apply2, c.next2, c.back2});
-  // The sixteen country boxes come last: they are rarely wanted on the way
-  // to "Übernehmen".
-  std::vector<QWidget*> tab3 = {c.source, c.available,  c.add,    c.add_all,
-                                c.remove, c.remove_all, c.chosen, c.auto_select,
-                                c.apply3, c.next3,      c.back3};
-  tab3.insert(tab3.end(), c.filter.begin(), c.filter.end());
-  tab3.push_back(c.filter_all);
-  Chain(window, tab3);
+  OrderFocusByPosition(window);
 }
 
 }  // namespace wunt

@@ -21,7 +21,7 @@ inline constexpr int kFilterPitch = 25;
 // Makes the controls of tab `tab` (0 to 2) on `page`, notes them in `c` and
 // gives them their looks and their state before any choice.
 void LayOutTab(int tab, QWidget* page, MainWindow::Controls& c);
-// The keyboard's way through each tab, in the order the user decides.
+// The keyboard's way through each tab: the way the tab reads.
 void SetFocusOrder(QWidget* window, const MainWindow::Controls& c);
 
 }  // namespace wunt

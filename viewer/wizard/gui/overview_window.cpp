@@ -78,6 +78,7 @@ OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path progra
       WindowTitle("\xdc"
                   "bersicht"));
   resize(kWidth, kHeight);
+  OrderFocusByPosition(this);
   FitToScreen(this);
   SetPageRoot(FromPath(state_.data_dir));
   SetPagePreview(&TablePreview);

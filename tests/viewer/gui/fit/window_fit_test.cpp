@@ -1,7 +1,9 @@
 // Every window of the Viewer, opened the way a user opens it, with every
-// text whole. The program runs once per desktop setup (the setup's name
-// comes in WUNT_FIT_SETUP: the default font, an 11 pt font, twice the
-// scale), and saves a screenshot of each window under each.
+// text whole, every control within reach and a keyboard order that reads
+// like the window. The program runs once per desktop setup (the setup's
+// name comes in WUNT_FIT_SETUP: the default font, an 11 pt font, twice the
+// scale, a small laptop screen, a full-HD screen at 200 %), and saves a
+// screenshot of each window under each.
 #include "tests/support/gui/window_fit.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +60,10 @@ void CheckAllWindows(const std::string& scene, QWidget* shown) {
     EXPECT_TRUE(misfits.isEmpty()) << scene << ":\n" << misfits.join('\n').toStdString();
     const QString off = test::OffScreen(window);
     EXPECT_TRUE(off.isEmpty()) << scene << ": " << off.toStdString();
+    const QStringList unreachable = test::ControlsOutOfReach(window);
+    EXPECT_TRUE(unreachable.isEmpty()) << scene << ":\n" << unreachable.join('\n').toStdString();
+    const QStringList backwards = test::FocusStepsAgainstLayout(window);
+    EXPECT_TRUE(backwards.isEmpty()) << scene << ":\n" << backwards.join('\n').toStdString();
   }
   EXPECT_GT(checked, 0) << scene;
   test::Screenshot(shown, "fit_" + SetupName() + "_" + scene);
