@@ -14,9 +14,9 @@
 #include <string>
 
 #include "bench/best_times.h"
+#include "common/demo/demo_season.h"
 #include "common/message_sink.h"
 #include "common/season_layout.h"
-#include "tools/support/demo_season.h"
 #include "viewer/calc/value_computation.h"
 #include "viewer/data/datafields.h"
 #include "viewer/data/game_years.h"

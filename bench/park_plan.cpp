@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "bench/best_times.h"
+#include "common/demo/demo_season.h"
 #include "common/ini_file.h"
 #include "common/raster_image.h"
 #include "common/season_layout.h"
 #include "common/text.h"
-#include "tools/support/demo_season.h"
 #include "viewer/attractions/park_plan_export.h"
 #include "viewer/attractions/park_plan_view.h"
 

@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "common/demo/demo_season.h"
 #include "common/file_util.h"
 #include "common/message_sink.h"
 #include "common/season_layout.h"
-#include "tools/support/demo_season.h"
 #include "viewer/data/datafields.h"
 #include "viewer/data/game_years.h"
 #include "viewer/data/translation.h"

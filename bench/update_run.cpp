@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "common/demo/demo_season.h"
 #include "common/file_util.h"
 #include "common/season_layout.h"
-#include "tools/support/demo_season.h"
 #include "tools/support/update_server.h"
 #include "updater/game_year_archive.h"
 #include "updater/image_store.h"

@@ -20,12 +20,13 @@ fi
 # window, so wizard/gui may also include the other gui/ folders.
 declare -A allowed=(
   [common]=""
+  [common/demo]="common"
   [updater]="common"
   [viewer/platform]="common"
   [viewer/data]="common"
   [viewer/calc]="common viewer/data"
   [viewer/report]="common viewer/data viewer/calc"
-  [viewer/wizard]="common viewer/data viewer/calc viewer/report"
+  [viewer/wizard]="common common/demo viewer/data viewer/calc viewer/report"
   [viewer/diagram]="common viewer/data viewer/calc viewer/report"
   [viewer/attractions]="common viewer/data viewer/calc viewer/report"
   [viewer/update]="common"
@@ -33,8 +34,8 @@ declare -A allowed=(
   [tools/support]="common updater"
   [tools/cp1252-text]="common"
   [tools/jcalg1-pack]="common updater tools/support"
-  [tools/make-demo-season]="common tools/support"
-  [tools/update-server]="common updater tools/support"
+  [tools/make-demo-season]="common common/demo tools/support"
+  [tools/update-server]="common common/demo updater tools/support"
   [tools/wunt-export]="common viewer/data viewer/calc viewer/report viewer/wizard viewer/diagram viewer/attractions"
 )
 declare -A extra_gui=([viewer/wizard/gui]="viewer/diagram/gui viewer/attractions/gui viewer/update/gui")

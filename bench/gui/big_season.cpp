@@ -18,8 +18,8 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "common/demo/demo_season.h"
 #include "tests/support/gui/gui_support.h"
-#include "tools/support/demo_season.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/translations.h"
 #include "viewer/platform/web_page.h"

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "common/demo/demo_season.h"
 #include "common/file_util.h"
-#include "tools/support/demo_season.h"
 #include "viewer/report/html_writer.h"
 #include "viewer/wizard/request.h"
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tools/support/demo_season.h"
+#include "common/demo/demo_season.h"
 
 namespace wunt::test {
 

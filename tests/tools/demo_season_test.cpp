@@ -1,8 +1,9 @@
-#include "tools/support/demo_season.h"
+#include "common/demo/demo_season.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -272,6 +273,56 @@ TEST(DemoSeason, ReportsAFolderItCannotCreate) {
   EXPECT_FALSE(WriteDemoSeason(file, SmallSeason(), nullptr, &error));
   EXPECT_FALSE(error.empty());
   fs::remove(file);
+}
+
+// The demo season for a player's data folder takes a number nothing there
+// uses and never touches what is there; a cancelled run leaves no season.
+TEST(AddDemoSeason, TakesAFreeNumberAndLeavesWhatIsThere) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> folders;  // present before
+    const char* file;                  // a plain file present before, or nullptr
+    int32_t expected;
+  };
+  const Case cases[] = {
+      {"empty", {}, nullptr, 5},
+      {"taken", {"5"}, nullptr, 6},
+      {"taken by its number", {"05", "6"}, nullptr, 7},
+      {"a file of that name", {}, "5", 6},
+      {"a run cut short before", {".Beispielrunde/5"}, nullptr, 5},
+  };
+  test::ScratchFolder scratch;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path data = scratch.path() / c.name;
+    for (const std::string& folder : c.folders) {
+      fs::create_directories(data / folder);
+      test::WriteBytes(data / folder / "mine.txt", "mine");
+    }
+    if (c.file != nullptr) test::WriteBytes(data / c.file, "mine");
+    DemoSeasonOptions options = SmallSeason();
+    options.years = 2;
+    options.pictures = false;
+    int32_t season = 0;
+    std::string error;
+    ASSERT_TRUE(AddDemoSeason(data, options, &season, &error)) << error;
+    EXPECT_EQ(season, c.expected);
+    EXPECT_TRUE(fs::exists(SeasonFolder(data, season) / kImageStoreFile));
+    EXPECT_FALSE(fs::exists(data / ".Beispielrunde"));
+    for (const std::string& folder : c.folders) {
+      if (folder[0] != '.') {
+        EXPECT_EQ(ReadWholeFile(data / folder / "mine.txt"), "mine");
+      }
+    }
+  }
+  const fs::path data = scratch.path() / "cancelled";
+  std::atomic<bool> cancel{true};
+  DemoSeasonOptions options = SmallSeason();
+  options.control.cancel = &cancel;
+  std::string error;
+  EXPECT_FALSE(AddDemoSeason(data, options, nullptr, &error));
+  EXPECT_TRUE(ListSeasonFolders(data).empty());
+  EXPECT_FALSE(fs::exists(data / ".Beispielrunde"));
 }
 
 }  // namespace

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "common/demo/demo_season.h"
 #include "common/file_util.h"
 #include "common/raster_image.h"
 #include "common/server_config.h"
 #include "common/text.h"
 #include "tests/support/sanitized.h"
-#include "tools/support/demo_season.h"
 #include "tools/wunt-export/diagram_painting.h"
 #include "viewer/attractions/catalogue_model.h"
 #include "viewer/attractions/catalogue_session.h"

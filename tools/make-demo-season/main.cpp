@@ -11,8 +11,8 @@
 #include <system_error>
 
 #include "common/data_root.h"
+#include "common/demo/demo_season.h"
 #include "common/season_layout.h"
-#include "tools/support/demo_season.h"
 
 namespace {
 

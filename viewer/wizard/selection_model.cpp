@@ -176,6 +176,8 @@ std::vector<size_t> CalculationChooserPositions(const CalculationList& list,
 void SelectionModel::Fill(const ValueList& entities, SourceKind source_kind,
                           ContentKind content_kind, int32_t end_year) {
   source_kind_ = source_kind;
+  single_ = content_kind == ContentKind::kPark;
+  replaced_.clear();
   available_.clear();
   chosen_.clear();
   available_.reserve(entities.size());
@@ -236,6 +238,26 @@ void SelectionModel::InsertSorted(std::vector<SelectionEntry>& list, SelectionEn
   list.insert(at, std::move(entry));
 }
 
+void SelectionModel::Choose(SelectionEntry entry) {
+  if (single_ && !chosen_.empty()) {
+    replaced_ = chosen_.front().label;
+    RemoveAll();
+  }
+  InsertSorted(chosen_, std::move(entry));
+}
+
+std::string SelectionModel::SingleChoiceHint() const {
+  if (!single_) return "";
+  if (!replaced_.empty()) return "Ersetzt: " + replaced_;
+  return "Nur einer wird gezeigt: Hinzuf\xfcgen ersetzt ihn.";
+}
+
+void SelectionModel::RestoreLists(std::vector<SelectionEntry> available,
+                                  std::vector<SelectionEntry> chosen) {
+  available_ = std::move(available);
+  chosen_ = std::move(chosen);
+}
+
 std::vector<size_t> SelectionModel::AvailableRows() const {
   return NaturalRows(available_, [this](const SelectionEntry& e) { return IsShown(e); });
 }
@@ -266,8 +288,13 @@ size_t MovePositions(std::vector<size_t> positions, std::vector<SelectionEntry>&
 }  // namespace
 
 size_t SelectionModel::AddPositions(std::vector<size_t> positions) {
+  if (single_) {
+    // The first of several selected lines.
+    if (positions.empty()) return 0;
+    return AddPosition(*std::min_element(positions.begin(), positions.end())) ? 1 : 0;
+  }
   return MovePositions(std::move(positions), available_,
-                       [this](SelectionEntry entry) { InsertSorted(chosen_, std::move(entry)); });
+                       [this](SelectionEntry entry) { Choose(std::move(entry)); });
 }
 
 size_t SelectionModel::RemovePositions(std::vector<size_t> positions) {
@@ -283,7 +310,7 @@ bool SelectionModel::Add(size_t visible_index) {
     if (seen++ != visible_index) continue;
     SelectionEntry entry = std::move(available_[i]);
     available_.erase(available_.begin() + static_cast<std::ptrdiff_t>(i));
-    InsertSorted(chosen_, std::move(entry));
+    Choose(std::move(entry));
     return true;
   }
   return false;
@@ -298,6 +325,10 @@ bool SelectionModel::Remove(size_t index) {
 }
 
 void SelectionModel::AddAll() {
+  if (single_) {
+    Add(0);
+    return;
+  }
   std::vector<SelectionEntry> kept;
   std::vector<SelectionEntry> moved;
   for (SelectionEntry& entry : available_) {
@@ -342,7 +373,7 @@ bool SelectionModel::AddPosition(size_t position) {
   if (position >= available_.size()) return false;
   SelectionEntry entry = std::move(available_[position]);
   available_.erase(available_.begin() + static_cast<std::ptrdiff_t>(position));
-  InsertSorted(chosen_, std::move(entry));
+  Choose(std::move(entry));
   return true;
 }
 
@@ -384,7 +415,7 @@ SelectionButtons SelectionTab::buttons() const {
   const bool any_chosen = !model_.chosen().empty();
   b.apply = any_chosen || auto_choice_ != 0;
   b.add = available_selected_;
-  b.add_all = model_.VisibleAvailableCount() > 0;
+  b.add_all = !model_.single_choice() && model_.VisibleAvailableCount() > 0;
   b.remove = chosen_selected_;
   b.remove_all = any_chosen;
   b.filters_enabled = last_source_ == SourceKind::kParks;

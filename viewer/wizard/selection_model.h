@@ -65,6 +65,14 @@ class SelectionModel {
   const std::vector<SelectionEntry>& available() const { return available_; }
   const std::vector<SelectionEntry>& chosen() const { return chosen_; }
   SourceKind source_kind() const { return source_kind_; }
+  // Content kind "Park" shows one entity: the chosen list holds at most
+  // one, and adding another puts the chosen one back.
+  bool single_choice() const { return single_; }
+  // The tab's hint for a single choice (Windows-1252): that adding
+  // replaces, or which entry the last add replaced. Empty otherwise.
+  std::string SingleChoiceHint() const;
+  // Both lists as a page showed them, for going back to that page.
+  void RestoreLists(std::vector<SelectionEntry> available, std::vector<SelectionEntry> chosen);
 
   // The visible available list: positions in available() of the entries
   // whose filter box is checked (or that have none), in list order. The
@@ -113,10 +121,15 @@ class SelectionModel {
  private:
   bool FilterOpen(int32_t filter) const;
   void InsertSorted(std::vector<SelectionEntry>& list, SelectionEntry entry);
+  // Puts `entry`, already taken out of the available list, into the chosen
+  // list; a single choice sends the chosen entry back first.
+  void Choose(SelectionEntry entry);
 
   std::vector<SelectionEntry> available_;
   std::vector<SelectionEntry> chosen_;
   SourceKind source_kind_ = SourceKind::kParks;
+  bool single_ = false;
+  std::string replaced_;  // label of the entry the last add sent back
   std::array<bool, kCountryFilterCount> filters_{true, true, true, true, true, true, true, true,
                                                  true, true, true, true, true, true, true, true};
   bool all_checked_ = true;
@@ -128,7 +141,7 @@ class SelectionModel {
 struct SelectionButtons {
   bool apply = false;           // "Übernehmen": something chosen or to be chosen
   bool add = false;             // "> Hinzufügen >": an available line selected
-  bool add_all = true;          // "alle Hinzufügen": the available list shows lines
+  bool add_all = true;          // "alle Hinzufügen": lines shown, more than one may be chosen
   bool remove = false;          // "< Entfernen <": a chosen line selected
   bool remove_all = false;      // "alle Entfernen": something chosen
   bool filters_enabled = true;  // the 16 country boxes and "Alle"

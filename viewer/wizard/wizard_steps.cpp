@@ -8,6 +8,11 @@
 
 namespace wunt {
 
+// For a player who starts with an empty folder and has no other guide.
+constexpr char kFirstSeasonGuide[] =
+    "Noch keine Runde geladen. Gib die Nummer deiner Runde in das Feld oben ein und dr\xfc"
+    "cke \"Updater (Rundendaten)\". Mehr dazu steht in der Readme.txt neben dem Programm.";
+
 ResultWindow ResultWindowFor(ContentKind kind, std::optional<int32_t> calculation,
                              size_t table_rows) {
   // "Park" without a calculation has no values to rank, only the park's
@@ -35,16 +40,19 @@ void WizardSteps::SetSeasons(const std::vector<std::string>& folders) {
   for (const std::string& folder : folders) {
     seasons_.push_back({static_cast<int32_t>(LeadingNumber(folder)), folder});
   }
-  chosen_ = static_cast<int>(seasons_.size()) - 1;
+  season_text_.clear();
+  if (!seasons_.empty()) ChooseSeason(static_cast<int>(seasons_.size()) - 1);
 }
 
 void WizardSteps::RefreshSeasons(const std::vector<std::string>& folders) {
-  const std::string before = chosen_ >= 0 ? seasons_[static_cast<size_t>(chosen_)].folder : "";
+  const int32_t before = season_listed() ? chosen_season() : 0;
+  const std::string text = season_text_;
   SetSeasons(folders);
-  for (size_t i = 0; i < seasons_.size(); ++i) {
-    if (seasons_[i].folder == before) chosen_ = static_cast<int>(i);
-  }
-  const std::string after = chosen_ >= 0 ? seasons_[static_cast<size_t>(chosen_)].folder : "";
+  // An empty field takes the newest season, as at the start.
+  if (LeadingNumber(text) != 0) season_text_ = text;
+  // A season the update brought shows as the entry the list offers now.
+  if (const int index = chosen_season_index(); index >= 0) ChooseSeason(index);
+  const int32_t after = season_listed() ? chosen_season() : 0;
   if (after != before) ChoiceChanged(0);
 }
 
@@ -54,12 +62,37 @@ std::vector<std::string> WizardSteps::season_captions() const {
   return captions;
 }
 
-void WizardSteps::ChooseSeason(int index) {
-  chosen_ = index >= 0 && static_cast<size_t>(index) < seasons_.size() ? index : -1;
+int WizardSteps::chosen_season_index() const {
+  const int32_t number = chosen_season();
+  if (number == 0) return -1;
+  for (size_t i = 0; i < seasons_.size(); ++i) {
+    if (seasons_[i].number == number) return static_cast<int>(i);
+  }
+  return -1;
 }
 
+void WizardSteps::ChooseSeason(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= seasons_.size()) return;
+  season_text_ = seasons_[static_cast<size_t>(index)].folder + ". Runde";
+}
+
+void WizardSteps::TypeSeason(std::string text) { season_text_ = std::move(text); }
+
 int32_t WizardSteps::chosen_season() const {
-  return chosen_ >= 0 ? seasons_[static_cast<size_t>(chosen_)].number : 0;
+  const int64_t number = LeadingNumber(season_text_);
+  return number > 0 && number <= kHighestSeason ? static_cast<int32_t>(number) : 0;
+}
+
+std::string WizardSteps::season_note() const {
+  if (season_listed()) return "";
+  const int32_t number = chosen_season();
+  if (number == 0) {
+    if (!has_seasons()) return kFirstSeasonGuide;
+    return "Gib die Nummer einer Runde ein oder w\xe4hle eine aus der Liste.";
+  }
+  return "Runde " + std::to_string(number) +
+         " ist noch nicht geladen: erst \"Updater (Rundendaten)\", dann \"\xdc"
+         "bernehmen\".";
 }
 
 void WizardSteps::ChoiceChanged(int tab) {

@@ -17,6 +17,9 @@
 
 namespace wunt {
 
+// The highest season number the field takes; longer numbers are typos.
+inline constexpr int32_t kHighestSeason = 99999;
+
 // The two year spins of tab 2: their ranges and values.
 struct YearSpan {
   int32_t start_minimum = 0;
@@ -67,17 +70,29 @@ class WizardSteps {
   // The season folders of the data folder as ListSeasonFolders names them;
   // the newest comes last and is chosen.
   void SetSeasons(const std::vector<std::string>& folders);
-  // The same after the updater ran: the chosen season stays chosen while it
-  // is listed. A different choice closes the road on like a user's choice.
+  // The same after the updater ran: the season in the field stays, and is
+  // shown as its entry once it is listed. A listed season that went closes
+  // the road on like a user's choice.
   void RefreshSeasons(const std::vector<std::string>& folders);
   // Tab 1's chooser entries ("7. Runde"), Windows-1252.
   std::vector<std::string> season_captions() const;
   bool has_seasons() const { return !seasons_.empty(); }
-  // Index into the entries, -1 for none.
-  int chosen_season_index() const { return chosen_; }
+  // The entry of the season in the field, -1 when it is not listed.
+  int chosen_season_index() const;
+  // An entry picked from the list: the field shows its caption.
   void ChooseSeason(int index);
-  // The chosen season's number; 0 when there is none.
+  // The field's text as the user typed it (Windows-1252).
+  void TypeSeason(std::string text);
+  const std::string& season_text() const { return season_text_; }
+  // The season in the field: the leading number of its text; 0 when there
+  // is none or it is out of range.
   int32_t chosen_season() const;
+  // Whether the season in the field is one of the listed folders: only
+  // then can step 1 load it.
+  bool season_listed() const { return chosen_season_index() >= 0; }
+  // Why "Übernehmen" on tab 1 waits, or how to begin when no season is
+  // there yet (Windows-1252); empty when the field names a listed season.
+  std::string season_note() const;
 
   // A choice on tab `tab` changed: its "> > >" and those after it wait for
   // that tab's "Übernehmen" again.
@@ -116,7 +131,7 @@ class WizardSteps {
   bool computing_ = false;
   bool season_stale_ = false;
   std::vector<Season> seasons_;
-  int chosen_ = -1;
+  std::string season_text_;
   YearSpan span_;
 };
 

@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <string>
 
+#include "common/demo/demo_season.h"
 #include "common/message_sink.h"
 #include "common/season_layout.h"
 #include "tests/support/scratch_folder.h"
-#include "tools/support/demo_season.h"
 #include "viewer/calc/calculations.h"
 #include "viewer/calc/formula.h"
 #include "viewer/calc/value_computation.h"

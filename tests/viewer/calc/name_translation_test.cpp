@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "common/demo/demo_season.h"
 #include "common/file_util.h"
 #include "common/season_layout.h"
 #include "common/text.h"
 #include "tests/support/scratch_folder.h"
-#include "tools/support/demo_season.h"
 #include "viewer/calc/calculations.h"
 #include "viewer/data/translation.h"
 #include "viewer/data/whole_names.h"

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <string>
 
+#include "common/demo/demo_season.h"
 #include "common/message_sink.h"
 #include "common/raster_image.h"
 #include "tests/support/printers.h"
 #include "tests/support/scratch_folder.h"
-#include "tools/support/demo_season.h"
 #include "viewer/calc/value_computation.h"
 #include "viewer/diagram/diagram_model.h"
 #include "viewer/diagram/diagram_raster.h"

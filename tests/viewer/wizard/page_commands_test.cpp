@@ -72,6 +72,25 @@ TEST_F(PageCommands, ChangeShowsTheEntityTheOptionNamed) {
   EXPECT_EQ(ChosenIds(), std::vector<int32_t>{next});
 }
 
+// Content kind "Park" after several parks were added on tab 3: every
+// change shows the park picked from the page's list, and only it.
+TEST_F(PageCommands, ChangeAfterSeveralAddsShowsThePickedPark) {
+  Road(ContentKind::kPark, 0);
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(state_.selection().AddPosition(0));
+  RebuildRequestTable(state_);
+  ASSERT_EQ(state_.table.rows.size(), 1u);
+  for (const int option : {2, 0, 5}) {
+    SCOPED_TRACE(option);
+    // The page lists the available parks and, as the first option, the
+    // shown one; option 0 names the first available entry.
+    const int32_t picked = state_.selection().available()[static_cast<size_t>(option)].id;
+    ASSERT_TRUE(ApplyPageForm(state_, "window:refresh?change=" + std::to_string(option)));
+    EXPECT_EQ(ChosenIds(), std::vector<int32_t>{picked});
+    ASSERT_EQ(state_.table.rows.size(), 1u);
+    EXPECT_EQ(state_.table.rows.front().id, picked);
+  }
+}
+
 TEST_F(PageCommands, ExportFileNamesFollowTheContentKind) {
   Road(ContentKind::kValue, AutoSelectFirst(1));
   const std::string calculation = state_.calculation_entry()->name;

@@ -141,6 +141,58 @@ TEST(SelectionModel, FillSortsByLabelAndAddRemoveKeepBothListsSorted) {
   EXPECT_EQ(Ids(model.available()), (std::vector<int32_t>{12, 11, 14, 10, 13, 15}));
 }
 
+// Content kind "Park" shows one entity: every way of adding replaces the
+// chosen one and the hint names what went back; other kinds keep several.
+TEST(SelectionModel, ParkContentHoldsOneChosenEntity) {
+  using Op = std::function<void(SelectionModel&)>;
+  const Op add0 = [](SelectionModel& m) { m.Add(0); };
+  struct Case {
+    const char* name;
+    ContentKind kind;
+    std::vector<Op> ops;
+    std::vector<int32_t> chosen;
+    const char* hint;  // a piece of the hint; "" for none
+  };
+  // Label order: alpha 12, Bravo 11, charlie 14, delta 10, Echo 13, foxtrot 15.
+  const Case cases[] = {
+      {"one add", ContentKind::kPark, {add0}, {12}, "ersetzt"},
+      {"second add replaces", ContentKind::kPark, {add0, add0}, {11}, "Ersetzt: alpha"},
+      {"several lines: the first",
+       ContentKind::kPark,
+       {[](SelectionModel& m) {
+         m.AddPositions({4, 1});
+       }},
+       {11},
+       "ersetzt"},
+      {"all: one", ContentKind::kPark, {[](SelectionModel& m) { m.AddAll(); }}, {12}, "ersetzt"},
+      {"page position",
+       ContentKind::kPark,
+       {[](SelectionModel& m) { m.AddPosition(0); }, [](SelectionModel& m) { m.AddPosition(2); }},
+       {10},
+       "Ersetzt: alpha"},
+      {"by id",
+       ContentKind::kPark,
+       {add0, [](SelectionModel& m) { m.AddId(13); }},
+       {13},
+       "Ersetzt: alpha"},
+      {"value keeps several", ContentKind::kValue, {add0, add0}, {12, 11}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SelectionModel model;
+    model.Fill(Parks(), SourceKind::kParks, c.kind, 2005);
+    for (const Op& op : c.ops) op(model);
+    EXPECT_EQ(Ids(model.chosen()), c.chosen);
+    EXPECT_EQ(model.available().size() + model.chosen().size(), Parks().size());
+    const std::string hint = model.SingleChoiceHint();
+    if (*c.hint == '\0') {
+      EXPECT_EQ(hint, "");
+    } else {
+      EXPECT_NE(hint.find(c.hint), std::string::npos) << hint;
+    }
+  }
+}
+
 TEST(SelectionModel, CountryFiltersHideParksAndShiftVisibleIndexes) {
   SelectionModel model;
   model.Fill(Parks(), SourceKind::kParks, ContentKind::kYear, 2005);

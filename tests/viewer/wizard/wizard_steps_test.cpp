@@ -154,16 +154,20 @@ TEST(WizardSteps, SeasonChooserKeepsItsChoiceAcrossARefresh) {
   struct Case {
     const char* name;
     std::vector<std::string> before;
-    int choose;
+    int choose;         // an entry picked, or -1
+    const char* typed;  // then typed into the field, or nullptr
     std::vector<std::string> after;
     int32_t chosen;
+    bool listed;
     bool next1;  // still open: the choice did not change
   };
   const Case cases[] = {
-      {"kept", {"3", "7"}, 0, {"3", "7", "8"}, 3, true},
-      {"newest when gone", {"3", "7"}, 0, {"7", "8"}, 8, false},
-      {"first season", {}, -1, {"8"}, 8, false},
-      {"none left", {"7"}, 0, {}, 0, false},
+      {"kept", {"3", "7"}, 0, nullptr, {"3", "7", "8"}, 3, true, true},
+      {"stays in the field when gone", {"3", "7"}, 0, nullptr, {"7", "8"}, 3, false, false},
+      {"empty field takes the newest", {}, -1, nullptr, {"8"}, 8, true, false},
+      {"typed season fetched", {"3"}, -1, "9", {"3", "9"}, 9, true, false},
+      {"typed season not fetched", {"3"}, -1, "9. Runde", {"3"}, 9, false, false},
+      {"none left", {"7"}, 0, nullptr, {}, 7, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -172,13 +176,61 @@ TEST(WizardSteps, SeasonChooserKeepsItsChoiceAcrossARefresh) {
     EXPECT_EQ(steps.chosen_season_index(), static_cast<int>(c.before.size()) - 1);
     steps.ChooseSeason(c.choose);
     steps.Step1Applied(2001, 2005, ContentKind::kValue);
+    if (c.typed != nullptr) {
+      steps.TypeSeason(c.typed);
+      steps.ChoiceChanged(0);
+    }
     steps.RefreshSeasons(c.after);
     EXPECT_EQ(steps.chosen_season(), c.chosen);
+    EXPECT_EQ(steps.season_listed(), c.listed);
     EXPECT_EQ(steps.next(0), c.next1);
+    // A listed season shows as its entry.
+    if (c.listed) {
+      EXPECT_EQ(steps.season_text(), std::to_string(c.chosen) + ". Runde");
+    }
   }
   WizardSteps steps;
   steps.SetSeasons({"3", "12"});
   EXPECT_EQ(steps.season_captions(), (std::vector<std::string>{"3. Runde", "12. Runde"}));
+}
+
+// The field's season is the leading number of its text; only a listed one
+// can be loaded, and the note says why not.
+TEST(WizardSteps, SeasonFieldTakesTheLeadingNumber) {
+  struct Case {
+    std::vector<std::string> folders;
+    const char* text;
+    int32_t season;
+    bool listed;
+    const char* note;  // a piece of the note; "" for none
+  };
+  const Case cases[] = {
+      {{"3", "7"}, "7", 7, true, ""},
+      {{"3", "7"}, " 7. Runde", 7, true, ""},
+      {{"3", "7"}, "9", 9, false, "Runde 9 "},
+      {{"3", "7"}, "9. Runde", 9, false, "Runde 9 "},
+      {{"3", "7"}, "", 0, false, "Nummer"},
+      {{"3", "7"}, "0", 0, false, "Nummer"},
+      {{"3", "7"}, "-7", 0, false, "Nummer"},
+      {{"3", "7"}, "Runde 7", 0, false, "Nummer"},
+      {{"3", "7"}, "100000", 0, false, "Nummer"},
+      {{}, "", 0, false, "Readme.txt"},
+      {{}, "12", 12, false, "Updater (Rundendaten)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    WizardSteps steps;
+    steps.SetSeasons(c.folders);
+    steps.TypeSeason(c.text);
+    EXPECT_EQ(steps.chosen_season(), c.season);
+    EXPECT_EQ(steps.season_listed(), c.listed);
+    const std::string note = steps.season_note();
+    if (*c.note == '\0') {
+      EXPECT_EQ(note, "");
+    } else {
+      EXPECT_NE(note.find(c.note), std::string::npos) << note;
+    }
+  }
 }
 
 }  // namespace

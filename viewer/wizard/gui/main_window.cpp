@@ -26,6 +26,7 @@
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/geometry.h"
 #include "viewer/update/gui/update_options_window.h"
+#include "viewer/wizard/gui/demo_season_window.h"
 #include "viewer/wizard/gui/main_window_layout.h"
 #include "viewer/wizard/gui/overview_window.h"
 #include "viewer/wizard/gui/selection_page.h"
@@ -76,6 +77,8 @@ OverviewWindow* MainWindow::overview() const { return overview_.get(); }
 
 UpdateOptionsWindow* MainWindow::update_options() const { return update_options_.get(); }
 
+DemoSeasonWindow* MainWindow::demo_season() const { return demo_.get(); }
+
 void MainWindow::BuildTab1(QWidget* page) {
   LayOutTab(0, page, c_);
   for (QRadioButton* kind : {c_.kind_value, c_.kind_park, c_.kind_year}) {
@@ -83,10 +86,11 @@ void MainWindow::BuildTab1(QWidget* page) {
       if (on) ChoiceChanged(0);
     });
   }
-  connect(c_.season, &QComboBox::currentIndexChanged, this, [this](int index) {
-    steps_.ChooseSeason(index);
-    ChoiceChanged(0);
-  });
+  // A pick from the list puts its caption into the field, so the text
+  // alone says which season is meant.
+  connect(c_.season, &QComboBox::editTextChanged, this,
+          [this](const QString& text) { SeasonTyped(text); });
+  connect(c_.demo, &QPushButton::clicked, this, [this] { CreateDemoSeason(); });
   connect(c_.updater, &QPushButton::clicked, this, [this] { OpenUpdater(); });
   connect(c_.attractions, &QPushButton::clicked, this, [this] { ShowCatalogue(); });
   connect(c_.apply1, &QPushButton::clicked, this, [this] { ApplyStep1(); });
@@ -170,10 +174,30 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   QWidget::keyPressEvent(event);
 }
 
-// The updater works on the season in the chooser; the loaded season stays
-// as it is while the wizard is hidden.
+void MainWindow::SeasonTyped(const QString& text) {
+  steps_.TypeSeason(ToCp1252(text));
+  ChoiceChanged(0);
+  ShowSeasonNote();
+}
+
+// The updater works on the season in the field, also one without a folder
+// yet; the loaded season stays as it is while the wizard is hidden.
 void MainWindow::OpenUpdater() {
   const int32_t season = steps_.chosen_season();
+  if (season == 0) {
+    MessageBoxes::Show(this, WindowTitle(),
+                       QStringLiteral("Bitte gib zuerst die Nummer deiner Runde in das Feld ein "
+                                      "(zum Beispiel 9)."));
+    c_.season->setFocus();
+    return;
+  }
+  // The updater fills a season folder that is there; one made for it here
+  // goes again if the update brought nothing into it.
+  const std::filesystem::path folder = SeasonFolder(state_.data_dir, season);
+  std::error_code ec;
+  if (!std::filesystem::exists(folder, ec) && std::filesystem::create_directories(folder, ec)) {
+    made_for_updater_ = folder;
+  }
   hide();
   update_options_.Open(new UpdateOptionsWindow(program_folder_, season), this);
   update_options_->set_on_closed([this] { UpdaterClosed(); });
@@ -188,6 +212,11 @@ void MainWindow::UpdaterClosed() {
     }
   }
   update_options_.Closed();
+  if (!made_for_updater_.empty()) {
+    std::error_code ec;
+    std::filesystem::remove(made_for_updater_, ec);  // only while empty
+    made_for_updater_.clear();
+  }
   steps_.RefreshSeasons(ListSeasonFolders(state_.data_dir));
   ShowSeasons();
   MirrorSteps();
@@ -195,16 +224,51 @@ void MainWindow::UpdaterClosed() {
 }
 
 // Seasons in ascending order, the newest last and chosen unless the user
-// chose another one. Refilling is no choice of the user's.
+// chose or typed another one. Refilling is no choice of the user's.
 void MainWindow::ShowSeasons() {
-  const QSignalBlocker block(c_.season);
-  c_.season->clear();
-  for (const std::string& caption : steps_.season_captions()) {
-    c_.season->addItem(FromCp1252(caption));
+  {
+    const QSignalBlocker block(c_.season);
+    c_.season->clear();
+    for (const std::string& caption : steps_.season_captions()) {
+      c_.season->addItem(FromCp1252(caption));
+    }
+    c_.season->setCurrentIndex(steps_.chosen_season_index());
+    c_.season->setEditText(FromCp1252(steps_.season_text()));
   }
-  c_.season->setCurrentIndex(steps_.chosen_season_index());
-  c_.no_season->setVisible(!steps_.has_seasons());
-  c_.apply1->setEnabled(steps_.has_seasons());
+  c_.demo->setVisible(!steps_.has_seasons());
+  ShowSeasonNote();
+}
+
+void MainWindow::ShowSeasonNote() {
+  const std::string note = steps_.season_note();
+  c_.no_season->setText(FromCp1252(note));
+  c_.no_season->setVisible(!note.empty());
+  c_.apply1->setEnabled(steps_.season_listed());
+}
+
+// Our demo season, for trying every window before anything is downloaded.
+void MainWindow::CreateDemoSeason() {
+  if (demo_) return;
+  setEnabled(false);
+  demo_.Open(new DemoSeasonWindow(state_.data_dir,
+                                  [this](int32_t season, const std::string& error) {
+                                    DemoSeasonDone(season, error);
+                                  }),
+             this);
+  demo_->show();
+}
+
+void MainWindow::DemoSeasonDone(int32_t season, const std::string& error) {
+  demo_.Closed();
+  setEnabled(true);
+  if (season == 0) {
+    MessageBoxes::Show(this, WindowTitle(), FromCp1252(error), MessageIcon::kError);
+    return;
+  }
+  steps_.TypeSeason(std::to_string(season));
+  steps_.RefreshSeasons(ListSeasonFolders(state_.data_dir));
+  ShowSeasons();
+  ChoiceChanged(0);
 }
 
 void MainWindow::ChoiceChanged(int step) {
@@ -213,6 +277,7 @@ void MainWindow::ChoiceChanged(int step) {
 }
 
 void MainWindow::ApplyStep1() {
+  if (!steps_.season_listed()) return;
   const ContentKind kind = c_.kind_value->isChecked()  ? ContentKind::kValue
                            : c_.kind_park->isChecked() ? ContentKind::kPark
                                                        : ContentKind::kYear;
@@ -395,7 +460,7 @@ void MainWindow::ShowResult() {
 }
 
 void MainWindow::ShowCatalogue() {
-  if (!steps_.has_seasons()) return;
+  if (!steps_.season_listed()) return;
   const int32_t season = steps_.chosen_season();
   hide();
   catalogue_.Open(new CatalogueWindow(SeasonFolder(state_.data_dir, season), season, this), this);

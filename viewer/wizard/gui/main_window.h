@@ -36,6 +36,7 @@ namespace wunt {
 
 class CalculationEditorWindow;
 class CatalogueWindow;
+class DemoSeasonWindow;
 class DiagramTab;
 class OverviewWindow;
 class ParkPlanWindow;
@@ -58,7 +59,10 @@ class MainWindow : public QWidget {
     QPushButton* back1 = nullptr;
     QPushButton* apply1 = nullptr;
     QPushButton* next1 = nullptr;
-    QLabel* no_season = nullptr;  // shown while the data folder holds no season
+    // Shown while the field names no season there is: why "Übernehmen"
+    // waits, or how to begin without any season.
+    QLabel* no_season = nullptr;
+    QPushButton* demo = nullptr;  // "Beispielrunde anlegen", while there is no season
     // Tab 2
     QLabel* start_label = nullptr;
     QSpinBox* start_year = nullptr;
@@ -74,6 +78,7 @@ class MainWindow : public QWidget {
     // Tab 3
     QComboBox* source = nullptr;
     QComboBox* auto_select = nullptr;
+    QLabel* single_hint = nullptr;  // content kind "Park": one entity, adding replaces
     QListWidget* available = nullptr;
     QListWidget* chosen = nullptr;
     QPushButton* add = nullptr;
@@ -103,6 +108,8 @@ class MainWindow : public QWidget {
   OverviewWindow* overview() const;
   // The open update options window, or nullptr.
   UpdateOptionsWindow* update_options() const;
+  // The window that writes the demo season, while it works; or nullptr.
+  DemoSeasonWindow* demo_season() const;
   DiagramTab* diagram() const { return diagram_; }
   bool computing() const { return job_.running(); }
   // How many computations the worker ran; a result opened from values
@@ -121,11 +128,16 @@ class MainWindow : public QWidget {
   // The steps' next buttons and tab 3's progress follow the model.
   void MirrorSteps();
   void ShowSeasons();
+  // The note under the field and whether "Übernehmen" may load its season.
+  void ShowSeasonNote();
   // A choice on tab `step` changed: its next button and those after it
   // wait for that tab's "Übernehmen" again.
   void ChoiceChanged(int step);
+  void SeasonTyped(const QString& text);
   void OpenUpdater();
   void UpdaterClosed();
+  void CreateDemoSeason();
+  void DemoSeasonDone(int32_t season, const std::string& error);
 
   void ApplyStep1();
   void ShowSpan(ContentKind kind);
@@ -143,6 +155,8 @@ class MainWindow : public QWidget {
   void ResultClosed();
 
   std::filesystem::path program_folder_;
+  // A season folder made empty for the updater, removed if it stays empty.
+  std::filesystem::path made_for_updater_;
   ServerConfig server_config_;
   std::string game_address_;
   RequestState state_;
@@ -163,6 +177,7 @@ class MainWindow : public QWidget {
   ChildWindow<UpdateOptionsWindow> update_options_;
   ChildWindow<CatalogueWindow> catalogue_;
   ChildWindow<ParkPlanWindow> park_plan_;
+  ChildWindow<DemoSeasonWindow> demo_;
   BackgroundJob job_{this};
 };
 

@@ -35,11 +35,6 @@ constexpr char kHelpText[] =
     "\r\n"
     "Unter der Attraktionsliste kannst du dir auch die Daten aller verfügbaren Attraktion "
     "anschauen.";
-// Said on tab 1 instead of leaving an empty chooser without a word.
-constexpr char kNoSeason[] =
-    "Keine Runde gefunden: Der Ordner \"Data\" enthält noch keine Rundendaten. Lade eine Runde "
-    "mit \"Updater (Rundendaten)\" oder lege die Demo-Runde an (tools/make-demo-season, siehe "
-    "README).";
 constexpr char kHintA[] =
     "Hinweiß: Wähle in der Liste das Diagramm aus, welches die anzuzeigenden Werte enthält. "
     "Möchtest du ein Vorhandenes ändern oder neue erstellen klicke auf ''Bearbeiten''. Du "
@@ -88,7 +83,8 @@ constexpr ControlPlace kTab1[] = {
     {&Controls::back1, kBack, 60, 285, 157, 25},
     {&Controls::apply1, "Übernehmen", 222, 285, 157, 25},
     {&Controls::next1, kNext, 384, 285, 157, 25},
-    {&Controls::no_season, kNoSeason, 60, 316, 481, 50},
+    {&Controls::no_season, "", 60, 316, 330, 50},
+    {&Controls::demo, "Beispielrunde anlegen", 400, 318, 141, 25},
 };
 
 constexpr ControlPlace kTab2[] = {
@@ -114,6 +110,8 @@ constexpr ControlPlace kTab2[] = {
 constexpr ControlPlace kTab3[] = {
     {&Controls::source, "", 15, 15, 225, 20},
     {&Controls::auto_select, "", 360, 15, 225, 20},
+    // In the automatic selection's place, which content kind "Park" has not.
+    {&Controls::single_hint, "", 360, 15, 225, 20},
     {&Controls::available, "", 15, 40, 225, 290},
     {&Controls::chosen, "", 360, 40, 225, 290},
     {&Controls::add, "> Hinzufügen >", 245, 15, 110, 25},
@@ -167,8 +165,13 @@ void LayOutTab(int tab, QWidget* page, Controls& c) {
     WrapTopLeft(c.help);
     c.back1->setEnabled(false);
     c.next1->setEnabled(false);
+    // The field takes a season number that is no folder yet, for the
+    // updater to fetch; the list offers the folders there are.
+    c.season->setEditable(true);
+    c.season->setInsertPolicy(QComboBox::NoInsert);
     WrapTopLeft(c.no_season);
     c.no_season->hide();
+    c.demo->hide();
   } else if (tab == 1) {
     c.start_label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     c.end_label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -193,6 +196,7 @@ void LayOutTab(int tab, QWidget* page, Controls& c) {
     c.progress->setRange(0, 100);
     c.progress->setToolTip(QStringLiteral("gewünschte Werte werden Berechnet"));
     c.progress->hide();
+    c.single_hint->hide();
   }
 }
 

@@ -32,6 +32,8 @@ constexpr int kCancelTop = 290;
 constexpr int kCancelWidth = 120;
 constexpr int kCancelHeight = 25;
 
+}  // namespace
+
 // What one generation reads, copied on the GUI thread so that commands can
 // change the table and lists while the page is written. The rows still
 // point into the value lists, which stay as they are while the window is
@@ -63,8 +65,6 @@ struct PageSnapshot {
   }
 };
 
-}  // namespace
-
 OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path program_folder,
                                std::string game_address)
     : QWidget(nullptr, Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
@@ -88,7 +88,7 @@ OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path progra
   page_view_->set_on_context_menu(
       [this](const QPoint& global_position) { ShowContextMenu(global_position); });
   cancel_ = new QPushButton(QStringLiteral("Abbrechen"), this);
-  connect(cancel_, &QPushButton::clicked, this, [this] { close(); });
+  connect(cancel_, &QPushButton::clicked, this, [this] { CancelPageBuild(); });
   // The loading page offers to end the generation.
   page_view_->set_on_loading([this](bool loading) {
     cancel_->setVisible(loading);
@@ -218,10 +218,31 @@ void OverviewWindow::Generate() {
   snapshot->season = state_.season;
   snapshot->program_folder = program_folder_;
   rows_requested_ = ReportRowCount(snapshot->Input());
+  requested_ = snapshot;
+  drop_written_ = false;
   generator_.Request([snapshot] { return snapshot->Write(); });
 }
 
+void OverviewWindow::CancelPageBuild() {
+  // Before the first page there is nothing to stay on: back to the wizard.
+  if (!shown_) {
+    close();
+    return;
+  }
+  if (generator_.busy()) {
+    // The page in the view stays, and so do the lists and the order it
+    // shows: its form and links name positions in them.
+    state_.table = shown_->table;
+    state_.selection().RestoreLists(shown_->available, shown_->chosen);
+    drop_written_ = true;
+  }
+  // A page already written is being read: it takes the view once readable.
+  page_view_->ShowLoading(false);
+}
+
 void OverviewWindow::PageWritten(const std::optional<std::filesystem::path>& page) {
+  if (std::exchange(drop_written_, false)) return;
+  if (page) shown_ = requested_;
   if (!page) {
     // Nothing new to show: the previous page comes back.
     page_view_->ShowLoading(false);

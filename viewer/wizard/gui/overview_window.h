@@ -22,6 +22,8 @@ class QWebEngineView;
 
 namespace wunt {
 
+struct PageSnapshot;
+
 class OverviewWindow : public QWidget {
  public:
   // `state` holds the result table and the lists the commands change; it
@@ -53,7 +55,8 @@ class OverviewWindow : public QWidget {
 
   // The page's context menu: "Tabelle kopieren", "Als CSV speichern ...".
   QList<QAction*> context_actions() const;
-  // Ends a page generation from the loading page: the window closes.
+  // Ends a page generation from the loading page: the page shown before
+  // stays (the wizard, before the first page).
   QPushButton* cancel_button() const { return cancel_; }
 
  protected:
@@ -72,6 +75,7 @@ class OverviewWindow : public QWidget {
   void WriteChosenFile(const QString& file, const std::string& bytes);
   void ShowContextMenu(const QPoint& global_position);
   void PageWritten(const std::optional<std::filesystem::path>& page);
+  void CancelPageBuild();
 
   RequestState& state_;
   std::filesystem::path program_folder_;
@@ -82,6 +86,10 @@ class OverviewWindow : public QWidget {
   QAction* copy_action_ = nullptr;
   QAction* csv_action_ = nullptr;
   size_t rows_requested_ = 0;  // the page's table rows, newest generation
+  // What the newest generation and the page in the view were made from.
+  std::shared_ptr<const PageSnapshot> requested_;
+  std::shared_ptr<const PageSnapshot> shown_;
+  bool drop_written_ = false;  // the newest generation was cancelled
   PageGenerator generator_;
 };
 

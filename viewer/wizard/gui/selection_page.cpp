@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
@@ -112,6 +113,10 @@ void SelectionPage::SourceChanged(int index) {
 }
 
 void SelectionPage::FillLists() {
+  // One line at a time where one entity is shown.
+  c_.available->setSelectionMode(state_.selection().single_choice()
+                                     ? QAbstractItemView::SingleSelection
+                                     : QAbstractItemView::ExtendedSelection);
   FillAutoSelect();
   ShowLines();
   MirrorButtons();
@@ -151,6 +156,11 @@ void SelectionPage::MirrorButtons() {
   }
   c_.filter_all->setEnabled(b.filters_enabled);
   c_.filter_all->setChecked(state_.selection().all_checked());
+  const std::string hint = state_.selection().SingleChoiceHint();
+  c_.single_hint->setText(FromCp1252(hint));
+  c_.single_hint->setToolTip(c_.single_hint->text());
+  c_.single_hint->setVisible(!hint.empty());
+  c_.auto_select->setVisible(hint.empty());
 }
 
 void SelectionPage::ShowLines() {

@@ -295,8 +295,13 @@ TEST_F(ViewerRoad, ChangeFormShowsTheNamedEntityAndBothViewsFollowTheWindowSize)
   ApplyStep1(ContentKind::kPark);
   ApplyStep2(c().calculation->itemText(0));
   const SelectionModel& selection = window_->state().selection();
-  // Show the third park; the page then offers every other park.
-  emit c().available->itemDoubleClicked(c().available->item(2));
+  // Tab 3 holds one park: each one added takes the place of the one before,
+  // and the hint says so. The page then offers every other park.
+  for (const int row : {0, 0, 2}) emit c().available->itemDoubleClicked(c().available->item(row));
+  ASSERT_EQ(selection.chosen().size(), 1u);
+  EXPECT_TRUE(c().single_hint->isVisible());
+  EXPECT_TRUE(c().single_hint->text().startsWith(QStringLiteral("Ersetzt: ")));
+  EXPECT_FALSE(c().add_all->isEnabled());
   OverviewWindow* overview = ApplyStep3();
   ASSERT_NE(overview, nullptr);
 
@@ -691,6 +696,33 @@ TEST_F(ViewerRoad, TheLoadingPageCancelsAPageBuild) {
   ASSERT_TRUE(WaitFor([&] { return window_->overview() == nullptr; }));
   EXPECT_TRUE(window_->isVisible());
   EXPECT_EQ(c().tabs->currentIndex(), 2);
+}
+
+// "Abbrechen" while a later page is built: the window stays, on a page that
+// shows the lists as they are then.
+TEST_F(ViewerRoad, CancelOnALaterPageKeepsTheWindowOnAMatchingPage) {
+  ApplyStep1(ContentKind::kValue);
+  ApplyStep2(c().calculation->itemText(0));
+  c().auto_select->setCurrentIndex(AutoSelectFirst(5));
+  emit c().auto_select->activated(AutoSelectFirst(5));
+  OverviewWindow* overview = ApplyStep3();
+  ASSERT_NE(overview, nullptr);
+  const int before = overview->pages_shown();
+  Click(overview->main_view(), "button[name=btn_remove]");
+  ASSERT_TRUE(WaitFor(
+      [&] { return overview->cancel_button()->isVisible() || overview->pages_shown() > before; }));
+  if (overview->cancel_button()->isVisible()) overview->cancel_button()->click();
+  ASSERT_TRUE(WaitFor([&] { return !overview->generating(); }));
+  test::Settle();
+  EXPECT_EQ(window_->overview(), overview);
+  EXPECT_TRUE(overview->isVisible());
+  EXPECT_FALSE(overview->cancel_button()->isVisible());
+  const size_t chosen = window_->state().selection().chosen().size();
+  EXPECT_EQ(window_->state().table.rows.size(), chosen);
+  EXPECT_EQ(
+      static_cast<size_t>(
+          test::PageHtml(overview->main_view()).count(QStringLiteral("href=\"open:park?id="))),
+      chosen);
 }
 
 }  // namespace

@@ -19,14 +19,18 @@
 #include <QWheelEvent>
 #include <functional>
 
+#include "common/file_util.h"
 #include "common/text.h"
+#include "tests/support/child_process.h"
 #include "tests/support/gui/gui_support.h"
 #include "tests/support/gui/wizard_fixture.h"
 #include "viewer/data/gui/season_progress_window.h"
 #include "viewer/data/translation.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/geometry.h"
+#include "viewer/update/gui/update_options_window.h"
 #include "viewer/wizard/gui/main_window.h"
+#include "viewer/wizard/gui/overview_window.h"
 
 namespace wunt {
 namespace {
@@ -275,8 +279,9 @@ TEST_F(Wizard, TabThreeButtonsFollowTheListsAfterRefills) {
   expect(false, true, false);
 }
 
-// Without any season the first tab says so and offers no apply.
-TEST(WizardWithoutData, SaysThatNoSeasonWasFoundAndKeepsApplyOff) {
+// Without any season the first tab tells a new player how to begin, and
+// the updater waits for a season number.
+TEST(WizardWithoutData, GuidesTheFirstSeasonAndAsksForItsNumber) {
   test::ScriptedDialogs dialogs;
   const fs::path root = fs::path(WUNT_BINARY_DIR) / "test-programs" / "wizard_no_data";
   fs::remove_all(root);
@@ -290,12 +295,119 @@ TEST(WizardWithoutData, SaysThatNoSeasonWasFoundAndKeepsApplyOff) {
     EXPECT_EQ(c.season->count(), 0);
     EXPECT_FALSE(c.apply1->isEnabled());
     ASSERT_TRUE(c.no_season->isVisible());
-    EXPECT_TRUE(c.no_season->text().startsWith(QStringLiteral("Keine Runde gefunden")));
     EXPECT_TRUE(c.no_season->text().contains(QStringLiteral("Updater (Rundendaten)")));
+    EXPECT_TRUE(c.no_season->text().contains(QStringLiteral("Readme.txt")));
+    EXPECT_TRUE(c.demo->isVisible());
     QTest::keyClick(&window, Qt::Key_Return);
     EXPECT_EQ(window.step(), 0);
     test::Screenshot(&window, "wizard_without_data");
   }
+  MainWindow window(root);
+  window.show();
+  const MainWindow::Controls& c = window.controls();
+  for (const char* text : {"", "0", "Runde 9"}) {
+    SCOPED_TRACE(text);
+    c.season->setEditText(QString::fromUtf8(text));
+    c.updater->click();
+    EXPECT_EQ(window.update_options(), nullptr);
+    const std::vector<ShownMessage> shown = MessageBoxes::TakeRecorded();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("Nummer deiner Runde")));
+  }
+  // A number without its folder yet: the updater may fetch it, the step
+  // waits for it.
+  c.season->setEditText(QStringLiteral("9. Runde"));
+  EXPECT_FALSE(c.apply1->isEnabled());
+  EXPECT_TRUE(c.no_season->text().contains(QStringLiteral("Runde 9 ")));
+}
+
+// "Beispielrunde anlegen" writes our demo season into the empty folder, and
+// the wizard offers it at once.
+TEST(WizardWithoutData, WritesTheDemoSeasonOnRequest) {
+  test::ScriptedDialogs dialogs;
+  const fs::path root = fs::path(WUNT_BINARY_DIR) / "test-programs" / "wizard_demo_button";
+  fs::remove_all(root);
+  fs::create_directories(root);
+  MainWindow window(root);
+  window.show();
+  const MainWindow::Controls& c = window.controls();
+  c.demo->click();
+  ASSERT_NE(window.demo_season(), nullptr);
+  EXPECT_FALSE(window.isEnabled());
+  ASSERT_TRUE(test::WaitFor([&] { return window.demo_season() == nullptr; }));
+  EXPECT_TRUE(MessageBoxes::TakeRecorded().empty());
+  EXPECT_TRUE(window.isEnabled());
+  ASSERT_EQ(c.season->count(), 1);
+  EXPECT_EQ(c.season->currentText(), QStringLiteral("7. Runde"));
+  EXPECT_FALSE(c.demo->isVisible());
+  EXPECT_FALSE(c.no_season->isVisible());
+  c.apply1->click();
+  EXPECT_EQ(window.step(), 1);
+}
+
+// A new player's whole first start against our local update server: the
+// season typed into the field, the real updater, "Übernehmen", a table.
+TEST(FirstStart, FromAnEmptyFolderToATable) {
+  test::ScriptedDialogs dialogs;
+  const fs::path root = fs::path(WUNT_BINARY_DIR) / "test-programs" / "first_start";
+  fs::remove_all(root);
+  fs::create_directories(root);
+  const fs::path served = fs::path(WUNT_BINARY_DIR) / "test-programs" / "first_start_served";
+  fs::remove_all(served);
+  test::ChildProcess server;
+  ASSERT_TRUE(server.Start({WUNT_UPDATE_SERVER_PATH, "--data", served.string(), "--season", "9",
+                            "--demo", "--years", "3", "--parks", "30", "--port", "0",
+                            "--copy-base-to", (served / "supplied").string()}));
+  const std::optional<std::string> listening = server.ReadLine(std::chrono::seconds(60));
+  ASSERT_TRUE(listening.has_value());
+  ASSERT_EQ(listening->rfind("Listening on 127.0.0.1:", 0), 0u) << *listening;
+  const std::string port = std::to_string(LeadingDecimal(listening->substr(23)));
+  ASSERT_TRUE(WriteFileAtomically(root / "Server.ini",
+                                  "[Update]\r\nHost = 127.0.0.1\r\nPort = " + port +
+                                      "\r\n[Game]\r\nHost = 127.0.0.1\r\nPort = " + port + "\r\n"));
+  fs::copy_file(WUNT_UPDATER_PATH, root / "WUNT_Updater");
+  fs::permissions(root / "WUNT_Updater", fs::perms::owner_all, fs::perm_options::add);
+
+  MainWindow window(root);
+  window.show();
+  const MainWindow::Controls& c = window.controls();
+  QTest::keyClicks(c.season, QStringLiteral("9"));
+  EXPECT_FALSE(c.apply1->isEnabled());
+  c.updater->click();
+  ASSERT_NE(window.update_options(), nullptr);
+  window.update_options()->controls().start->click();
+  std::vector<ShownMessage> shown;
+  ASSERT_TRUE(test::WaitFor(
+      [&] {
+        for (ShownMessage& box : MessageBoxes::TakeRecorded()) shown.push_back(std::move(box));
+        return !shown.empty();
+      },
+      std::chrono::seconds(120)));
+  EXPECT_TRUE(shown.front().text.startsWith(QStringLiteral("Rundendaten geladen (")))
+      << shown.front().text.toStdString();
+  window.update_options()->controls().close->click();
+  server.Terminate();
+  EXPECT_EQ(c.season->currentText(), QStringLiteral("9. Runde"));
+  ASSERT_TRUE(c.apply1->isEnabled());
+
+  // The season's own files come with the data, not through the updater.
+  fs::copy(served / "supplied" / "9", root / "Data" / "9",
+           fs::copy_options::skip_existing | fs::copy_options::recursive);
+  c.apply1->click();
+  for (const ShownMessage& box : MessageBoxes::TakeRecorded())
+    ADD_FAILURE() << box.text.toStdString();
+  ASSERT_EQ(window.step(), 1);
+  c.calculation->setCurrentIndex(0);
+  c.apply2->click();
+  ASSERT_EQ(window.step(), 2);
+  c.add_all->click();
+  c.apply3->click();
+  ASSERT_TRUE(test::WaitFor([&] { return window.overview() != nullptr; }));
+  OverviewWindow* overview = window.overview();
+  ASSERT_TRUE(
+      test::WaitFor([&] { return overview->pages_shown() > 0 && !overview->generating(); }));
+  EXPECT_GT(window.state().table.rows.size(), 0u);
+  EXPECT_TRUE(test::PageHtml(overview->main_view()).contains(QStringLiteral("open:park?id=")));
 }
 
 TEST_F(Wizard, KeyboardReturnFocusOrderAndSeveralLinesAtOnce) {

@@ -1,5 +1,6 @@
-#include "tools/support/demo_season.h"
+#include "common/demo/demo_season.h"
 
+#include <fcntl.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "common/file_util.h"
 #include "common/raster_image.h"
 #include "common/season_layout.h"
+#include "common/text.h"
 
 namespace wunt {
 namespace {
@@ -921,9 +923,60 @@ bool WriteDemoSeason(const fs::path& data_dir, const DemoSeasonOptions& options,
         static_cast<int64_t>(attractions.size() + companies.size() + parks.size());
     sum.park_records += world.open_parks();
     sum.company_records += world.companies_in(year);
+    if (opts.control.progress) opts.control.progress(year - world.first_year() + 1, opts.years);
+    if (opts.control.Cancelled()) {
+      if (error) *error = "cancelled";
+      return false;
+    }
   }
   if (!Write(season / kImageStoreFile, image_store.text(), error)) return false;
   if (summary) *summary = sum;
+  return true;
+}
+
+int32_t FreeSeasonNumber(const fs::path& data_dir, int32_t wanted) {
+  std::set<int64_t> taken;
+  for (const std::string& folder : ListSeasonFolders(data_dir)) taken.insert(LeadingNumber(folder));
+  int32_t number = std::max(wanted, 1);
+  std::error_code ec;
+  while (taken.count(number) != 0 ||
+         fs::symlink_status(SeasonFolder(data_dir, number), ec).type() !=
+             fs::file_type::not_found) {
+    ++number;
+  }
+  return number;
+}
+
+bool AddDemoSeason(const fs::path& data_dir, DemoSeasonOptions options, int32_t* season,
+                   std::string* error) {
+  const auto fail = [&](std::string text) {
+    if (error) *error = std::move(text);
+    return false;
+  };
+  std::error_code ec;
+  fs::create_directories(data_dir, ec);
+  if (ec) return fail("Der Ordner " + data_dir.string() + " konnte nicht angelegt werden.");
+  // The folder's name reads as no season, so a run cut short is never
+  // listed; the next run clears it (a link only as the link).
+  const fs::path staging = data_dir / ".Beispielrunde";
+  fs::remove_all(staging, ec);
+  if (ec || !fs::create_directory(staging, ec) || ec) {
+    return fail("Der Ordner " + staging.string() + " konnte nicht angelegt werden.");
+  }
+  options.season = FreeSeasonNumber(data_dir, options.season);
+  std::string written_error;
+  if (!WriteDemoSeason(staging, options, nullptr, &written_error)) {
+    fs::remove_all(staging, ec);
+    if (options.control.Cancelled()) return fail("Abgebrochen: keine Beispielrunde angelegt.");
+    return fail("Die Beispielrunde konnte nicht geschrieben werden: " + written_error);
+  }
+  const fs::path target = SeasonFolder(data_dir, options.season);
+  // Never over a folder that came meanwhile: the kernel refuses for us.
+  const int moved = ::renameat2(AT_FDCWD, SeasonFolder(staging, options.season).c_str(), AT_FDCWD,
+                                target.c_str(), RENAME_NOREPLACE);
+  fs::remove_all(staging, ec);
+  if (moved != 0) return fail("Der Ordner " + target.string() + " konnte nicht angelegt werden.");
+  if (season) *season = options.season;
   return true;
 }
 

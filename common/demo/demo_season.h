@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "common/work_control.h"
+
 namespace wunt {
 
 struct DemoSeasonOptions {
@@ -22,6 +24,8 @@ struct DemoSeasonOptions {
   // Placed attractions per park grow up to about this many.
   int32_t max_placed = 40;
   bool pictures = true;
+  // Told after each game year; a cancel stops between years.
+  WorkControl control;
 };
 
 struct DemoSeasonSummary {
@@ -36,8 +40,20 @@ struct DemoSeasonSummary {
 
 // Writes Data/<season>/ below `data_dir`, replacing files of the same
 // names. Every file goes through a temporary name; a year's Park.ini comes
-// last. False (with `error` set) when a file could not be written.
+// last. False (with `error` set) when a file could not be written or the
+// work was cancelled.
 bool WriteDemoSeason(const std::filesystem::path& data_dir, const DemoSeasonOptions& options,
                      DemoSeasonSummary* summary, std::string* error);
+
+// The lowest season number from `wanted` on that no entry of `data_dir`
+// uses, neither by its name nor as a listed season ("07" is season 7).
+int32_t FreeSeasonNumber(const std::filesystem::path& data_dir, int32_t wanted);
+
+// For a player's data folder: writes the demo season under a free number
+// (options.season or the next free one) into a hidden folder of its own
+// first and moves it into place only when complete, never over an existing
+// folder. The number it got lands in `season`. `error` is German.
+bool AddDemoSeason(const std::filesystem::path& data_dir, DemoSeasonOptions options,
+                   int32_t* season, std::string* error);
 
 }  // namespace wunt
