@@ -195,7 +195,8 @@ std::vector<BuildTick> CatalogueModel::BuildTicks() const {
   return ticks;
 }
 
-std::vector<BuildTick> CatalogueModel::MergedBuildTicks(const std::vector<BuildTick>& stored) const {
+std::vector<BuildTick> CatalogueModel::MergedBuildTicks(
+    const std::vector<BuildTick>& stored) const {
   std::vector<BuildTick> ticks = BuildTicks();
   for (const BuildTick& tick : stored) {
     const bool shown = std::any_of(entries_.begin(), entries_.end(),
