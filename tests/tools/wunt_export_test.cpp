@@ -299,6 +299,11 @@ TEST_F(WuntExport, HostileSeasonsAreReportedOrCopedWith) {
        "--content wert --calc 99 --from 1990 --to 1995 --source parks --all",
        0,
        {}},
+      {"a damaged Park.ini in the last year",
+       [](const fs::path& s) { WriteFileAtomically(s / "1995" / "Park.ini", "\x89\x01garbage"); },
+       wert,
+       2,
+       {"1995/Park.ini holds no park"}},
   };
   int n = 0;
   for (const Case& c : cases) {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -129,9 +130,15 @@ int ExportParkPlans(const ParkPlanExportRequest& request) {
 
   const ParkPlanRequest plan_request{state.season_folder(), park->id, park->name, park->first_year,
                                      park->last_year};
-  const std::optional<ParkPlans> plans = ParkPlans::Load(plan_request);
-  if (!plans || !plans->HasPlan(plan_request.first_year)) Fail(no_index);
-  const PlanSaveReport report = SaveParkPlans(*plans, request.folder, request.format);
+  std::optional<ParkPlans> plans;
+  PlanSaveReport report;
+  try {
+    plans = ParkPlans::Load(plan_request);
+    if (!plans || !plans->HasPlan(plan_request.first_year)) Fail(no_index);
+    report = SaveParkPlans(*plans, request.folder, request.format);
+  } catch (const std::bad_alloc&) {
+    Fail("keine Parkpläne: zu wenig Arbeitsspeicher");
+  }
   if (report.failed > 0) {
     Note(Cp1252ToUtf8(PlanSaveFailureText(report)));
     return kExitWriteFailed;

@@ -426,7 +426,18 @@ int ExportRanking(const Options& options) {
                           : options.last > 0 ? AutoSelectLast(options.last)
                                              : 0;
   ApplyRequestSelection(state, auto_choice);
-  if (state.selection().chosen().empty()) Fail("the selection is empty");
+  if (state.selection().chosen().empty()) {
+    // Most often the last year's data file holds nothing: name it.
+    const bool companies = *options.source_kind == SourceKind::kCompanies;
+    const GameYear* last = state.season_data.FindYear(to);
+    if (last != nullptr && (companies ? last->companies.size() : last->parks.size()) == 0) {
+      const std::filesystem::path file =
+          YearFolder(state.season_folder(), to) / (companies ? kCompanyFile : kParkFile);
+      Fail("the selection is empty: " + file.string() + " holds no " +
+           (companies ? "company" : "park") + " (missing, damaged or unreadable)");
+    }
+    Fail("the selection is empty");
+  }
 
   bool written = true;
   if (!options.out.empty()) {

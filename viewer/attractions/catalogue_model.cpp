@@ -111,6 +111,10 @@ constexpr std::array<CatalogueColumnInfo, kCatalogueColumnCount> kColumns = {{
      [](const Entry& e) -> double { return e.bonus_c; }},
 }};
 
+bool Matches(const CatalogueEntry& e, const BuildTick& tick) {
+  return e.id == tick.id && e.category == tick.category && e.variant == tick.variant;
+}
+
 }  // namespace
 
 const CatalogueColumnInfo& CatalogueColumnOf(int column) {
@@ -176,9 +180,8 @@ void CatalogueModel::ReplaceEntries(int32_t year, std::vector<CatalogueEntry> en
 
 void CatalogueModel::ApplyBuildTicks(const std::vector<BuildTick>& build) {
   for (const BuildTick& tick : build) {
-    auto it = std::find_if(entries_.begin(), entries_.end(), [&](const CatalogueEntry& e) {
-      return e.id == tick.id && e.category == tick.category && e.variant == tick.variant;
-    });
+    auto it = std::find_if(entries_.begin(), entries_.end(),
+                           [&](const CatalogueEntry& e) { return Matches(e, tick); });
     if (it != entries_.end()) it->ticked = true;
   }
 }
@@ -188,6 +191,17 @@ std::vector<BuildTick> CatalogueModel::BuildTicks() const {
   for (size_t i : points_order_) {
     const CatalogueEntry& e = entries_[i];
     if (e.ticked) ticks.push_back({e.id, e.category, e.variant});
+  }
+  return ticks;
+}
+
+std::vector<BuildTick> CatalogueModel::MergedBuildTicks(
+    const std::vector<BuildTick>& stored) const {
+  std::vector<BuildTick> ticks = BuildTicks();
+  for (const BuildTick& tick : stored) {
+    const bool shown = std::any_of(entries_.begin(), entries_.end(),
+                                   [&](const CatalogueEntry& e) { return Matches(e, tick); });
+    if (!shown) ticks.push_back(tick);
   }
   return ticks;
 }

@@ -62,6 +62,10 @@ class CatalogueModel {
   void ApplyBuildTicks(const std::vector<BuildTick>& build);
   // The ticked entries in points order, for the "Build" group.
   std::vector<BuildTick> BuildTicks() const;
+  // The building list as this year leaves it: BuildTicks(), then every
+  // tick of `stored` that no entry of this year matches (an attraction
+  // sold out or not yet launched stays on the list).
+  std::vector<BuildTick> MergedBuildTicks(const std::vector<BuildTick>& stored) const;
 
   // Events of the window's controls. Category bit 0..6 is a category box,
   // 7 is "Alle"; both refill the list, as does a weight box. A spin only

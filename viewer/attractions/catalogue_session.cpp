@@ -11,14 +11,17 @@ CatalogueSession::CatalogueSession(const std::filesystem::path& season_folder, i
     : season_folder_(season_folder), season_(season), sink_(sink) {
   LoadDatafields(season_folder_, EntityKind::kAttraction, attraction_fields_, sink_);
   years_ = ListGameYears(season_folder_);
-  std::vector<BuildTick> build;
-  model_ = CatalogueModel(LoadCatalogueSettings(season_folder_, &build));
+  model_ = CatalogueModel(LoadCatalogueSettings(season_folder_, &build_));
   if (!years_.empty()) model_.ReplaceEntries(years_.back(), LoadYear(years_.back()));
-  model_.ApplyBuildTicks(build);
+  model_.ApplyBuildTicks(build_);
   pictures_.Open(season_folder_);
 }
 
-void CatalogueSession::SelectYear(int32_t year) { model_.ReplaceEntries(year, LoadYear(year)); }
+void CatalogueSession::SelectYear(int32_t year) {
+  build_ = model_.MergedBuildTicks(build_);
+  model_.ReplaceEntries(year, LoadYear(year));
+  model_.ApplyBuildTicks(build_);
+}
 
 std::vector<CatalogueEntry> CatalogueSession::LoadYear(int32_t year) const {
   // Without the Attraction fields every field would be reported unknown
@@ -33,7 +36,7 @@ std::optional<RasterImage> CatalogueSession::PictureOf(std::optional<size_t> row
 }
 
 bool CatalogueSession::Save() const {
-  return SaveCatalogueSettings(season_folder_, model_.settings(), model_.BuildTicks());
+  return SaveCatalogueSettings(season_folder_, model_.settings(), model_.MergedBuildTicks(build_));
 }
 
 }  // namespace wunt

@@ -27,7 +27,8 @@ class CatalogueSession {
   // Game years in the chooser, ascending; the selected one.
   const std::vector<int32_t>& years() const { return years_; }
   int32_t year() const { return model_.year(); }
-  // Loads that year's entries; the ticks of the previous year are dropped.
+  // Loads that year's entries. The building list goes along: ticks are
+  // matched by id, category and variant in every year shown.
   void SelectYear(int32_t year);
 
   CatalogueModel& model() { return model_; }
@@ -37,8 +38,9 @@ class CatalogueSession {
   // not loadable).
   std::optional<RasterImage> PictureOf(std::optional<size_t> row) const;
 
-  // "Schließen": writes the settings and ticks to SaveData.ini. False when
-  // the file could not be written.
+  // "Schließen": writes the settings and the building list (the shown
+  // year's ticks and every stored tick it has no row for) to SaveData.ini.
+  // False when the file could not be written.
   bool Save() const;
 
  private:
@@ -51,6 +53,9 @@ class CatalogueSession {
   std::vector<int32_t> years_;
   PictureIndex pictures_;
   CatalogueModel model_;
+  // The building list as of the last year change; the shown year's own
+  // rows speak for themselves.
+  std::vector<BuildTick> build_;
 };
 
 }  // namespace wunt

@@ -1,8 +1,13 @@
 #include "viewer/attractions/park_plan.h"
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <new>
+#include <thread>
 #include <unordered_map>
 
+#include "common/file_util.h"
 #include "common/ini_file.h"
 #include "common/season_layout.h"
 #include "common/text.h"
@@ -12,9 +17,12 @@
 namespace wunt {
 namespace {
 
-// A park's span comes from the result table; anything longer than this is
-// damage, not a season.
-constexpr int64_t kMaxPlanYears = 1000;
+// Game-year folders have four-digit names, so no park spans more years.
+constexpr int64_t kMaxPlanYears = 9999 - 1000 + 1;
+
+size_t PictureBytes(const RasterImage& image) {
+  return static_cast<size_t>(image.width()) * static_cast<size_t>(image.height()) * 3;
+}
 
 // Reads a year's layout; nothing when its Park.ini cannot be opened.
 std::optional<std::vector<ParkRun>> ReadYearLayout(const ParkPlanRequest& request, int32_t year) {
@@ -24,6 +32,104 @@ std::optional<std::vector<ParkRun>> ReadYearLayout(const ParkPlanRequest& reques
 }
 
 }  // namespace
+
+// The decoded pictures of one plan, by slot: decoded when first asked for,
+// the least recently used given up once the budget is exceeded. A picture
+// in use by a drawing stays alive until that drawing is done.
+class ParkPlans::Pictures {
+ public:
+  Pictures(std::vector<std::filesystem::path> files, size_t budget)
+      : files_(std::move(files)), budget_(budget), slots_(files_.size()) {}
+
+  // The picture of `slot`; null when it does not load.
+  std::shared_ptr<const RasterImage> Get(int32_t slot) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      Slot& s = slots_[static_cast<size_t>(slot)];
+      if (s.broken) return nullptr;
+      if (s.image) {
+        s.used = ++clock_;
+        return s.image;
+      }
+    }
+    std::optional<RasterImage> decoded = LoadPlacedPicture(files_[static_cast<size_t>(slot)]);
+    std::lock_guard<std::mutex> lock(mutex_);
+    Slot& s = slots_[static_cast<size_t>(slot)];
+    s.used = ++clock_;
+    if (s.image) return s.image;  // another thread was quicker
+    if (!decoded) {
+      s.broken = true;
+      return nullptr;
+    }
+    s.image = std::make_shared<const RasterImage>(std::move(*decoded));
+    bytes_ += PictureBytes(*s.image);
+    while (bytes_ > budget_) {
+      Slot* oldest = nullptr;
+      for (Slot& other : slots_) {
+        if (other.image && &other != &s && (oldest == nullptr || other.used < oldest->used)) {
+          oldest = &other;
+        }
+      }
+      if (oldest == nullptr) break;
+      bytes_ -= PictureBytes(*oldest->image);
+      oldest->image.reset();
+    }
+    return s.image;
+  }
+
+  size_t bytes() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return bytes_;
+  }
+  int count() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return static_cast<int>(std::count_if(slots_.begin(), slots_.end(),
+                                          [](const Slot& s) { return s.image != nullptr; }));
+  }
+
+ private:
+  struct Slot {
+    std::shared_ptr<const RasterImage> image;
+    uint64_t used = 0;
+    bool broken = false;
+  };
+  const std::vector<std::filesystem::path> files_;
+  const size_t budget_;
+  mutable std::mutex mutex_;
+  std::vector<Slot> slots_;
+  uint64_t clock_ = 0;
+  size_t bytes_ = 0;
+};
+
+std::optional<RasterImage> LoadPlacedPicture(const std::filesystem::path& file) {
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(file, ec);
+  if (ec || size > kMaxPictureFileBytes) return std::nullopt;
+  const std::optional<std::string> bytes = ReadWholeFile(file);
+  if (!bytes) return std::nullopt;
+  const std::optional<PictureSize> declared = DeclaredPictureSize(*bytes);
+  if (!declared || declared->width > kPlanWidth || declared->height > kPlanHeight) {
+    return std::nullopt;
+  }
+  return DecodeImage(*bytes);
+}
+
+bool RunPlanWork(int count, const WorkControl& control, const std::function<void(int)>& job) {
+  WorkControl bounded = control;
+  const unsigned cores = std::max(std::thread::hardware_concurrency(), 1u);
+  bounded.threads = std::min(control.threads != 0 ? control.threads : cores, kPlanThreads);
+  std::atomic<bool> out_of_memory{false};
+  const bool done = RunParallel(count, bounded, [&](int i) {
+    if (out_of_memory) return;
+    try {
+      job(i);
+    } catch (const std::bad_alloc&) {
+      out_of_memory = true;
+    }
+  });
+  if (out_of_memory) throw std::bad_alloc();
+  return done;
+}
 
 void DrawImageBlended(RasterImage& target, const RasterImage& picture, int x, int y, int alpha) {
   alpha = std::clamp(alpha, 0, 255);
@@ -64,7 +170,7 @@ std::optional<ParkPlans> ParkPlans::Load(const ParkPlanRequest& request,
   };
 
   std::vector<std::optional<std::vector<ParkRun>>> layouts(static_cast<size_t>(count));
-  if (!RunParallel(count, phase(0), [&](int i) {
+  if (!RunPlanWork(count, phase(0), [&](int i) {
         layouts[static_cast<size_t>(i)] = ReadYearLayout(request, request.first_year + i);
       })) {
     return std::nullopt;
@@ -88,44 +194,30 @@ std::optional<ParkPlans> ParkPlans::Load(const ParkPlanRequest& request,
     return it->second;
   };
 
-  struct RawPlacement {
-    int32_t slot, x, y;
-  };
-  std::vector<std::vector<RawPlacement>> raw(static_cast<size_t>(count));
-  const std::vector<ParkRun>* current = nullptr;
-  const std::vector<ParkRun> none;
+  // A year without its own Park.ini shares the layout of the year before,
+  // so the placements take memory per file read, not per year.
+  plans.years_.resize(static_cast<size_t>(count));
   for (size_t i = 0; i < layouts.size(); ++i) {
-    if (layouts[i]) current = &*layouts[i];  // otherwise the year before's
-    if (!indexed) continue;
-    for (const ParkRun& p : current != nullptr ? *current : none) {
-      const int32_t slot = slot_for(p.picture_path);
-      if (slot >= 0) raw[i].push_back({slot, p.x, p.y});
+    if (layouts[i] && indexed) {
+      std::vector<Placement>& placed = plans.layouts_.emplace_back();
+      for (const ParkRun& p : *layouts[i]) {
+        const int32_t slot = slot_for(p.picture_path);
+        if (slot >= 0) placed.push_back({slot, p.x, p.y});
+      }
+      layouts[i].reset();
     }
+    plans.years_[i].has_plan = indexed;
+    plans.years_[i].layout = static_cast<int32_t>(plans.layouts_.size()) - 1;
   }
 
-  std::vector<std::optional<RasterImage>> decoded(files.size());
-  if (!RunParallel(static_cast<int>(files.size()), phase(count), [&](int i) {
-        decoded[static_cast<size_t>(i)] = LoadPictureFile(files[static_cast<size_t>(i)]);
-      })) {
+  plans.pictures_ = std::make_shared<Pictures>(std::move(files), kPlanPictureBudget);
+  // Decoding now finds the pictures that do not load and spares the first
+  // drawings the work.
+  if (!RunPlanWork(static_cast<int>(slot_of_file.size()), phase(count),
+                   [&](int i) { plans.pictures_->Get(i); })) {
     return std::nullopt;
   }
-  if (files.empty() && control.progress) control.progress(2 * count, 2 * count);
-
-  std::vector<int32_t> picture_of_slot(files.size(), -1);
-  for (size_t s = 0; s < decoded.size(); ++s) {
-    if (!decoded[s]) continue;
-    picture_of_slot[s] = static_cast<int32_t>(plans.pictures_.size());
-    plans.pictures_.push_back(std::move(*decoded[s]));
-  }
-  plans.years_.resize(static_cast<size_t>(count));
-  for (size_t i = 0; i < raw.size(); ++i) {
-    YearPlan& plan = plans.years_[i];
-    plan.has_plan = indexed;
-    for (const RawPlacement& r : raw[i]) {
-      const int32_t picture = picture_of_slot[static_cast<size_t>(r.slot)];
-      if (picture >= 0) plan.placements.push_back({picture, r.x, r.y});
-    }
-  }
+  if (slot_of_file.empty() && control.progress) control.progress(2 * count, 2 * count);
   return plans;
 }
 
@@ -146,17 +238,23 @@ bool ParkPlans::Draw(int32_t year, RasterImage& canvas) const {
     canvas = RasterImage(kPlanWidth, kPlanHeight);
   }
   // File order: later attractions cover earlier ones.
-  for (const Placement& p : years_[static_cast<size_t>(year - request_.first_year)].placements) {
-    canvas.Draw(pictures_[static_cast<size_t>(p.picture)], p.x, p.y);
+  const int32_t layout = years_[static_cast<size_t>(year - request_.first_year)].layout;
+  if (layout < 0) return true;
+  for (const Placement& p : layouts_[static_cast<size_t>(layout)]) {
+    if (const std::shared_ptr<const RasterImage> picture = pictures_->Get(p.picture)) {
+      canvas.Draw(*picture, p.x, p.y);
+    }
   }
   return true;
 }
 
+int ParkPlans::picture_count() const { return pictures_ ? pictures_->count() : 0; }
+
 size_t ParkPlans::MemoryBytes() const {
-  size_t bytes = sizeof(*this) + pictures_.capacity() * sizeof(RasterImage);
-  for (const RasterImage& p : pictures_)
-    bytes += static_cast<size_t>(p.width()) * static_cast<size_t>(p.height()) * 3;
-  for (const YearPlan& y : years_) bytes += sizeof(y) + y.placements.capacity() * sizeof(Placement);
+  size_t bytes = sizeof(*this) + (pictures_ ? pictures_->bytes() : 0);
+  bytes += years_.capacity() * sizeof(YearPlan);
+  for (const auto& placed : layouts_)
+    bytes += sizeof(placed) + placed.capacity() * sizeof(Placement);
   return bytes;
 }
 

@@ -39,6 +39,7 @@ std::optional<PlanFileFormat> PlanFormatForMenuId(int menu_id);
 std::string PlanFileName(std::string_view park_name, int32_t year, PlanFormat format);
 
 struct PlanSaveReport {
+  int total = 0;  // years of the park
   int written = 0;
   int failed = 0;
   int without_plan = 0;      // years with nothing to save
@@ -54,5 +55,8 @@ PlanSaveReport SaveParkPlans(const ParkPlans& plans, const std::filesystem::path
 
 // The German message for a save with failures ("" when all went well).
 std::string PlanSaveFailureText(const PlanSaveReport& report);
+// The German message for a save stopped before its end: how many files
+// were written, of how many.
+std::string PlanSaveStoppedText(const PlanSaveReport& report);
 
 }  // namespace wunt

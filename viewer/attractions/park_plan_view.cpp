@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/season_layout.h"
+#include "common/text.h"
+
 namespace wunt {
 namespace {
 
@@ -13,6 +16,13 @@ constexpr double kMinLabelSpacing = 18;
 std::string ParkPlanTitle(const ParkPlanRequest& request) {
   return "WUNT2.1 Viewer (V0.05 Alpa 3) - Parkplan f\xFCr " + request.park_name + " (" +
          std::to_string(request.first_year) + " - " + std::to_string(request.last_year) + ")";
+}
+
+std::string NoPlanText(const ParkPlanRequest& request) {
+  return "Kein Parkplan: Die Bilder werden \xFC"
+         "ber die Datei\r\n" +
+         Utf8ToCp1252((request.season_folder / kImageStoreFile).string()) +
+         "\r\ngefunden, und sie fehlt oder kann nicht gelesen werden.";
 }
 
 std::vector<YearLabel> YearLabels(int32_t first, int32_t last, int height) {

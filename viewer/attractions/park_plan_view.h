@@ -16,6 +16,10 @@ namespace wunt {
 // "WUNT2.1 Viewer (V0.05 Alpa 3) - Parkplan für <name> (<first> - <last>)".
 std::string ParkPlanTitle(const ParkPlanRequest& request);
 
+// What the canvas says for a year without plan: the season's picture
+// index could not be read.
+std::string NoPlanText(const ParkPlanRequest& request);
+
 struct YearLabel {
   int32_t year;
   int y;  // top of the 50 x 17 label in a window `height` pixels high

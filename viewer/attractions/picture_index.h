@@ -39,4 +39,13 @@ class PictureIndex {
 // Decodes a picture file, refusing files beyond kMaxPictureBytes.
 std::optional<RasterImage> LoadPictureFile(const std::filesystem::path& file);
 
+struct PictureSize {
+  int64_t width = 0;
+  int64_t height = 0;
+  friend bool operator==(const PictureSize&, const PictureSize&) = default;
+};
+// The size the header of a bitmap, JPEG or PNG declares, read without
+// decoding anything; nothing when no header can be read.
+std::optional<PictureSize> DeclaredPictureSize(std::string_view bytes);
+
 }  // namespace wunt

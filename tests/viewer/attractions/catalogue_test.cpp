@@ -337,11 +337,40 @@ TEST_F(CatalogueSessionTest, OpensLastYearWithTicksPicturesAndSaves) {
   EXPECT_NE(file.find("Category = 126\r\n"), std::string::npos);
   EXPECT_NE(file.find("10|7 = Gross\r\n"), std::string::npos);
   EXPECT_NE(file.find("11|1 = Klein\r\n"), std::string::npos);
+}
+
+// The building list belongs to the player, not to a year: a tick follows
+// its attraction into every year that lists it, and one the shown year
+// has no row for is neither lost nor changed.
+TEST_F(CatalogueSessionTest, TicksFollowTheYearAndSavingKeepsTheUnshown) {
+  // 1970 lists only the small coaster.
+  WriteBytes(season_.path() / "1970" / "Attraction.ini",
+             "[2]\n0 = 11\n1 = 1\n2 = Bahn\n3 = Klein\n5 = 900000\n8 = 100\n9 = 30x30\n");
+  CatalogueSession session(season_.path(), 7, sink_);
+  CatalogueModel& model = session.model();
+  const auto ticked = [&](int32_t id) {
+    for (size_t r = 0; r < model.row_count(); ++r) {
+      if (model.EntryAt(r).id == id) return model.IsTicked(r);
+    }
+    ADD_FAILURE() << "no row for " << id;
+    return false;
+  };
+  const size_t show = model.EntryAt(0).id == 10 ? 0 : 1;
+  model.SetTicked(show, true);
 
   session.SelectYear(1970);
-  EXPECT_EQ(session.year(), 1970);
-  model.SetCategory(kCategoryCount, true);
-  for (size_t r = 0; r < model.row_count(); ++r) EXPECT_FALSE(model.IsTicked(r));
+  ASSERT_EQ(model.row_count(), 1u);
+  EXPECT_TRUE(ticked(11));
+  model.SetTicked(0, false);
+
+  session.SelectYear(1971);
+  EXPECT_TRUE(ticked(10));
+  EXPECT_FALSE(ticked(11));
+  session.SelectYear(1970);
+  ASSERT_TRUE(session.Save());
+  std::vector<BuildTick> build;
+  LoadCatalogueSettings(season_.path(), &build);
+  EXPECT_EQ(build, (std::vector<BuildTick>{{10, 7, "Gross"}, {11, 1, "Gross"}}));
 }
 
 }  // namespace

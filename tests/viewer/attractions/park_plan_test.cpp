@@ -7,9 +7,11 @@
 #include <mutex>
 
 #include "common/file_util.h"
+#include "common/text.h"
 #include "tests/support/scratch_folder.h"
 #include "viewer/attractions/park_plan_export.h"
 #include "viewer/attractions/park_plan_view.h"
+#include "viewer/attractions/picture_index.h"
 
 namespace wunt {
 namespace {
@@ -109,6 +111,21 @@ TEST_F(ParkPlanTest, NoPictureIndexNoPlans) {
   EXPECT_TRUE(plan.empty());
 }
 
+// Year folders have four-digit names, so a park may span up to 9000 years;
+// the years past the last Park.ini keep its layout.
+TEST_F(ParkPlanTest, EveryFourDigitSpanHasPlans) {
+  ParkPlanRequest request = Request();
+  request.first_year = 1000;
+  request.last_year = 9999;
+  std::optional<ParkPlans> plans = ParkPlans::Load(request);
+  ASSERT_TRUE(plans);
+  RasterImage plan;
+  ASSERT_TRUE(plans->Draw(9999, plan));
+  EXPECT_EQ(plan, RasterImage(kPlanWidth, kPlanHeight));
+  ASSERT_TRUE(plans->Draw(1971, plan));
+  EXPECT_EQ(plan.Pixel(20, 15), kRed);
+}
+
 TEST_F(ParkPlanTest, ProgressAndCancel) {
   std::mutex m;
   std::vector<std::pair<int, int>> seen;
@@ -189,6 +206,72 @@ TEST(PlanFileName, ParkNamesNeverLeaveTheFolder) {
   EXPECT_EQ(PlanFileName("Sonnental", 1970, PlanFormat::kPng), "Sonnental_1970.png");
   EXPECT_EQ(PlanFileName("M\xFChle", 1999, PlanFormat::kJpeg), "M\xC3\xBChle_1999.jpg");
   EXPECT_EQ(PlanFileName("../a\\b:c", 2001, PlanFormat::kBmp), ".._a_b_c_2001.bmp");
+}
+
+// A file system takes names of 255 bytes; "\xFC" takes two in UTF-8.
+TEST_F(ParkPlanTest, LongParkNamesAreShortenedAndKeptInThePicture) {
+  const std::string long_name = std::string(200, 'a') + std::string(100, '\xFC');
+  const std::string other = std::string(200, 'a') + std::string(100, 'b');
+  const std::string shortened = PlanFileName(long_name, 1970, PlanFormat::kPng);
+  EXPECT_LE(shortened.size() + 32, 255u);  // with room for the temporary name
+  EXPECT_TRUE(shortened.ends_with("_1970.png")) << shortened;
+  EXPECT_TRUE(Utf8ToCp1252(shortened).starts_with(std::string(200, 'a') + "\xFC"));
+  EXPECT_NE(shortened, PlanFileName(other, 1970, PlanFormat::kPng));
+
+  ParkPlanRequest request = Request();
+  request.park_name = long_name;
+  std::optional<ParkPlans> plans = ParkPlans::Load(request);
+  ASSERT_TRUE(plans);
+  ScratchFolder out;
+  for (PlanFormat format : {PlanFormat::kPng, PlanFormat::kJpeg, PlanFormat::kBmp}) {
+    const PlanSaveReport report = SaveParkPlans(*plans, out.path(), {format, 80});
+    EXPECT_EQ(report.written, 3);
+    const std::string bytes =
+        ReadWholeFile(out.path() / PlanFileName(long_name, 1970, format)).value_or("");
+    ASSERT_TRUE(DecodeImage(bytes)) << static_cast<int>(format);
+    EXPECT_EQ(bytes.find(long_name) != std::string::npos, format != PlanFormat::kBmp);
+  }
+}
+
+// Before anything is decoded: no placement shows more than the canvas, so
+// a picture declaring more is damage, whatever its few bytes hold.
+TEST(PlacedPicture, DeclaredSizeReadFromTheHeaderAndBeyondTheCanvasRefused) {
+  const RasterImage small(7, 5);
+  std::string top_down = EncodeBmp(small);
+  top_down[22] = static_cast<char>(-5);  // height -5: rows top-down
+  for (int i = 23; i < 26; ++i) top_down[static_cast<size_t>(i)] = '\xFF';
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::optional<PictureSize> declared;
+  };
+  const std::string jpeg = EncodeJpeg(small, 80);
+  const Case cases[] = {
+      {"bitmap", EncodeBmp(small), PictureSize{7, 5}},
+      {"bitmap top-down", top_down, PictureSize{7, 5}},
+      {"PNG", EncodePng(small), PictureSize{7, 5}},
+      {"JPEG", jpeg, PictureSize{7, 5}},
+      {"JPEG with a comment first",
+       jpeg.substr(0, 2) + std::string("\xFF\xFE\x00\x04hi", 6) + jpeg.substr(2),
+       PictureSize{7, 5}},
+      {"JPEG cut before its frame", jpeg.substr(0, 30), std::nullopt},
+      {"PNG cut in its header", EncodePng(small).substr(0, 20), std::nullopt},
+      {"no picture", "GIF89a", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DeclaredPictureSize(c.bytes), c.declared) << c.what;
+  }
+
+  ScratchFolder folder;
+  struct Size {
+    int width, height;
+    bool placed;
+  };
+  for (const Size& size : {Size{950, 1400, true}, Size{951, 10, false}, Size{10, 1401, false}}) {
+    const auto file = folder.path() / "p.bmp";
+    WriteBytes(file, EncodeBmp(RasterImage(size.width, size.height)));
+    EXPECT_EQ(LoadPlacedPicture(file).has_value(), size.placed) << size.width << "x" << size.height;
+  }
 }
 
 TEST(YearLabels, EveryCthYearFirstAtTheBottom) {

@@ -11,6 +11,7 @@
 #include <QSlider>
 #include <chrono>
 #include <cmath>
+#include <new>
 
 #include "viewer/attractions/gui/raster_qimage.h"
 #include "viewer/attractions/gui/wait_window.h"
@@ -52,6 +53,7 @@ ParkPlanWindow::ParkPlanWindow(ParkPlanRequest request, QWidget* parent)
   c_.area = new QScrollArea(this);
   c_.plan = new QLabel;
   c_.plan->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  c_.plan->setWordWrap(true);  // for the text of a year without plan
   // The canvas is a picture of fixed size, not a layout measure.
   c_.plan->setFixedSize(kPlanWidth, kPlanHeight);
   c_.area->setWidget(c_.plan);
@@ -79,12 +81,16 @@ ParkPlanWindow::ParkPlanWindow(ParkPlanRequest request, QWidget* parent)
   timer_.setInterval(kTurnMs);
   connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
 
-  wait_ = std::make_unique<WaitWindow>();
+  wait_ = std::make_unique<WaitWindow>([this] { StopWork(); });
   wait_->show();
   job_.Start(
       [this](std::stop_token stop) {
         const std::stop_callback stop_cancel(stop, [this] { cancel_ = true; });
-        loading_ = ParkPlans::Load(request_, Control());
+        try {
+          loading_ = ParkPlans::Load(request_, Control());
+        } catch (const std::bad_alloc&) {
+          out_of_memory_ = true;
+        }
       },
       [this] { Loaded(); });
 }
@@ -144,7 +150,15 @@ WorkControl ParkPlanWindow::Control() {
 
 void ParkPlanWindow::Loaded() {
   wait_.reset();
-  if (closed_ || !loading_) return;
+  if (closed_) return;
+  if (out_of_memory_) {
+    MessageBoxes::Show(parentWidget(), WindowTitle(),
+                       QStringLiteral("Für den Parkplan reicht der Arbeitsspeicher nicht."));
+  }
+  if (!loading_) {
+    close();
+    return;
+  }
   plans_ = std::move(loading_);
   loading_.reset();
   frames_ = std::make_unique<PlanFrames>(*plans_);
@@ -155,7 +169,7 @@ void ParkPlanWindow::Loaded() {
 void ParkPlanWindow::ShowYear(int32_t year, int alpha) {
   const RasterImage& frame = frames_->Frame(year, alpha);
   if (frame.empty()) {
-    c_.plan->clear();
+    c_.plan->setText(FromCp1252(NoPlanText(request_)));
   } else {
     c_.plan->setPixmap(QPixmap::fromImage(ToQImage(frame)));
   }
@@ -197,8 +211,10 @@ void ParkPlanWindow::SaveAs(int menu_id) {
   if (chosen.isEmpty()) return;
   last_folder_ = chosen;
   const std::filesystem::path folder = ToPath(chosen);
-  wait_ = std::make_unique<WaitWindow>();
+  wait_ = std::make_unique<WaitWindow>([this] { StopWork(); });
   wait_->show();
+  cancel_ = false;
+  save_report_ = {};
   job_.Start(
       [this, folder, format = *format](std::stop_token stop) {
         const std::stop_callback stop_cancel(stop, [this] { cancel_ = true; });
@@ -207,9 +223,23 @@ void ParkPlanWindow::SaveAs(int menu_id) {
       [this] { Saved(); });
 }
 
+void ParkPlanWindow::StopWork() {
+  if (!busy()) return;
+  if (!loaded()) {  // nothing to show: back to the wizard
+    close();
+    return;
+  }
+  job_.Stop();
+  Saved();
+}
+
 void ParkPlanWindow::Saved() {
   wait_.reset();
-  if (closed_ || save_report_.cancelled) return;
+  if (closed_) return;
+  if (save_report_.cancelled) {
+    MessageBoxes::Show(this, WindowTitle(), FromCp1252(PlanSaveStoppedText(save_report_)));
+    return;
+  }
   QString text = FromCp1252(PlanSaveFailureText(save_report_));
   if (text.isEmpty() && save_report_.written == 0) {
     text = QStringLiteral("Für diesen Park gibt es keine Parkpläne zum Speichern.");
@@ -232,9 +262,16 @@ void ParkPlanWindow::closeEvent(QCloseEvent* event) {
   if (closed_) return;
   closed_ = true;
   timer_.stop();
+  const bool saving = busy() && loaded();
   job_.Stop();
   wait_.reset();
   if (on_closed_) on_closed_();
+  // A save cut short by the close is said, or the player would take the
+  // folder for complete.
+  if (saving && save_report_.written < save_report_.total) {
+    MessageBoxes::Show(parentWidget(), WindowTitle(),
+                       FromCp1252(PlanSaveStoppedText(save_report_)));
+  }
 }
 
 }  // namespace wunt

@@ -77,6 +77,9 @@ class ParkPlanWindow : public QWidget {
   // Reports the workers' progress to the wait window; stops on close.
   WorkControl Control();
   void Loaded();
+  // "Abbrechen" in the wait window: a load gives up the window, a save
+  // stops and says how far it came.
+  void StopWork();
   void Saved();
   void ShowYear(int32_t year, int alpha = -1);
   void PlayToggled(bool on);
@@ -90,6 +93,7 @@ class ParkPlanWindow : public QWidget {
   std::atomic<bool> cancel_{false};  // set once the job is asked to stop
   // Written by the worker, taken over on the GUI thread after the join.
   std::optional<ParkPlans> loading_;
+  bool out_of_memory_ = false;
   PlanSaveReport save_report_;
   std::optional<ParkPlans> plans_;
   std::unique_ptr<PlanFrames> frames_;

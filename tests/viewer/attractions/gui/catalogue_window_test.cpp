@@ -181,7 +181,7 @@ TEST_F(CatalogueWindowTest, TicksSurviveFilterAndRefillAndAreSavedOnClose) {
   EXPECT_EQ(again->session().model().BuildTicks(), build);
 }
 
-TEST_F(CatalogueWindowTest, AnotherYearDropsTicksAndMarksItsNextYearsLaunches) {
+TEST_F(CatalogueWindowTest, AnotherYearKeepsTicksAndMarksItsNextYearsLaunches) {
   // The demo lists attractions from their launch on; announce one a year
   // ahead in the first year's catalogue.
   const int32_t first = ListGameYears(season_folder_).front();
@@ -197,13 +197,16 @@ TEST_F(CatalogueWindowTest, AnotherYearDropsTicksAndMarksItsNextYearsLaunches) {
   ASSERT_NE(w, nullptr);
   const CatalogueWindow::Controls& c = w->controls();
   c.list->topLevelItem(0)->setCheckState(0, Qt::Checked);
+  const CatalogueEntry picked = w->session().model().EntryAt(0);
+  const BuildTick tick{picked.id, picked.category, picked.variant};
   c.year->setCurrentIndex(0);
   EXPECT_EQ(w->session().year(), first);
   ExpectRowsMatchModel(w);
   const QString next_year = QString::number(first + 1);
   int marked = 0;
   for (int row = 0; row < c.list->topLevelItemCount(); ++row) {
-    EXPECT_FALSE(Ticked(w, row));
+    const CatalogueEntry& e = w->session().model().EntryAt(static_cast<size_t>(row));
+    EXPECT_EQ(Ticked(w, row), BuildTick({e.id, e.category, e.variant}) == tick) << row;
     const bool is_new =
         FromCp1252(w->session().model().EntryAt(static_cast<size_t>(row)).launch) == next_year;
     marked += is_new ? 1 : 0;
@@ -216,6 +219,13 @@ TEST_F(CatalogueWindowTest, AnotherYearDropsTicksAndMarksItsNextYearsLaunches) {
   for (int row = 0; row < c.list->topLevelItemCount(); ++row) {
     EXPECT_NE(c.list->topLevelItem(row)->background(0).color(), Qt::red) << row;
   }
+  // Back to the last year and closed: the tick is still the player's.
+  c.year->setCurrentIndex(c.year->count() - 1);
+  EXPECT_TRUE(Ticked(w, 0));
+  c.close->click();
+  std::vector<BuildTick> build;
+  LoadCatalogueSettings(season_folder_, &build);
+  EXPECT_EQ(build, std::vector<BuildTick>{tick});
 }
 
 TEST_F(CatalogueWindowTest, SelectionShowsDescriptionAndPicture) {

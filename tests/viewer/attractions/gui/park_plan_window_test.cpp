@@ -13,10 +13,12 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTabWidget>
+#include <iterator>
 #include <map>
 
 #include "common/file_util.h"
 #include "common/raster_image.h"
+#include "common/season_layout.h"
 #include "tests/support/gui/gui_support.h"
 #include "tests/support/gui/wizard_fixture.h"
 #include "viewer/attractions/gui/raster_qimage.h"
@@ -259,6 +261,57 @@ TEST_F(ParkPlanWindowTest, AnUnwritableTargetIsReportedInGerman) {
   const int years = request_.last_year - request_.first_year + 1;
   EXPECT_TRUE(shown[0].text.contains(QStringLiteral("0 von %1 Dateien").arg(years)));
   EXPECT_FALSE(fs::exists(out_ / "missing"));
+}
+
+// However a save ends early, the player learns how many files it wrote,
+// and that number is the truth on disk.
+TEST_F(ParkPlanWindowTest, ASaveStoppedEarlySaysHowManyFilesWereSaved) {
+  ParkPlanWindow* plan = Open();
+  ASSERT_NE(plan, nullptr);
+  MessageBoxes::TakeRecorded();
+  const int years = request_.last_year - request_.first_year + 1;
+  const auto files_in = [](const fs::path& folder) {
+    return static_cast<int>(std::distance(fs::directory_iterator(folder), {}));
+  };
+  const auto start_save = [&](const fs::path& folder) {
+    fs::create_directories(folder);
+    FileDialogs::SetNextFileName(QString::fromStdString(folder.string()));
+    plan->SaveAs(kPlanMenuBmp);
+    return plan->wait_window() != nullptr;
+  };
+  const auto expect_honest = [&](const fs::path& folder) {
+    const std::vector<ShownMessage> shown = MessageBoxes::TakeRecorded();
+    if (shown.empty()) {  // it was done before the stop
+      EXPECT_EQ(files_in(folder), years);
+      return;
+    }
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, QStringLiteral("Speichern abgebrochen: %1 von %2 Dateien wurden "
+                                            "gespeichert.")
+                                 .arg(files_in(folder))
+                                 .arg(years));
+  };
+
+  ASSERT_TRUE(start_save(out_ / "cancelled"));
+  EXPECT_EQ(plan->wait_window()->cancel()->text(), QStringLiteral("Abbrechen"));
+  plan->wait_window()->cancel()->click();
+  ASSERT_TRUE(WaitFor([&] { return !plan->busy(); }));
+  expect_honest(out_ / "cancelled");
+  EXPECT_TRUE(plan->isVisible());
+
+  ASSERT_TRUE(start_save(out_ / "closed"));
+  plan->close();
+  ASSERT_TRUE(WaitFor([&] { return Find() == nullptr; }));
+  expect_honest(out_ / "closed");
+}
+
+TEST_F(ParkPlanWindowTest, WithoutPictureIndexTheCanvasSaysWhy) {
+  ASSERT_TRUE(fs::remove(folder_ / "Data" / "7" / kImageStoreFile));
+  ParkPlanWindow* plan = Open();
+  ASSERT_NE(plan, nullptr);
+  EXPECT_EQ(plan->controls().plan->text(), FromCp1252(NoPlanText(request_)));
+  EXPECT_TRUE(plan->controls().plan->text().contains(QStringLiteral("ImageStore.ini")));
+  test::Screenshot(plan, "park_plan_window_without_index");
 }
 
 }  // namespace
