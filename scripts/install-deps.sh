@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev clang-format curl ccache
   zlib1g-dev libjpeg62-turbo-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev nginx-light
+  libreoffice-calc-nogui
   chromium
   qt6-base-dev qt6-webengine-dev qt6-translations-l10n libgl-dev fonts-dejavu-core
   dpkg-dev file lintian desktop-file-utils appstream

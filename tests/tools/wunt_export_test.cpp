@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -449,6 +450,8 @@ void ExpectCatalogueRows(const fs::path& season_folder, int32_t year, const std:
         // Whole numbers a spreadsheet reads as such.
         EXPECT_EQ(cells[static_cast<size_t>(c)].find_first_not_of("-0123456789"), std::string::npos)
             << cells[static_cast<size_t>(c)];
+      } else if (c != kColumnName) {
+        std::replace(expected.begin(), expected.end(), '.', ',');  // the sheet's decimal comma
       }
       EXPECT_EQ(cells[static_cast<size_t>(c)], expected) << "row " << row << " column " << c;
     }

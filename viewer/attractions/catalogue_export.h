@@ -4,6 +4,7 @@
 // built. Both outputs are Windows-1252.
 
 #include <string>
+#include <vector>
 
 #include "viewer/attractions/catalogue_model.h"
 
@@ -16,9 +17,12 @@ inline constexpr char kBuiltHeading[] = "gebaut";
 // escaped, "x" in the last column for a ticked row.
 std::string BuildCataloguePage(const CatalogueModel& model);
 
-// Semicolon-separated, CR LF, a header line. Whole numbers lose their
-// thousands dots so that spreadsheets read them as numbers; decimals keep
-// the window's point.
+// The window's rows for spreadsheets, in the form of sheet_table.h: numbers
+// bare with a decimal comma, names and headings as text. The CSV has a
+// header line, every row and the tick column; the clipboard text (Ctrl+C)
+// has the header line and the given rows (each once, in row order) without
+// the tick column.
 std::string BuildCatalogueCsv(const CatalogueModel& model);
+std::string BuildCatalogueCopyText(const CatalogueModel& model, std::vector<size_t> rows);
 
 }  // namespace wunt

@@ -7,6 +7,7 @@
 #include <numeric>
 
 #include "common/text.h"
+#include "viewer/attractions/catalogue_export.h"
 #include "viewer/calc/number_format.h"
 
 namespace wunt {
@@ -292,22 +293,7 @@ std::string CatalogueModel::DescriptionText(std::optional<size_t> row) const {
 }
 
 std::string CatalogueModel::CopyText(std::vector<size_t> rows) const {
-  std::sort(rows.begin(), rows.end());
-  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-  std::string text;
-  const auto add_line = [&text](auto cell_of) {
-    for (int c = 0; c < kCatalogueColumnCount; ++c) {
-      if (c > 0) text += '\t';
-      text += cell_of(c);
-    }
-    text += '\n';
-  };
-  add_line([](int c) { return std::string(kColumns[static_cast<size_t>(c)].header); });
-  for (size_t row : rows) {
-    if (row >= rows_.size()) continue;
-    add_line([&](int c) { return CellText(row, c); });
-  }
-  return text;
+  return BuildCatalogueCopyText(*this, std::move(rows));
 }
 
 }  // namespace wunt

@@ -6,6 +6,7 @@
 #include "common/season_layout.h"
 #include "common/text.h"
 #include "viewer/calc/number_format.h"
+#include "viewer/report/sheet_table.h"
 
 namespace wunt {
 namespace {
@@ -467,114 +468,56 @@ std::optional<std::filesystem::path> WriteAppPage(const std::filesystem::path& p
 
 namespace {
 
-// The two plain-text forms of the table: a CSV file, and tab-separated
-// text for the clipboard, whose numbers drop their thousands dots so that a
-// spreadsheet pasting them reads numbers.
-struct TextTable {
-  char separator;
-  bool thousands_dots;
-};
-constexpr TextTable kCsv{';', true};
-constexpr TextTable kTabs{'\t', false};
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Blanks around a cell (the page's value and unit spacing) would make
-// spreadsheets read the number as text, so they are dropped.
-void AppendField(std::string& out, std::string_view text, const TextTable& format) {
-  text = TrimBlanks(text);
-  const char special[] = {format.separator, '"', '\r', '\n', '\0'};
-  if (text.find_first_of(special) == std::string_view::npos) {
-    out += text;
-    return;
-  }
-  out += '"';
-  for (char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
+// A value cell as a bare number: the unit goes into the heading.
+void AddValue(SheetTable& sheet, int64_t value, const ValueDefinition& definition) {
+  const std::string shown = FormatValue(value, definition.display_format, "");
+  const std::optional<std::string> number = SheetNumberOfGerman(shown);
+  sheet.AddNumber(number ? *number : shown);
 }
 
-// A formatted value; a dot between digits is a thousands dot.
-void AppendNumberField(std::string& out, std::string_view text, const TextTable& format) {
-  if (format.thousands_dots) {
-    AppendField(out, text, format);
-    return;
-  }
-  std::string plain;
-  plain.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const bool thousands = text[i] == '.' && i > 0 && IsDigit(text[i - 1]) && i + 1 < text.size() &&
-                           IsDigit(text[i + 1]);
-    if (!thousands) plain += text[i];
-  }
-  AppendField(out, plain, format);
-}
-
-// Names and labels come from the game's data or the user: one that starts
-// like a formula would be run by spreadsheets, so an apostrophe marks it as
-// text. Numbers go through AppendNumberField and stay numbers.
-void AppendTextField(std::string& out, std::string_view text, const TextTable& format) {
-  text = TrimBlanks(text);
-  if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
-    std::string marked(1, '\'');
-    marked.append(text);
-    AppendField(out, marked, format);
-    return;
-  }
-  AppendField(out, text, format);
-}
-
-std::string BuildTextTable(const ReportInput& input, const TextTable& format) {
+// The CSV file and the clipboard text: one table, told apart only by the
+// separator.
+std::string BuildSheetTable(const ReportInput& input, char separator) {
   const std::vector<ReportColumn> columns = ReportColumns(input);
+  const bool park = input.view.content_kind == ContentKind::kPark;
   const bool total = HasTotalColumn(input);
-  std::string out = "Nr.";
-  out += format.separator;
-  out += input.view.content_kind == ContentKind::kPark ? "Wert" : "Name";
-  for (const ReportColumn& column : columns) {
-    out += format.separator;
-    AppendTextField(out, column.heading, format);
+  SheetTable sheet(separator);
+  sheet.AddText("Nr.");
+  sheet.AddText(park ? "Wert" : "Name");
+  for (size_t column = 0; column < columns.size(); ++column) {
+    // "Park" pages have one value per row, so their units go to the rows.
+    sheet.AddText(park ? columns[column].heading
+                       : HeadingWithUnit(columns[column].heading,
+                                         ReportCellDefinition(input, 0, column).unit));
   }
-  if (total) {
-    out += format.separator;
-    out += TotalHeading(input);
-  }
-  out += "\r\n";
+  if (total) sheet.AddText(HeadingWithUnit(TotalHeading(input), TotalDefinition(input).unit));
+  sheet.EndRow();
   const size_t row_count = ReportRowCount(input);
   for (size_t row = 0; row < row_count; ++row) {
-    AppendNumber(out, static_cast<int64_t>(row + 1));
-    out += format.separator;
-    AppendTextField(out,
-                    input.view.content_kind == ContentKind::kPark
-                        ? std::string_view(input.values[row].label)
-                        : std::string_view(input.table.rows[row].name),
-                    format);
+    sheet.AddNumber(std::to_string(row + 1));
+    if (park) {
+      sheet.AddText(HeadingWithUnit(input.values[row].label, input.values[row].unit));
+    } else {
+      sheet.AddText(input.table.rows[row].name);
+    }
     for (size_t column = 0; column < columns.size(); ++column) {
-      out += format.separator;
       const int64_t value = ReportCellValue(input, row, column);
-      if (value != 0) {
-        AppendNumberField(out, FormatValue(value, ReportCellDefinition(input, row, column)),
-                          format);
+      if (value == 0) {
+        sheet.AddEmpty();
+      } else {
+        AddValue(sheet, value, ReportCellDefinition(input, row, column));
       }
     }
-    if (total) {
-      out += format.separator;
-      AppendNumberField(out, TotalText(input, row), format);
-    }
-    out += "\r\n";
+    if (total) AddValue(sheet, input.table.rows[row].total, TotalDefinition(input));
+    sheet.EndRow();
   }
-  return out;
+  return sheet.text();
 }
 
 }  // namespace
 
-void AppendCsvField(std::string& out, std::string_view text) { AppendField(out, text, kCsv); }
+std::string BuildCsvTable(const ReportInput& input) { return BuildSheetTable(input, ';'); }
 
-void AppendCsvText(std::string& out, std::string_view text) { AppendTextField(out, text, kCsv); }
-
-std::string BuildCsvTable(const ReportInput& input) { return BuildTextTable(input, kCsv); }
-
-std::string BuildTabTable(const ReportInput& input) { return BuildTextTable(input, kTabs); }
+std::string BuildTabTable(const ReportInput& input) { return BuildSheetTable(input, '\t'); }
 
 }  // namespace wunt

@@ -77,20 +77,12 @@ std::optional<std::filesystem::path> WriteAppPage(const std::filesystem::path& p
                                                   const std::vector<SelectionEntry>& available,
                                                   const std::vector<SelectionEntry>& chosen);
 
-// One CSV field: blanks around it dropped, quoted when it holds a
-// semicolon, a double quote or a line break.
-void AppendCsvField(std::string& out, std::string_view text);
-// A name or label as a CSV field; one that starts like a spreadsheet formula
-// gets a leading apostrophe, so it is read as text.
-void AppendCsvText(std::string& out, std::string_view text);
-
-// The table as CSV: semicolons, CR LF, Windows-1252; the cells as the page
-// shows them, but an empty field where the page shows "---".
+// The table for spreadsheets (see sheet_table.h): as CSV with semicolons,
+// and tab-separated for the clipboard. A value cell holds the bare number,
+// its unit moves into the column heading (on "Park" pages, where each row
+// is one value, into the row's label); a cell the page shows as "---" is
+// empty.
 std::string BuildCsvTable(const ReportInput& input);
-
-// The same table as tab-separated text with its header line, for pasting
-// into a spreadsheet: numbers without their thousands dots (the decimal
-// comma stays), so that they paste as numbers.
 std::string BuildTabTable(const ReportInput& input);
 
 }  // namespace wunt

@@ -91,11 +91,15 @@ std::string_view TotalHeading(const ReportInput& input) {
   return input.view.content_kind == ContentKind::kYear ? "Gesamt" : "Durchschnitt";
 }
 
-std::string TotalText(const ReportInput& input, size_t row) {
+const ValueDefinition& TotalDefinition(const ReportInput& input) {
   const size_t definition = input.view.content_kind == ContentKind::kYear && !input.values.empty()
                                 ? input.values.size() - 1
                                 : 0;
-  return FormatValue(input.table.rows[row].total, DefinitionAt(input, definition));
+  return DefinitionAt(input, definition);
+}
+
+std::string TotalText(const ReportInput& input, size_t row) {
+  return FormatValue(input.table.rows[row].total, TotalDefinition(input));
 }
 
 }  // namespace wunt

@@ -45,7 +45,8 @@ const ValueDefinition& ReportCellDefinition(const ReportInput& input, size_t row
 // The total column exists for "Wert" and "Jahr" with the merge flag on.
 bool HasTotalColumn(const ReportInput& input);
 std::string_view TotalHeading(const ReportInput& input);
-// Formatted even when it is 0.
+// The total is formatted with this definition, even when it is 0.
+const ValueDefinition& TotalDefinition(const ReportInput& input);
 std::string TotalText(const ReportInput& input, size_t row);
 
 // "Park" pages: the single row, or nullptr for an empty table.

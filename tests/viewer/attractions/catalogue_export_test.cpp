@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -29,13 +30,14 @@ CatalogueEntry Entry(std::string name, int32_t cost, int32_t capacity) {
 TEST(CatalogueExport, CsvCellsReadAsNumbersAndNamesAsText) {
   struct Case {
     const char* name;
-    const char* csv_name;  // as the CSV field starts
+    const char* csv_name;   // as the CSV field starts
+    const char* copy_name;  // as the Ctrl+C field starts
   };
   const Case cases[] = {
-      {"Looping", "Looping;"},
-      {"=SUMME(A1)", "'=SUMME(A1);"},
-      {"Bahn; gross", "\"Bahn; gross\";"},
-      {"Die \"Wilde\"", "\"Die \"\"Wilde\"\"\";"},
+      {"Looping", "Looping;", "Looping\t"},
+      {"=SUMME(A1)", "'=SUMME(A1);", "'=SUMME(A1)\t"},
+      {"Bahn; gross", "\"Bahn; gross\";", "Bahn; gross\t"},
+      {"Die \"Wilde\"", "\"Die \"\"Wilde\"\"\";", "\"Die \"\"Wilde\"\"\"\t"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -47,12 +49,20 @@ TEST(CatalogueExport, CsvCellsReadAsNumbersAndNamesAsText) {
     const std::string row = csv.substr(csv.find("\r\n") + 2);
     EXPECT_TRUE(row.starts_with(c.csv_name)) << row;
     // Cost and maintenance without thousands dots, the sign kept; the
-    // window's decimals and the area kept as shown.
+    // window's decimal point turned into the comma; the area kept as text.
     std::string numbers = model.CellText(0, kColumnTotal);
+    ASSERT_NE(numbers.find('.'), std::string::npos);
+    std::replace(numbers.begin(), numbers.end(), '.', ',');
     numbers.append(";1234567;-1234567;");
     EXPECT_NE(row.find(numbers), std::string::npos) << row;
     EXPECT_NE(row.find(";0 x 0;"), std::string::npos);
     EXPECT_TRUE(row.ends_with(";x\r\n")) << row;
+    // Ctrl+C: the same cells, tab-separated, without the tick column.
+    const std::string copied = BuildCatalogueCopyText(model, {0});
+    const std::string copied_row = copied.substr(copied.find("\r\n") + 2);
+    EXPECT_TRUE(copied_row.starts_with(c.copy_name)) << copied_row;
+    std::replace(numbers.begin(), numbers.end(), ';', '\t');
+    EXPECT_NE(copied_row.find(numbers), std::string::npos) << copied_row;
   }
 }
 

@@ -342,17 +342,50 @@ TEST(CsvTable, CellsAsShownAndFieldsQuotedWhenNeeded) {
   f.table.rows[1].name = "Zoo; \"Nord\"";
   EXPECT_EQ(BuildCsvTable(f.Input()),
             "Nr.;Name;2001;2002;Durchschnitt\r\n"
-            "1;A & <B>;1.234;;617\r\n"
+            "1;A & <B>;1234;;617\r\n"
             "2;\"Zoo; \"\"Nord\"\"\";;-7;0\r\n");
   f.view.content_kind = ContentKind::kPark;
   f.view.merge = false;
   EXPECT_EQ(BuildCsvTable(f.Input()),
             "Nr.;Wert;2001;2002\r\n"
-            "1;G\xe4ste;1.234;\r\n"
-            "2;Preis;0,05 EUR;\r\n");
+            "1;G\xe4ste;1234;\r\n"
+            "2;Preis (EUR);0,05;\r\n");
 }
 
-TEST(CsvTable, NamesThatSpreadsheetsWouldRunAreMarkedAsText) {
+// A value cell is the bare number in the one sheet form (decimal comma, no
+// thousands dots); its unit, whatever text it is, moves into the heading.
+TEST(CsvTable, ValuesAreBareNumbersAndUnitsGoToTheHeadings) {
+  const struct {
+    int64_t value;
+    const char* format;
+    const char* unit;
+    const char* heading_unit;
+    const char* cell;
+  } cases[] = {
+      {3047, "", " TEUR ", " (TEUR)", "3047"},
+      {1234567, "", "", "", "1234567"},
+      {1234567, "/100", "EUR", " (EUR)", "12345,67"},
+      {-5, "/100", "%", " (%)", "-0,05"},
+      {12, "*1000", "", "", "12000"},
+      {12355, "-100", "", "", "124"},
+      {-21665, "", "+cmd|' /C calc'!A0", " (+cmd|' /C calc'!A0)", "-21665"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.cell);
+    Fixture f;
+    f.view.content_kind = ContentKind::kYear;
+    f.view.end_year = f.view.start_year;
+    f.values = {{"Wert", "", c.format, c.unit}};
+    f.park_a = {{c.value}};
+    f.table.rows.resize(1);
+    f.table.rows[0].total = c.value;
+    const std::string unit = c.heading_unit;
+    EXPECT_EQ(BuildCsvTable(f.Input()), "Nr.;Name;Wert" + unit + ";Gesamt" + unit +
+                                            "\r\n1;A & <B>;" + c.cell + ";" + c.cell + "\r\n");
+  }
+}
+
+TEST(CsvTable, TextsThatSpreadsheetsWouldRunAreMarkedAsText) {
   const struct {
     const char* name;
     const char* cell;
@@ -372,8 +405,12 @@ TEST(CsvTable, NamesThatSpreadsheetsWouldRunAreMarkedAsText) {
     Fixture f;
     f.table.rows[0].name = c.name;
     const std::string csv = BuildCsvTable(f.Input());
-    const std::string row = "1;" + std::string(c.cell) + ";1.234;;617\r\n";
+    const std::string row = "1;" + std::string(c.cell) + ";1234;;617\r\n";
     EXPECT_NE(csv.find(row), std::string::npos) << csv;
+    // The same text as a value's label heads a column of "Jahr" pages.
+    f.view.content_kind = ContentKind::kYear;
+    f.values[0].label = c.name;
+    EXPECT_TRUE(BuildCsvTable(f.Input()).starts_with("Nr.;Name;" + std::string(c.cell) + ";"));
   }
   // Negative numbers stay numbers.
   Fixture f;

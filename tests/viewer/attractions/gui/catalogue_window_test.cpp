@@ -269,7 +269,8 @@ TEST_F(CatalogueWindowTest, HeaderSortsAndCopyGivesTabSeparatedRows) {
   c.list->setFocus();
   QApplication::clipboard()->clear();
   QTest::keyClick(c.list, Qt::Key_C, Qt::ControlModifier);
-  const QStringList lines = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+  const QStringList lines =
+      QApplication::clipboard()->text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 3);
   EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Name\tGesamtpunkte\tKosten")));
   EXPECT_EQ(lines[1].split('\t').size(), kCatalogueColumnCount);

@@ -521,37 +521,12 @@ TEST_F(ViewerRoad, ContextMenuCopiesTheTableAndSavesTheCsvOfTheExporter) {
   ASSERT_EQ(asked.size(), 1);
   EXPECT_TRUE(asked[0].endsWith(QStringLiteral("_Uebersicht.csv"))) << asked[0].toStdString();
 
-  // The copy holds the same cells, tab-separated, numbers without their
-  // thousands dots.
+  // The copy holds the same cells, tab-separated.
   actions[0]->trigger();
   const std::string copied = Utf8ToCp1252(QGuiApplication::clipboard()->text().toStdString());
   const auto csv_rows = Fields(csv, ';');
-  const auto copied_rows = Fields(copied, '\t');
-  ASSERT_EQ(copied_rows.size(), csv_rows.size());
-  ASSERT_EQ(copied_rows.size(), state.table.rows.size() + 1);
-  bool any_thousands = false;
-  for (size_t r = 0; r < csv_rows.size(); ++r) {
-    ASSERT_EQ(copied_rows[r].size(), csv_rows[r].size()) << r;
-    for (size_t f = 0; f < csv_rows[r].size(); ++f) {
-      std::string expected = csv_rows[r][f];
-      if (r > 0 && f > 1) {
-        for (size_t at = expected.find('.'); at != std::string::npos; at = expected.find('.', at)) {
-          const bool thousands = at > 0 &&
-                                 std::isdigit(static_cast<unsigned char>(expected[at - 1])) &&
-                                 at + 1 < expected.size() &&
-                                 std::isdigit(static_cast<unsigned char>(expected[at + 1]));
-          if (thousands) {
-            expected.erase(at, 1);
-            any_thousands = true;
-          } else {
-            ++at;
-          }
-        }
-      }
-      EXPECT_EQ(copied_rows[r][f], expected) << r << "," << f;
-    }
-  }
-  EXPECT_TRUE(any_thousands) << "the demo season should have values of 1.000 and more";
+  EXPECT_EQ(Fields(copied, '\t'), csv_rows);
+  ASSERT_EQ(csv_rows.size(), state.table.rows.size() + 1);
 }
 
 TEST_F(ViewerRoad, SaveFailuresAndAMissingBrowserAreSaid) {
