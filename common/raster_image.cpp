@@ -14,13 +14,10 @@
 namespace wunt {
 namespace {
 
-// Beyond this many pixels a decoded picture would take hundreds of MB; no
-// picture of ours comes near it, so such a header is taken as damage.
-constexpr int64_t kMaxPixels = 40'000'000;
-
+// A header announcing more is taken as damage.
 bool AcceptableSize(int64_t width, int64_t height) {
   return width >= 1 && height >= 1 && width <= RasterImage::kMaxSide &&
-         height <= RasterImage::kMaxSide && width * height <= kMaxPixels;
+         height <= RasterImage::kMaxSide && width * height <= RasterImage::kMaxPixels;
 }
 
 uint32_t ReadLe32(const unsigned char* p) {

@@ -27,10 +27,13 @@ class RasterImage {
   // Largest width or height accepted from a file; protects against headers
   // that announce gigapixel pictures.
   static constexpr int kMaxSide = 16384;
+  // Largest number of pixels (width x height) a picture may have: 40 million
+  // take 120 MB as RGB, and every picture of ours stays far below that.
+  static constexpr int64_t kMaxPixels = 40'000'000;
 
   RasterImage() = default;
   // A width x height picture filled with `fill`. Sizes outside 1..kMaxSide
-  // give an empty picture.
+  // or above kMaxPixels give an empty picture.
   RasterImage(int width, int height, Rgb fill = {255, 255, 255});
 
   int width() const { return width_; }

@@ -1,6 +1,7 @@
 #include "common/server_config.h"
 
 #include <cstdlib>
+#include <system_error>
 #include <utility>
 
 #include "common/ini_file.h"
@@ -47,7 +48,19 @@ std::string GameAddressFor(const std::string& host, int32_t port) {
 ServerConfig LoadServerConfig(const std::filesystem::path& program_folder) {
   ServerConfig config;
   IniFile ini;
-  ini.OpenIni(program_folder / kServerIniName);
+  const std::filesystem::path file = program_folder / kServerIniName;
+  std::error_code error;
+  const auto type = std::filesystem::symlink_status(file, error).type();
+  if (!ini.OpenIni(file) && type != std::filesystem::file_type::not_found) {
+    // Read in memory only, so the defaults never replace what is there.
+    ini.OpenIniFromBytes({});
+    config.unreadable = std::string(kServerIniName) +
+                        (type == std::filesystem::file_type::regular
+                             ? " kann nicht gelesen werden (keine Leserechte?)"
+                             : " ist keine gew\xf6hnliche Datei") +
+                        "; die Datei bleibt unver\xe4ndert, es gelten die Standardserver " +
+                        kDefaultUpdateHost + " und " + kDefaultGameHost + ".";
+  }
   const std::string default_port = std::to_string(kDefaultServerPort);
   config.update_host = ReadOrAdd(ini, "Update", "Host", kDefaultUpdateHost);
   config.update_port = PortOf("Update", ReadOrAdd(ini, "Update", "Port", default_port), config);
@@ -62,8 +75,9 @@ ServerConfig LoadServerConfig(const std::filesystem::path& program_folder) {
   return config;
 }
 
-std::string ReplacedPortsNote(const ServerConfig& config) {
-  std::string note;
+std::string ServerConfigNote(const ServerConfig& config) {
+  std::string note = config.unreadable;
+  if (!note.empty()) note += "\r\n";
   for (const std::string& setting : config.replaced_ports) {
     note.append(kServerIniName).append(": \"").append(setting);
     note.append("\" ist kein Port von 1 bis 65535; es wird Port 80 verwendet.\r\n");

@@ -36,6 +36,9 @@ struct ServerConfig {
   // Port settings that were no port and read as 80, each as
   // "[Group] Port = text", for the user to be told once.
   std::vector<std::string> replaced_ports;
+  // Set (German) when Server.ini is there but cannot be read: the defaults
+  // are used and the file is left exactly as it is.
+  std::string unreadable;
 };
 
 // "http://" + host, plus ":" + port unless it is 80.
@@ -44,11 +47,13 @@ std::string GameAddressFor(const std::string& host, int32_t port);
 // Reads <program_folder>/Server.ini. Keys that are missing (all of them
 // when the file is missing) take their defaults and are written back, so
 // the user finds every setting in the file; a folder that cannot be written
-// to only costs that. Ports outside 1..65535 read as 80.
+// to only costs that. A file that is there but cannot be read (no read
+// permission, a pipe, a folder) is never written: it may hold the user's
+// hosts. Ports outside 1..65535 read as 80.
 ServerConfig LoadServerConfig(const std::filesystem::path& program_folder);
 
-// The German note on config.replaced_ports for the Viewer; empty when every
-// port was one.
-std::string ReplacedPortsNote(const ServerConfig& config);
+// The German note for the Viewer on config.unreadable and
+// config.replaced_ports; empty when the file was read and every port was one.
+std::string ServerConfigNote(const ServerConfig& config);
 
 }  // namespace wunt

@@ -198,4 +198,19 @@ std::string Utf8ToCp1252(std::string_view text) {
   return out;
 }
 
+ForeignCharacter FindNonCp1252(std::string_view text) {
+  for (size_t pos = 0; pos < text.size();) {
+    uint32_t cp = 0;
+    const size_t length =
+        static_cast<unsigned char>(text[pos]) < 0x80 ? 0 : DecodeUtf8(text, pos, cp);
+    if (length == 0) {
+      ++pos;  // ASCII, or a byte Utf8ToCp1252 keeps as it is
+      continue;
+    }
+    if (ByteOf(cp) < 0) return {pos, length, cp};
+    pos += length;
+  }
+  return {};
+}
+
 }  // namespace wunt

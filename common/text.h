@@ -41,4 +41,13 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 std::string Cp1252ToUtf8(std::string_view text);
 std::string Utf8ToCp1252(std::string_view text);
 
+// Where UTF-8 `text` holds a character that Windows-1252 lacks (one that
+// Utf8ToCp1252 would turn into "?"): its byte offset, length and code point.
+struct ForeignCharacter {
+  size_t offset = 0;
+  size_t length = 0;  // 0: every character fits
+  uint32_t code_point = 0;
+};
+ForeignCharacter FindNonCp1252(std::string_view text);
+
 }  // namespace wunt

@@ -16,7 +16,12 @@ void RunUpdaterCommand(std::string_view command_line, const UpdaterEnvironment& 
     options.data_folder = DataFolder(environment.program_folder);
     options.servers = LoadServerConfig(environment.program_folder);
     options.cancel = environment.cancel;
-    UpdateSeason(command->season, command->data_wanted, command->images_wanted, options, out);
+    if (!options.servers.unreadable.empty()) {
+      // The default hosts are not the ones the user configured.
+      out.WriteLine("Error " + options.servers.unreadable);
+    } else {
+      UpdateSeason(command->season, command->data_wanted, command->images_wanted, options, out);
+    }
   } else {
     out.WriteLine(kErrorUnsupported);
   }

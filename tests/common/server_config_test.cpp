@@ -1,8 +1,11 @@
 #include "common/server_config.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -80,7 +83,7 @@ TEST(ServerConfig, ReadsWhatIsThereAndAddsWhatIsMissing) {
     EXPECT_EQ(config.game_address, c.address);
     // Replaced ports are named, so the user hears of them once.
     EXPECT_EQ(config.replaced_ports, c.replaced);
-    const std::string note = ReplacedPortsNote(config);
+    const std::string note = ServerConfigNote(config);
     EXPECT_EQ(note.empty(), c.replaced.empty());
     for (const std::string& r : c.replaced) EXPECT_NE(note.find(r), std::string::npos);
     // A second read finds every key in the file and changes nothing.
@@ -88,6 +91,38 @@ TEST(ServerConfig, ReadsWhatIsThereAndAddsWhatIsMissing) {
     EXPECT_NE(after.find("Address = "), std::string::npos);
     LoadServerConfig(folder);
     EXPECT_EQ(ReadWholeFile(folder / "Server.ini").value_or(""), after);
+  }
+}
+
+TEST(ServerConfig, AFileThatCannotBeReadIsNamedAndLeftAlone) {
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path&)> make;
+  };
+  std::vector<Case> cases = {
+      {"fifo", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
+      {"folder", [](const fs::path& p) { fs::create_directory(p); }},
+  };
+  // Root reads whatever the mode says.
+  if (::geteuid() != 0) {
+    cases.push_back({"write-only", [](const fs::path& p) {
+                       ASSERT_TRUE(WriteFileAtomically(p, "[Update]\r\nHost = mein.test\r\n"));
+                       fs::permissions(p, fs::perms::owner_write);
+                     }});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path folder = FreshFolder(c.name);
+    const fs::path file = folder / "Server.ini";
+    c.make(file);
+    const fs::file_status before = fs::symlink_status(file);
+    const ServerConfig config = LoadServerConfig(folder);
+    EXPECT_EQ(config.update_host, kDefaultUpdateHost);
+    EXPECT_NE(config.unreadable.find("Server.ini"), std::string::npos);
+    EXPECT_NE(ServerConfigNote(config).find(config.unreadable), std::string::npos);
+    EXPECT_EQ(fs::symlink_status(file).type(), before.type());
+    EXPECT_EQ(fs::symlink_status(file).permissions(), before.permissions());
+    fs::permissions(file, fs::perms::owner_all);
   }
 }
 

@@ -760,6 +760,11 @@ TEST_F(WuntExport, BadAttractionAndDiagramRequestsExitWithCodeTwo) {
       {ranking + "--diagram " + out.string() + ".bmp --plot-width 0", "--plot-width wants"},
       {ranking + "--diagram " + out.string() + ".bmp --grid-lines 1000", "--grid-lines wants"},
       {ranking + "--diagram " + out.string() + ".bmp --max 5 --min 10", "--max 5 muss"},
+      // Checked before drawing, and before the page is written.
+      {ranking + "--out " + out.string() + " --diagram " + out.string() +
+           ".bmp --plot-width 8000 --plot-height 8000",
+       "h\xc3\xb6"
+       "chstens 40.000.000 Pixel"},
       {ranking + "--out " + out.string() + " --plot-width 300", "gilt nur mit --diagram"},
       {ranking + "--out " + out.string() + " --year 1995", "gilt nur mit --catalogue"},
   };

@@ -92,6 +92,9 @@ constexpr char kHelp[] =
     "  --min m           pixel follow; --max must lie above --min\n"
     "  --left-margin L   \"Beschriftung X-Achse:\" (0-16384)\n"
     "  --bottom-margin B \"Beschriftung Y-Achse:\" (0-16384)\n"
+    "  The picture, margins included, holds at most 40.000.000 pixels (what\n"
+    "  the bitmap and PNG writers take); a larger one is refused with exit\n"
+    "  code 2 before anything is written.\n"
     "\n"
     "The attraction catalogue:\n"
     "  --catalogue       the catalogue of one game year, with the weights,\n"
@@ -366,21 +369,17 @@ void ChooseEntities(const Options& options, RequestState& state) {
   }
 }
 
-// The picture the fourth tab would draw for the table, with the fields
-// typed in the order given.
-RasterImage DrawRankingDiagram(const Options& options, const RequestState& state) {
-  const DiagramPainting painting = ExportDiagramPainting();
-  if (!painting.texts) Note("ohne Qt gebaut: das Diagramm wird ohne seine Texte gezeichnet");
+// The fourth tab's fields for the table, typed in the order given.
+DiagramForm RankingDiagramForm(const Options& options, const RequestState& state,
+                               const TextMeasure& measure) {
   DiagramForm form;
-  form.Show(DiagramDataFromTable(state.table, RequestTableView(state), state.calculation),
-            painting.measure);
+  form.Show(DiagramDataFromTable(state.table, RequestTableView(state), state.calculation), measure);
   for (const auto& [field, text] : options.fields) {
     form.SetText(field, text);
     form.Leave(field);
   }
   if (options.grid_lines) form.SetGridLines(*options.grid_lines);
-  return painting.paint(
-      DrawDiagram(form.ForDrawing(), form.data(), state.colors, painting.measure));
+  return form;
 }
 
 bool WriteOutput(const std::filesystem::path& path, const std::string& bytes) {
@@ -440,9 +439,23 @@ int ExportRanking(const Options& options) {
     Fail("the selection is empty");
   }
 
+  // The diagram's size is checked before anything is drawn or written.
+  std::optional<DiagramPainting> painting;
+  DiagramForm diagram;
+  if (!options.diagram.empty()) {
+    painting = ExportDiagramPainting();
+    if (!painting->texts) Note("ohne Qt gebaut: das Diagramm wird ohne seine Texte gezeichnet");
+    diagram = RankingDiagramForm(options, state, painting->measure);
+    if (const std::string too_large = DiagramTooLargeText(diagram.ForDrawing());
+        !too_large.empty()) {
+      Fail("--diagram: " + Cp1252ToUtf8(too_large));
+    }
+  }
+
   bool written = true;
   if (!options.out.empty()) {
     const ServerConfig server = LoadServerConfig(ServerIniFolder(options.data));
+    if (!server.unreadable.empty()) Note(Cp1252ToUtf8(server.unreadable));
     for (const std::string& setting : server.replaced_ports) {
       Note(std::string(kServerIniName) + ": \"" + setting +
            "\" is no port from 1 to 65535; port 80 is used");
@@ -451,7 +464,8 @@ int ExportRanking(const Options& options) {
     written = WriteOutput(options.out, options.csv ? BuildCsvTable(input) : BuildExportPage(input));
   }
   if (!options.diagram.empty()) {
-    const RasterImage image = DrawRankingDiagram(options, state);
+    const RasterImage image = painting->paint(
+        DrawDiagram(diagram.ForDrawing(), diagram.data(), state.colors, painting->measure));
     const bool png = EndsWithFolded(options.diagram.string(), ".png");
     written = WriteOutput(options.diagram, png ? EncodePng(image) : EncodeBmp(image)) && written;
   }

@@ -1,6 +1,7 @@
 #include "viewer/calc/calculation_editor.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <system_error>
 #include <utility>
 
@@ -23,6 +24,13 @@ std::string WithCrLf(std::string_view text) {
     }
   }
   return out;
+}
+
+std::string FailureCause(EditorSave result) {
+  return result == EditorSave::kNoSaveData
+             ? "die Datei SaveData.ini dieser Runde fehlt"
+             : "die Datei SaveData.ini dieser Runde nicht geschrieben werden konnte "
+               "(schreibgesch\xfctzt?)";
 }
 
 }  // namespace
@@ -64,13 +72,47 @@ EditorTexts CalculationEditor::ShownTexts() const {
   return {entry.name, entry.description, entry.values_text};
 }
 
+EditorSave CalculationEditor::Failure() const {
+  std::error_code error;
+  return std::filesystem::exists(SaveDataPath(season_folder_), error) ? EditorSave::kNotWritten
+                                                                      : EditorSave::kNoSaveData;
+}
+
 EditorSave CalculationEditor::Save(const EditorTexts& texts) {
   if (!SaveCalculation(season_folder_, content_kind_, texts.name, WithCrLf(texts.description),
                        WithCrLf(texts.values), list_)) {
-    std::error_code error;
-    return std::filesystem::exists(SaveDataPath(season_folder_), error) ? EditorSave::kNotWritten
-                                                                        : EditorSave::kNoSaveData;
+    return Failure();
   }
+  saved_any_ = true;
+  return EditorSave::kSaved;
+}
+
+bool CalculationEditor::HasUnsavedEdits(const EditorTexts& typed) const {
+  const EditorTexts stored = ShownTexts();
+  return typed.name != stored.name || WithCrLf(typed.description) != WithCrLf(stored.description) ||
+         WithCrLf(typed.values) != WithCrLf(stored.values);
+}
+
+std::string CalculationEditor::UnsavedEditsQuestion() const {
+  return "\xc4nderungen an \"" + ShownTexts().name +
+         "\" \xfc"
+         "bernehmen?";
+}
+
+bool CalculationEditor::CanDelete() const {
+  return list_.current < list_.entries.size() &&
+         list_.entries[list_.current].number != kClosingEntryNumber;
+}
+
+std::string CalculationEditor::DeleteQuestion() const {
+  return "Rechnung \"" + ShownTexts().name +
+         "\" l\xf6schen? Sie wird aus SaveData.ini entfernt und kann nicht wiederhergestellt "
+         "werden.";
+}
+
+EditorSave CalculationEditor::Delete() {
+  if (!CanDelete()) return EditorSave::kNotWritten;
+  if (!DeleteCalculation(season_folder_, list_)) return Failure();
   saved_any_ = true;
   return EditorSave::kSaved;
 }
@@ -80,12 +122,31 @@ std::vector<ValuesHint> CalculationEditor::Hints(std::string_view values_text) c
 }
 
 std::string EditorSaveFailureText(EditorSave result) {
-  const std::string cause = result == EditorSave::kNoSaveData
-                                ? "die Datei SaveData.ini dieser Runde fehlt"
-                                : "die Datei SaveData.ini dieser Runde nicht geschrieben werden "
-                                  "konnte (schreibgesch\xfctzt?)";
-  return "Die Rechnung wurde nicht gespeichert, weil " + cause +
+  return "Die Rechnung wurde nicht gespeichert, weil " + FailureCause(result) +
          ". Deine Eingaben bleiben im Fenster erhalten.";
+}
+
+std::string EditorDeleteFailureText(EditorSave result) {
+  return "Die Rechnung wurde nicht gel\xf6scht, weil " + FailureCause(result) + ".";
+}
+
+std::string ForeignCharacterRefusal(const EditorTexts& typed_utf8) {
+  const std::pair<const char*, const std::string*> fields[] = {
+      {"Name", &typed_utf8.name},
+      {"Beschreibung", &typed_utf8.description},
+      {"Werte", &typed_utf8.values}};
+  for (const auto& [field, text] : fields) {
+    const ForeignCharacter found = FindNonCp1252(*text);
+    if (found.length == 0) continue;
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(found.code_point));
+    return "Das Zeichen \"" + text->substr(found.offset, found.length) + "\" (" + code +
+           ") im Feld \"" + field +
+           "\" kann in SaveData.ini nicht gespeichert werden: die Datei kennt nur die Zeichen "
+           "von Windows-1252. Bitte ersetze es; die Rechnung wurde nicht gespeichert, deine "
+           "Eingaben bleiben im Fenster erhalten.";
+  }
+  return {};
 }
 
 }  // namespace wunt

@@ -62,12 +62,31 @@ class CalculationEditor {
   // one; the shown line is then the saved calculation. On failure the list
   // is left as it was.
   EditorSave Save(const EditorTexts& texts);
+  // Whether the list or the file changed (a save or a deletion), so that
+  // whatever was loaded from them is stale.
   bool saved_any() const { return saved_any_; }
+
+  // Whether `typed` differs from what the shown entry has stored, so that
+  // showing another entry or closing would lose it; line breaks of any kind
+  // count alike.
+  bool HasUnsavedEdits(const EditorTexts& typed) const;
+  // Asked before such edits are dropped.
+  std::string UnsavedEditsQuestion() const;
+
+  // Whether the shown entry is a stored calculation that may be deleted.
+  bool CanDelete() const;
+  std::string DeleteQuestion() const;
+  // Deletes the shown calculation from the file and the list; the entry
+  // that followed is shown. kSaved when it is gone.
+  EditorSave Delete();
 
   // Hints for the values lines that would not come out as meant.
   std::vector<ValuesHint> Hints(std::string_view values_text) const;
 
  private:
+  // Why the file was not changed.
+  EditorSave Failure() const;
+
   std::filesystem::path season_folder_;
   ContentKind content_kind_;
   DataFieldList park_fields_;
@@ -79,5 +98,11 @@ class CalculationEditor {
 
 // The German message for a save that failed, naming the file.
 std::string EditorSaveFailureText(EditorSave result);
+std::string EditorDeleteFailureText(EditorSave result);
+
+// The typed texts in UTF-8, as the window holds them: the German refusal
+// (UTF-8) naming the first character that SaveData.ini, a Windows-1252
+// file, cannot hold, and its field; empty when everything can be saved.
+std::string ForeignCharacterRefusal(const EditorTexts& typed_utf8);
 
 }  // namespace wunt

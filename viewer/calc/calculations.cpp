@@ -247,4 +247,27 @@ bool SaveCalculation(const std::filesystem::path& season_folder, ContentKind con
   return true;
 }
 
+bool DeleteCalculation(const std::filesystem::path& season_folder, CalculationList& list) {
+  if (list.current + 1 >= list.entries.size()) return false;
+  const int32_t number = list.entries[list.current].number;
+  if (number == kClosingEntryNumber) return false;
+  IniFile ini;
+  if (!ini.OpenIni(SaveDataPath(season_folder))) return false;
+  // Every group the list reads as this number, also hand-written ones such
+  // as "07_Calculation": a survivor would bring the entry back next time.
+  std::vector<std::string> groups;
+  ini.FirstGroup();
+  while (ini.NextGroup()) {
+    const std::string group = ini.GroupName();
+    if (IsCalculationGroup(group) && LeadingNumber(group) == number) groups.push_back(group);
+  }
+  for (const std::string& group : groups) {
+    while (ini.RemoveGroup(group)) {
+    }
+  }
+  if (!ini.CloseIni()) return false;
+  list.entries.erase(list.entries.begin() + static_cast<std::ptrdiff_t>(list.current));
+  return true;
+}
+
 }  // namespace wunt

@@ -103,4 +103,11 @@ bool SaveCalculation(const std::filesystem::path& season_folder, ContentKind con
                      std::string_view name, std::string_view description,
                      std::string_view values_text, CalculationList& list);
 
+// Removes the current entry of `list` and its group (every group of that
+// number) from SaveData.ini, so that the next new calculation may take its
+// number again. `current` then points at the entry that followed. Returns
+// false, changing nothing, for the closing entry or when the file cannot be
+// read or written.
+bool DeleteCalculation(const std::filesystem::path& season_folder, CalculationList& list);
+
 }  // namespace wunt

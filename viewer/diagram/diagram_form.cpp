@@ -19,6 +19,21 @@ bool DiagramForm::Show(DiagramData data, const TextMeasure& measure) {
 void DiagramForm::SetGridLines(int32_t count) { grid_lines_ = std::clamp(count, 0, kMaxGridLines); }
 
 void DiagramForm::Leave(DiagramField field) {
+  Couple(field);
+  // A size beyond what a picture can have shows as the size that is drawn.
+  const DiagramSettings used = ForDrawing();
+  const std::pair<DiagramField, int32_t> sizes[] = {
+      {DiagramField::kPlotWidth, used.plot_width},
+      {DiagramField::kPlotHeight, used.plot_height},
+      {DiagramField::kLeftMargin, used.left_margin},
+      {DiagramField::kBottomMargin, used.bottom_margin},
+      {DiagramField::kColumnWidth, used.column_width}};
+  for (const auto& [size_field, value] : sizes) {
+    if (ReadDiagramSize(text(size_field)) != value) Write(size_field, value);
+  }
+}
+
+void DiagramForm::Couple(DiagramField field) {
   DiagramSettings settings = ForDrawing();
   const int64_t divisor = DiagramColumnDivisor(data_);
   switch (field) {
@@ -59,11 +74,14 @@ void DiagramForm::Leave(DiagramField field) {
 
 DiagramSettings DiagramForm::ForDrawing() const {
   DiagramSettings settings = scale_;
-  settings.plot_width = Size(DiagramField::kPlotWidth);
-  settings.plot_height = Size(DiagramField::kPlotHeight);
-  settings.left_margin = Size(DiagramField::kLeftMargin);
-  settings.bottom_margin = Size(DiagramField::kBottomMargin);
-  settings.column_width = Size(DiagramField::kColumnWidth);
+  const auto side = [this](DiagramField field, int32_t low) {
+    return std::clamp(Size(field), low, kMaxDiagramSide);
+  };
+  settings.plot_width = side(DiagramField::kPlotWidth, 1);
+  settings.plot_height = side(DiagramField::kPlotHeight, 1);
+  settings.left_margin = side(DiagramField::kLeftMargin, 0);
+  settings.bottom_margin = side(DiagramField::kBottomMargin, 0);
+  settings.column_width = side(DiagramField::kColumnWidth, 1);
   settings.values_per_pixel = Size(DiagramField::kValuesPerPixel);
   settings.grid_lines = grid_lines_;
   return settings;

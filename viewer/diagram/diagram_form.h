@@ -44,14 +44,17 @@ class DiagramForm {
 
   // The user left `field`: the fields coupled to it follow and are written
   // anew. A field whose text the arithmetic cannot use as it stands (a
-  // height or values per pixel below 1) is written back with the value used.
+  // height or values per pixel below 1, a size outside 1..kMaxDiagramSide,
+  // a margin outside 0..kMaxDiagramSide) is written back with the value used.
   void Leave(DiagramField field);
 
-  // What a drawing uses: the sizes, values per pixel and grid lines read
-  // from the fields, the maximum, minimum and zero line as last coupled.
+  // What a drawing uses: the sizes (held to their ranges), values per pixel
+  // and grid lines read from the fields, the maximum, minimum and zero line
+  // as last coupled.
   DiagramSettings ForDrawing() const;
 
  private:
+  void Couple(DiagramField field);
   static size_t Index(DiagramField field) { return static_cast<size_t>(field); }
   int32_t Size(DiagramField field) const { return ReadDiagramSize(text(field)); }
   void Write(DiagramField field, int64_t value);

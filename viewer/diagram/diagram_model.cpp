@@ -527,6 +527,26 @@ void DrawLegend(const Frame& f, const DiagramData& data, int32_t picture_height,
 
 }  // namespace
 
+PixelSize DiagramPictureSize(const DiagramSettings& settings) {
+  const auto side = [](int64_t margin, int64_t plot) {
+    return static_cast<int32_t>(std::clamp<int64_t>(margin + plot, 1, kMaxDiagramSide));
+  };
+  return {side(settings.left_margin, settings.plot_width),
+          side(settings.bottom_margin, settings.plot_height)};
+}
+
+std::string DiagramTooLargeText(const DiagramSettings& settings) {
+  const PixelSize size = DiagramPictureSize(settings);
+  const int64_t pixels = static_cast<int64_t>(size.width) * size.height;
+  if (pixels <= kMaxDiagramPixels) return {};
+  return "Das Diagramm w\xe4re " + std::to_string(size.width) + " x " +
+         std::to_string(size.height) + " Pixel gro\xdf (" + FormatThousands(pixels) +
+         " Pixel); ein Bild kann h\xf6"
+         "chstens " +
+         FormatThousands(kMaxDiagramPixels) +
+         " Pixel haben. Bitte Breite, H\xf6he oder Beschriftung verkleinern.";
+}
+
 DiagramPicture DrawDiagram(const DiagramSettings& settings, const DiagramData& data,
                            const std::vector<ColorEntry>& colors, const TextMeasure& measure) {
   const Frame f{.left = settings.left_margin,
@@ -538,10 +558,9 @@ DiagramPicture DrawDiagram(const DiagramSettings& settings, const DiagramData& d
                 .zero = std::clamp(settings.zero_line, -kFarPixels, kFarPixels),
                 .maximum = ClampBound(settings.maximum)};
   DiagramPicture picture;
-  picture.width =
-      static_cast<int32_t>(std::clamp<int64_t>(f.left + f.plot_width, 1, kMaxDiagramSide));
-  picture.height =
-      static_cast<int32_t>(std::clamp<int64_t>(f.bottom + f.plot_height, 1, kMaxDiagramSide));
+  const PixelSize size = DiagramPictureSize(settings);
+  picture.width = size.width;
+  picture.height = size.height;
   PrimitiveList out(picture);
   Palette palette(colors);
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/raster_image.h"
 #include "viewer/calc/calculations.h"
 #include "viewer/data/translation.h"
 #include "viewer/report/result_table.h"
@@ -155,6 +156,16 @@ struct DiagramPicture {
 // colour table draws in black.
 DiagramPicture DrawDiagram(const DiagramSettings& settings, const DiagramData& data,
                            const std::vector<ColorEntry>& colors, const TextMeasure& measure);
+
+// Most pixels a diagram may have: what a RasterImage, which the bitmap and
+// PNG writers take, holds. Checked before drawing, so that no size asks
+// for memory the picture could never be written from.
+inline constexpr int64_t kMaxDiagramPixels = RasterImage::kMaxPixels;
+// The size of the picture DrawDiagram makes for `settings`.
+PixelSize DiagramPictureSize(const DiagramSettings& settings);
+// Why that picture cannot be made (German), naming the limit; empty when
+// it fits.
+std::string DiagramTooLargeText(const DiagramSettings& settings);
 
 // The preview size: the picture scaled by the smaller of the view's ratios,
 // rounded to whole pixels.

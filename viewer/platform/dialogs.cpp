@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <mutex>
 #include <optional>
 
@@ -15,6 +16,7 @@ struct Script {
   std::mutex lock;
   bool record_boxes = false;
   std::vector<ShownMessage> boxes;
+  std::vector<Answer> answers;
   bool script_files = false;
   std::vector<QString> next_files;
   QStringList asked_defaults;
@@ -47,10 +49,43 @@ void MessageBoxes::Show(QWidget* parent, const QString& title, const QString& te
   box.exec();
 }
 
+Answer MessageBoxes::Ask(QWidget* parent, const QString& title, const QString& text,
+                         bool with_cancel) {
+  const Answer cautious = with_cancel ? Answer::kCancel : Answer::kNo;
+  {
+    Script& s = State();
+    std::lock_guard guard(s.lock);
+    if (s.record_boxes) {
+      s.boxes.push_back({title, text, MessageIcon::kQuestion});
+      if (s.answers.empty()) return cautious;
+      const Answer answer = s.answers.front();
+      s.answers.erase(s.answers.begin());
+      return answer;
+    }
+  }
+  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+  QPushButton* yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QStringLiteral("Nein"), QMessageBox::NoRole);
+  QPushButton* cancel =
+      with_cancel ? box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole) : nullptr;
+  box.setDefaultButton(yes);
+  box.setEscapeButton(with_cancel ? cancel : no);
+  box.exec();
+  if (box.clickedButton() == yes) return Answer::kYes;
+  if (box.clickedButton() == no) return Answer::kNo;
+  return cautious;
+}
+
+void MessageBoxes::SetNextAnswer(Answer answer) {
+  std::lock_guard guard(State().lock);
+  State().answers.push_back(answer);
+}
+
 void MessageBoxes::StartRecording() {
   std::lock_guard guard(State().lock);
   State().record_boxes = true;
   State().boxes.clear();
+  State().answers.clear();
 }
 
 void MessageBoxes::StopRecording() {

@@ -14,7 +14,9 @@ class QWidget;
 
 namespace wunt {
 
-enum class MessageIcon { kNone, kInformation, kError };
+enum class MessageIcon { kNone, kInformation, kError, kQuestion };
+
+enum class Answer { kYes, kNo, kCancel };
 
 struct ShownMessage {
   QString title;
@@ -28,10 +30,17 @@ class MessageBoxes {
   static void Show(QWidget* parent, const QString& title, const QString& text,
                    MessageIcon icon = MessageIcon::kNone);
 
-  // From now on boxes are recorded instead of shown.
+  // A modal question with "Ja" and "Nein", and "Abbrechen" when
+  // `with_cancel`; closing the box counts as the most cautious answer.
+  static Answer Ask(QWidget* parent, const QString& title, const QString& text, bool with_cancel);
+
+  // From now on boxes are recorded instead of shown (questions with the
+  // icon kQuestion). A recorded question takes the next scripted answer;
+  // unscripted, it answers as a closed box would.
   static void StartRecording();
   static void StopRecording();
   static std::vector<ShownMessage> TakeRecorded();
+  static void SetNextAnswer(Answer answer);
 };
 
 class FileDialogs {

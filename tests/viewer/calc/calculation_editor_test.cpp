@@ -126,6 +126,25 @@ TEST_F(CalculationEditorTest, ANewCalculationTakesTheFreeNumberAndTheClosingLine
   EXPECT_EQ(list.entries[1].number, 5);
 }
 
+TEST_F(CalculationEditorTest, ADeletedCalculationLeavesTheFileAndFreesItsNumber) {
+  CalculationList list = ListFor(ContentKind::kValue);
+  CalculationEditor editor(scratch_.path(), ContentKind::kValue, ParkFields(), list);
+  editor.Show(-1);
+  EXPECT_FALSE(editor.CanDelete());
+  EXPECT_EQ(editor.Delete(), EditorSave::kNotWritten);  // the closing entry stays
+  editor.Show(0);
+  ASSERT_EQ(editor.Delete(), EditorSave::kSaved);
+  EXPECT_TRUE(editor.saved_any());
+  EXPECT_EQ(editor.ListLines(), (std::vector<std::string>{"Je Park", "neue Rechnung erstellen"}));
+  EXPECT_EQ(editor.ShownTexts().name, "Je Park");
+  EXPECT_EQ(SaveData().find("Umsatz"), std::string::npos) << SaveData();
+  EXPECT_NE(SaveData().find("[2_Calculation]"), std::string::npos);
+
+  editor.Show(-1);
+  ASSERT_EQ(editor.Save({"Neu", "", ""}), EditorSave::kSaved);
+  EXPECT_EQ(list.entries[1].number, 1);
+}
+
 TEST_F(CalculationEditorTest, AFailedSaveChangesNothingAndSaysWhy) {
   struct Case {
     const char* name;

@@ -61,13 +61,16 @@ CalculationEditorWindow::CalculationEditorWindow(std::filesystem::path season_fo
   c_.hints = Place(new QListWidget(this), 85, 420, 505, 45);
   c_.hints->setSelectionMode(QAbstractItemView::NoSelection);
   c_.hints->setFocusPolicy(Qt::NoFocus);
-  constexpr int kButtonWidth = (kWidth - 2 * 10) / 3 - 3;
-  c_.apply =
-      Place(new QPushButton(QStringLiteral("Übernehmen"), this), 10, kButtonsY, kButtonWidth, 25);
-  c_.reset = Place(new QPushButton(QStringLiteral("Zurücksetzen"), this), 15 + kButtonWidth,
-                   kButtonsY, kButtonWidth, 25);
-  c_.close = Place(new QPushButton(QStringLiteral("Schließen"), this), 20 + 2 * kButtonWidth,
-                   kButtonsY, kButtonWidth, 25);
+  // Four buttons share the row as the three always did: 5 pixels apart.
+  constexpr int kButtonWidth = (kWidth - 2 * 10 - 3 * 5) / 4;
+  const auto button = [this](const char* caption, int index) {
+    return Place(new QPushButton(QString::fromUtf8(caption), this), 10 + index * (kButtonWidth + 5),
+                 kButtonsY, kButtonWidth, 25);
+  };
+  c_.apply = button("Übernehmen", 0);
+  c_.reset = button("Zurücksetzen", 1);
+  c_.remove = button("Löschen", 2);
+  c_.close = button("Schließen", 3);
 
   for (const std::string& variable : editor_.variables()) {
     c_.variables->addItem(FromCp1252(variable));
@@ -77,11 +80,18 @@ CalculationEditorWindow::CalculationEditorWindow(std::filesystem::path season_fo
   c_.add->setEnabled(c_.variables->count() > 0);
 
   connect(c_.list, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (row >= 0) ShowEntry(row);
+    if (row < 0) return;
+    if (!MayLeave()) {
+      const QSignalBlocker block(c_.list);
+      c_.list->setCurrentRow(static_cast<int>(editor_.shown_line()));
+      return;
+    }
+    ShowEntry(row);
   });
   connect(c_.add, &QPushButton::clicked, this, [this] { AddVariable(); });
   connect(c_.values, &QPlainTextEdit::textChanged, this, [this] { ShowHints(); });
   connect(c_.apply, &QPushButton::clicked, this, [this] { Apply(); });
+  connect(c_.remove, &QPushButton::clicked, this, [this] { Delete(); });
   connect(c_.reset, &QPushButton::clicked, this,
           [this] { ShowEntry(static_cast<int64_t>(editor_.shown_line())); });
   connect(c_.close, &QPushButton::clicked, this, [this] { close(); });
@@ -108,6 +118,7 @@ void CalculationEditorWindow::ShowEntry(int64_t line) {
   c_.name->setText(FromCp1252(texts.name));
   c_.description->setPlainText(FromCp1252Lines(texts.description));
   c_.values->setPlainText(FromCp1252Lines(texts.values));
+  c_.remove->setEnabled(editor_.CanDelete());
 }
 
 void CalculationEditorWindow::AddVariable() {
@@ -129,14 +140,58 @@ void CalculationEditorWindow::AddVariable() {
   c_.values->setFocus();
 }
 
-void CalculationEditorWindow::Apply() {
-  const EditorSave result =
-      editor_.Save({ToCp1252(c_.name->text()), ToCp1252Lines(c_.description->toPlainText()),
-                    ToCp1252Lines(c_.values->toPlainText())});
+EditorTexts CalculationEditorWindow::Typed() const {
+  return {ToCp1252(c_.name->text()), ToCp1252Lines(c_.description->toPlainText()),
+          ToCp1252Lines(c_.values->toPlainText())};
+}
+
+bool CalculationEditorWindow::Apply() {
+  // Checked before the texts become Windows-1252, where such a character
+  // would silently turn into "?".
+  const std::string refusal = ForeignCharacterRefusal({c_.name->text().toStdString(),
+                                                       c_.description->toPlainText().toStdString(),
+                                                       c_.values->toPlainText().toStdString()});
+  if (!refusal.empty()) {
+    MessageBoxes::Show(this, WindowTitle("Rechnungen"), QString::fromStdString(refusal),
+                       MessageIcon::kError);
+    return false;
+  }
+  const EditorSave result = editor_.Save(Typed());
   if (result != EditorSave::kSaved) {
     // The typed texts stay in the fields, so nothing is lost.
     MessageBoxes::Show(this, QString::fromLatin1(kFileErrorTitle),
                        FromCp1252(EditorSaveFailureText(result)));
+    return false;
+  }
+  FillList();
+  ShowEntry(static_cast<int64_t>(editor_.shown_line()));
+  return true;
+}
+
+bool CalculationEditorWindow::MayLeave() {
+  if (!editor_.HasUnsavedEdits(Typed())) return true;
+  switch (MessageBoxes::Ask(this, WindowTitle("Rechnungen"),
+                            FromCp1252(editor_.UnsavedEditsQuestion()), true)) {
+    case Answer::kYes:
+      return Apply();
+    case Answer::kNo:
+      return true;
+    case Answer::kCancel:
+      break;
+  }
+  return false;
+}
+
+void CalculationEditorWindow::Delete() {
+  if (!editor_.CanDelete()) return;
+  if (MessageBoxes::Ask(this, WindowTitle("Rechnungen"), FromCp1252(editor_.DeleteQuestion()),
+                        false) != Answer::kYes) {
+    return;
+  }
+  const EditorSave result = editor_.Delete();
+  if (result != EditorSave::kSaved) {
+    MessageBoxes::Show(this, QString::fromLatin1(kFileErrorTitle),
+                       FromCp1252(EditorDeleteFailureText(result)));
     return;
   }
   FillList();
@@ -151,6 +206,10 @@ void CalculationEditorWindow::ShowHints() {
 }
 
 void CalculationEditorWindow::closeEvent(QCloseEvent* event) {
+  if (!MayLeave()) {
+    event->ignore();
+    return;
+  }
   QWidget::closeEvent(event);
   if (on_closed_) on_closed_();
 }

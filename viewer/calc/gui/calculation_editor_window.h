@@ -30,6 +30,7 @@ class CalculationEditorWindow : public QWidget {
     QListWidget* hints = nullptr;
     QPushButton* apply = nullptr;
     QPushButton* reset = nullptr;
+    QPushButton* remove = nullptr;
     QPushButton* close = nullptr;
   };
 
@@ -51,7 +52,13 @@ class CalculationEditorWindow : public QWidget {
   void FillList();
   void ShowEntry(int64_t line);
   void AddVariable();
-  void Apply();
+  // Texts as typed, in Windows-1252.
+  EditorTexts Typed() const;
+  // False when the typed texts could not be stored; they stay as typed.
+  bool Apply();
+  // Asks before typed edits are dropped; false when the user stays.
+  bool MayLeave();
+  void Delete();
   void ShowHints();
 
   CalculationEditor editor_;

@@ -125,7 +125,18 @@ void DiagramTab::Draw() {
   form_.SetGridLines(c_.grid_lines->value());
   // The view takes the size of what it shows, so its own is taken once.
   if (preview_size_.isEmpty()) preview_size_ = c_.preview->size();
-  const DiagramPicture picture = DrawDiagram(form_.ForDrawing(), form_.data(), colors_, measure_);
+  const DiagramSettings settings = form_.ForDrawing();
+  too_large_ = DiagramTooLargeText(settings);
+  if (!too_large_.empty()) {
+    // Not even tried: the picture could be neither painted nor saved.
+    full_image_ = QImage();
+    c_.preview->clear();
+    c_.status->setText(FromCp1252(too_large_));
+    c_.status->setCursorPosition(0);
+    ++drawings_;
+    return;
+  }
+  const DiagramPicture picture = DrawDiagram(settings, form_.data(), colors_, measure_);
   full_image_ = PaintDiagramImage(picture, font_);
   const PixelSize size = DiagramPreviewSize(full_image_.width(), full_image_.height(),
                                             preview_size_.width(), preview_size_.height());
@@ -146,8 +157,17 @@ void DiagramTab::Save() {
                                                  QString(), QStringLiteral("Bitmap (bmp) (*.bmp)"));
   if (file.isEmpty()) return;
   const std::filesystem::path path(DiagramFileName(ToPath(file).string()));
-  if (full_image_.isNull() || !SaveBmp(ToRasterImage(full_image_), path)) {
-    MessageBoxes::Show(this, WindowTitle(), QStringLiteral("Konnte Bild nicht speichern!"));
+  QString why;
+  if (!too_large_.empty()) {
+    why = FromCp1252(too_large_);
+  } else if (full_image_.isNull() || !SaveBmp(ToRasterImage(full_image_), path)) {
+    why = QStringLiteral(
+              "Die Datei %1 konnte nicht geschrieben werden (Ordner schreibgeschützt "
+              "oder Datenträger voll?).")
+              .arg(FromPath(path));
+  }
+  if (!why.isEmpty()) {
+    MessageBoxes::Show(this, WindowTitle(), QStringLiteral("Konnte Bild nicht speichern!\n") + why);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -66,7 +67,8 @@ class DiagramTab : public QWidget {
   DiagramForm form_;
   Controls c_;
   QImage full_image_;
-  QSize preview_size_;  // taken at the first drawing
+  std::string too_large_;  // why the last drawing was not made, if it was not
+  QSize preview_size_;     // taken at the first drawing
   int drawings_ = 0;
   std::function<void()> on_back_;
 };

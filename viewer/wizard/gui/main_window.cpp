@@ -64,7 +64,7 @@ MainWindow::MainWindow(std::filesystem::path program_folder)
   ShowStep(0);
   FitToScreen(this);
   // Said once, after the window is up: a port that was replaced.
-  if (const std::string note = ReplacedPortsNote(server_config_); !note.empty()) {
+  if (const std::string note = ServerConfigNote(server_config_); !note.empty()) {
     QTimer::singleShot(0, this,
                        [this, note] { MessageBoxes::Show(this, WindowTitle(), FromCp1252(note)); });
   }
@@ -327,15 +327,20 @@ void MainWindow::ShowSpan(ContentKind kind) {
   c_.vanished->setVisible(kind == ContentKind::kValue);
 }
 
-void MainWindow::FillCalculationChooser() {
+void MainWindow::FillCalculationChooser(bool keep_calculation) {
   const int remembered = c_.calculation->currentIndex();
+  const QVariant chosen = c_.calculation->currentData();
   const QSignalBlocker block(c_.calculation);
   c_.calculation->clear();
   calculation_positions_ = CalculationChooserPositions(state_.calculations, state_.content_kind);
   for (const size_t position : calculation_positions_) {
-    c_.calculation->addItem(FromCp1252(state_.calculations.entries[position].name));
+    const CalculationListEntry& entry = state_.calculations.entries[position];
+    c_.calculation->addItem(FromCp1252(entry.name), entry.number);
   }
-  c_.calculation->setCurrentIndex(remembered < c_.calculation->count() ? remembered : -1);
+  c_.calculation->setCurrentIndex(keep_calculation && chosen.isValid()
+                                      ? c_.calculation->findData(chosen)
+                                  : remembered < c_.calculation->count() ? remembered
+                                                                         : -1);
   CalculationChanged();
 }
 
@@ -354,7 +359,7 @@ void MainWindow::CalculationsEdited() {
   if (editor_->editor().saved_any()) steps_.CalculationsSaved();
   editor_.Closed();
   MirrorSteps();
-  FillCalculationChooser();
+  FillCalculationChooser(true);
   setEnabled(true);
   activateWindow();
   raise();

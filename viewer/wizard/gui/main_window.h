@@ -142,7 +142,9 @@ class MainWindow : public QWidget {
   void ApplyStep1();
   void ShowSpan(ContentKind kind);
   void CalculationChanged();
-  void FillCalculationChooser();
+  // `keep_calculation`: choose the calculation chosen before, by its number
+  // (none when it was deleted), not the line it stood on.
+  void FillCalculationChooser(bool keep_calculation = false);
   void EditCalculations();
   void CalculationsEdited();
   void ApplyStep2();

@@ -317,5 +317,107 @@ TEST_F(CalculationEditorGui, HintsFollowTheValuesAsTheyAreTyped) {
   EXPECT_EQ(c.list->count(), 8);
 }
 
+TEST_F(CalculationEditorGui, TypedEditsAreDroppedOnlyWhenTheUserSaysSo) {
+  struct Case {
+    bool close;  // closing the window, or picking another entry
+    Answer answer;
+  };
+  const Case cases[] = {{false, Answer::kCancel}, {false, Answer::kNo}, {false, Answer::kYes},
+                        {true, Answer::kCancel},  {true, Answer::kNo},  {true, Answer::kYes}};
+  wizard().apply1->click();
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::to_string(k.close) + " " + std::to_string(static_cast<int>(k.answer)));
+    CalculationEditorWindow* editor = Edit();
+    ASSERT_NE(editor, nullptr);
+    const auto& c = editor->controls();
+    c.list->setCurrentRow(1);
+    const QString stored = c.name->text();
+    Type(c.name, QStringLiteral(" 2"));
+    MessageBoxes::SetNextAnswer(k.answer);
+    if (k.close) {
+      c.close->click();
+    } else {
+      c.list->setCurrentRow(0);
+    }
+
+    const std::vector<ShownMessage> shown = MessageBoxes::TakeRecorded();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Änderungen an \"" + stored + "\" übernehmen?");
+    EXPECT_EQ(shown[0].icon, MessageIcon::kQuestion);
+    const bool stays = k.answer == Answer::kCancel;
+    EXPECT_EQ(editor->isVisible(), stays || !k.close);
+    if (stays) {
+      EXPECT_EQ(c.list->currentRow(), 1);
+      EXPECT_EQ(c.name->text(), stored + " 2");
+    } else if (!k.close) {
+      EXPECT_EQ(c.list->currentRow(), 0);
+    }
+    CalculationList reloaded;
+    LoadCalculationList(season(), ContentKind::kValue, reloaded);
+    EXPECT_EQ(FromCp1252(reloaded.entries[1].name),
+              k.answer == Answer::kYes ? stored + " 2" : stored);
+    if (editor->isVisible()) {
+      c.reset->click();
+      c.close->click();
+    }
+    ASSERT_TRUE(test::WaitFor([&] { return window_->isEnabled(); }));
+    EXPECT_TRUE(MessageBoxes::TakeRecorded().empty());
+  }
+}
+
+TEST_F(CalculationEditorGui, ACharacterWindows1252LacksIsRefusedByName) {
+  struct Case {
+    bool in_values;
+    QString text;
+    QString named;
+  };
+  const Case cases[] = {{true, QStringLiteral("\"Umsatz\" = Umsatz ≥ Ziel €"), "\"≥\" (U+2265)"},
+                        {false, QStringLiteral("Gäste 😀"), "\"😀\" (U+1F600)"}};
+  CalculationEditorWindow* editor = Open();
+  ASSERT_NE(editor, nullptr);
+  const auto& c = editor->controls();
+  const std::string before = ReadWholeFile(SaveDataPath(season())).value_or("");
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.text.toStdString());
+    (k.in_values ? c.values->setPlainText(k.text) : c.name->setText(k.text));
+    c.apply->click();
+    const std::vector<ShownMessage> shown = MessageBoxes::TakeRecorded();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains(k.named)) << shown[0].text.toStdString();
+    EXPECT_EQ(k.in_values ? c.values->toPlainText() : c.name->text(), k.text);
+    EXPECT_EQ(ReadWholeFile(SaveDataPath(season())).value_or(""), before);
+    c.reset->click();
+  }
+}
+
+TEST_F(CalculationEditorGui, DeletingAsksAndTheWizardsChooserFollows) {
+  wizard().apply1->click();
+  wizard().calculation->setCurrentIndex(2);  // "Gewinn", below the one deleted
+  CalculationEditorWindow* editor = Edit();
+  ASSERT_NE(editor, nullptr);
+  const auto& c = editor->controls();
+  EXPECT_FALSE(c.remove->isEnabled());  // "neue Rechnung erstellen"
+  c.list->setCurrentRow(1);
+  ASSERT_TRUE(c.remove->isEnabled());
+  for (const Answer answer : {Answer::kNo, Answer::kYes}) {
+    MessageBoxes::SetNextAnswer(answer);
+    c.remove->click();
+    const std::vector<ShownMessage> shown = MessageBoxes::TakeRecorded();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("Rechnung \"Jahresumsatz\" löschen?")))
+        << shown[0].text.toStdString();
+    EXPECT_EQ(c.list->item(1)->text(),
+              answer == Answer::kNo ? QStringLiteral("Jahresumsatz") : QStringLiteral("Gewinn"));
+  }
+  EXPECT_EQ(c.list->count(), 6);
+  EXPECT_EQ(c.name->text(), QStringLiteral("Gewinn"));
+
+  c.close->click();
+  ASSERT_TRUE(test::WaitFor([&] { return window_->isEnabled(); }));
+  ASSERT_EQ(wizard().calculation->count(), 5);
+  EXPECT_EQ(wizard().calculation->findText(QStringLiteral("Jahresumsatz")), -1);
+  EXPECT_EQ(wizard().calculation->currentText(), QStringLiteral("Gewinn"));
+}
+
 }  // namespace
 }  // namespace wunt

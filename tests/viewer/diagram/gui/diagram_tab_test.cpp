@@ -261,11 +261,26 @@ TEST_F(DiagramTabRoad, YearBarsSavedAndAFailedSaveSaysSo) {
   EXPECT_TRUE(MessageBoxes::TakeRecorded().empty());
   FileDialogs::SetNextFileName(QString::fromStdString((folder_ / "missing" / "x").string()));
   tab().controls().save->click();
-  const std::vector<ShownMessage> shown = MessageBoxes::TakeRecorded();
+  std::vector<ShownMessage> shown = MessageBoxes::TakeRecorded();
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].text, QStringLiteral("Konnte Bild nicht speichern!"));
+  EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("Konnte Bild nicht speichern!\nDie Datei ")))
+      << shown[0].text.toStdString();
   EXPECT_EQ(shown[0].title, QStringLiteral("WUNT2.1 Viewer (V0.05 Alpa 3)"));
   EXPECT_FALSE(fs::exists(folder_ / "missing"));
+  // A picture larger than a bitmap can be made from says so, and nothing is
+  // drawn or written; the field shows the width that was tried.
+  Enter(DiagramField::kPlotWidth, QStringLiteral("99999"));
+  EXPECT_EQ(field(DiagramField::kPlotWidth)->text(), QStringLiteral("16384"));
+  Enter(DiagramField::kPlotHeight, QStringLiteral("5000"));
+  const fs::path large = folder_ / "large.bmp";
+  FileDialogs::SetNextFileName(QString::fromStdString(large.string()));
+  tab().controls().save->click();
+  shown = MessageBoxes::TakeRecorded();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(shown[0].text.contains(QStringLiteral("höchstens 40.000.000 Pixel")))
+      << shown[0].text.toStdString();
+  EXPECT_TRUE(tab().full_image().isNull());
+  EXPECT_FALSE(fs::exists(large));
 
   // A new step-1 apply closes the way to tab 4 as well.
   c().back3->click();
