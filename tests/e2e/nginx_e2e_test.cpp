@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "common/demo/demo_season.h"
 #include "common/file_util.h"
 #include "common/season_layout.h"
 #include "common/season_pictures.h"
 #include "common/text.h"
 #include "tests/support/child_process.h"
 #include "tests/support/scratch_folder.h"
-#include "tools/support/demo_season.h"
 #include "tools/support/update_server.h"
 #include "updater/protocol.h"
 

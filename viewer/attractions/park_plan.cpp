@@ -10,6 +10,7 @@
 #include "common/file_util.h"
 #include "common/ini_file.h"
 #include "common/season_layout.h"
+#include "common/season_pictures.h"
 #include "common/text.h"
 #include "viewer/attractions/picture_index.h"
 #include "viewer/data/game_years.h"
@@ -104,7 +105,7 @@ class ParkPlans::Pictures {
 std::optional<RasterImage> LoadPlacedPicture(const std::filesystem::path& file) {
   std::error_code ec;
   const std::uintmax_t size = std::filesystem::file_size(file, ec);
-  if (ec || size > kMaxPictureFileBytes) return std::nullopt;
+  if (ec || size > kMaxPictureBytes) return std::nullopt;
   const std::optional<std::string> bytes = ReadWholeFile(file);
   if (!bytes) return std::nullopt;
   const std::optional<PictureSize> declared = DeclaredPictureSize(*bytes);

@@ -9,12 +9,12 @@
 #include <regex>
 #include <string>
 
+#include "common/demo/demo_season.h"
 #include "common/file_util.h"
 #include "common/raster_image.h"
 #include "common/season_layout.h"
 #include "tests/support/child_process.h"
 #include "tests/support/scratch_folder.h"
-#include "tools/support/demo_season.h"
 
 namespace wunt {
 namespace {
