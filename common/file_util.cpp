@@ -1,6 +1,7 @@
 #include "common/file_util.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,15 +86,27 @@ bool AtomicFileWriter::Write(std::string_view bytes) {
   return !failed_;
 }
 
-bool AtomicFileWriter::Commit() {
+bool AtomicFileWriter::Commit() { return Finish(true); }
+
+bool AtomicFileWriter::CommitNew() { return Finish(false); }
+
+bool AtomicFileWriter::Finish(bool replace) {
   if (file_ == nullptr) return false;
   bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;
-  if (ok) {
+  if (ok && replace) {
     std::error_code ec;
     std::filesystem::rename(temp_path_, path_, ec);
     ok = !ec;
+  } else if (ok) {
+    // The kernel checks that the name is free as it moves the file; where
+    // the file system cannot, a hard link does the same check.
+    if (::renameat2(AT_FDCWD, temp_path_.c_str(), AT_FDCWD, path_.c_str(), RENAME_NOREPLACE) != 0) {
+      ok = (errno == EINVAL || errno == ENOSYS) && ::link(temp_path_.c_str(), path_.c_str()) == 0;
+      std::error_code ec;
+      std::filesystem::remove(temp_path_, ec);
+    }
   }
   if (!ok) {
     std::error_code ec;
@@ -113,6 +126,11 @@ void AtomicFileWriter::Abandon() {
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
   AtomicFileWriter writer;
   return writer.Open(path) && writer.Write(bytes) && writer.Commit();
+}
+
+bool WriteNewFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+  AtomicFileWriter writer;
+  return writer.Open(path) && writer.Write(bytes) && writer.CommitNew();
 }
 
 }  // namespace wunt

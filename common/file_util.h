@@ -19,6 +19,11 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 // renames it over `path`. On failure `path` is untouched and false returned.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// Like WriteFileAtomically, but the file only ever takes a free name: when
+// anything (a file, a link, a folder) holds `path` already, or comes there
+// meanwhile, it stays as it is and false is returned.
+bool WriteNewFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
 // Streams a file under a temporary name; Commit() renames it into place.
 // Destroying an uncommitted writer removes the temporary file.
 class AtomicFileWriter {
@@ -32,12 +37,16 @@ class AtomicFileWriter {
   bool Write(std::string_view bytes);
   // Flushes, closes and renames over the final path.
   bool Commit();
+  // As Commit(), but fails instead of replacing what holds the final path.
+  bool CommitNew();
   // Closes and removes the temporary file.
   void Abandon();
   bool is_open() const { return file_ != nullptr; }
   const std::filesystem::path& temp_path() const { return temp_path_; }
 
  private:
+  bool Finish(bool replace);
+
   std::FILE* file_ = nullptr;
   bool failed_ = false;
   std::filesystem::path path_;

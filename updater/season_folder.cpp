@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 
 #include "common/season_layout.h"
 #include "common/season_pictures.h"
+#include "common/season_support_files.h"
 
 namespace wunt {
 namespace fs = std::filesystem;
@@ -89,7 +91,9 @@ void RemoveLeftovers(const fs::path& season_folder) {
         auto written = [&name](std::string_view file) {
           return name.starts_with(file) && IsWriterLeftover(name.substr(file.size()));
         };
-        return IsArchiveLeftover(name) || written(kImageStoreFile) || written(kSettledPicturesFile);
+        return IsArchiveLeftover(name) || written(kImageStoreFile) ||
+               written(kSettledPicturesFile) ||
+               std::any_of(kSupportFileNames.begin(), kSupportFileNames.end(), written);
       },
       IsDigits);
   for (const fs::path& year : years) {
@@ -97,6 +101,13 @@ void RemoveLeftovers(const fs::path& season_folder) {
         year, IsWriterLeftover, [](const std::string& name) { return name == kImagesFolderName; });
     for (const fs::path& folder : images) Sweep(folder, IsWriterLeftover, none);
   }
+}
+
+std::string SupportFilesReason(const std::vector<std::string>& unwritten) {
+  if (unwritten.empty()) return "";
+  std::string names;
+  for (const std::string& name : unwritten) names += (names.empty() ? "" : ", ") + name;
+  return "Die Dateien der Runde konnten nicht angelegt werden: " + names + ".";
 }
 
 }  // namespace wunt

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace wunt {
 
@@ -37,5 +38,9 @@ std::filesystem::path ArchivePath(const std::filesystem::path& season_folder,
 // season folder, its year folders and their "Images" folders. Call only
 // while holding the SeasonLock. Links are removed, never followed.
 void RemoveLeftovers(const std::filesystem::path& season_folder);
+
+// The end of an Error line naming the season's own files that could not be
+// written; empty when there are none.
+std::string SupportFilesReason(const std::vector<std::string>& unwritten);
 
 }  // namespace wunt

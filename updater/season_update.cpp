@@ -8,6 +8,7 @@
 #include "common/file_util.h"
 #include "common/ini_file.h"
 #include "common/season_layout.h"
+#include "common/season_support_files.h"
 #include "updater/game_year_archive.h"
 #include "updater/image_store.h"
 #include "updater/season_folder.h"
@@ -81,7 +82,12 @@ class SeasonUpdate {
       out_.WriteLine(kErrorSeasonBusy);
       return SeasonUpdateOutcome::kFailed;
     }
-    if (lock.state() == SeasonLock::State::kHeld) RemoveLeftovers(season_folder_);
+    if (lock.state() == SeasonLock::State::kHeld) {
+      RemoveLeftovers(season_folder_);
+      // The Viewer cannot open a season without them, and no server has them.
+      std::string unwritten = SupportFilesReason(WriteMissingSupportFiles(season_folder_));
+      if (!unwritten.empty()) reasons_.push_back(std::move(unwritten));
+    }
     data_wanted_ = data_wanted;
     std::optional<MissingYears> missing = FindMissing();
     if (!missing && !cancelled_) return SeasonUpdateOutcome::kFailed;

@@ -248,9 +248,10 @@ class NginxEndToEnd : public ::testing::Test {
   std::string missing_;  // the picture nginx answers with its own 404
 };
 
-// From an empty program folder to a table: the updater makes the season,
-// settles the picture nginx does not have, a second run asks nothing more,
-// and wunt-export reads the new season as it reads the served one.
+// From an empty program folder to a table: the updater makes the season
+// with its own files, settles the picture nginx does not have, a second run
+// asks nothing more, and wunt-export reads the new season as it reads the
+// served one.
 TEST_F(NginxEndToEnd, FirstSeasonFromAnEmptyFolder) {
   StartNginx("default_type text/plain;");
   if (IsSkipped() || HasFatalFailure()) return;
@@ -278,11 +279,6 @@ TEST_F(NginxEndToEnd, FirstSeasonFromAnEmptyFolder) {
   ASSERT_EQ(requests.size(), asked_before + 1);
   EXPECT_EQ(requests.back(), "GET /WUNT2_Get.php?round=7 HTTP/1.1");
 
-  // The season's own files (fields, names, calculations) come with the
-  // program, not from the servers.
-  for (const char* file : {kDatafieldsFile, kTranslationFile, kSaveDataFile}) {
-    fs::copy_file(SourceSeason() / file, LocalSeason() / file);
-  }
   std::optional<std::string> served_table = Export(scratch_ / "source", "served.csv");
   std::optional<std::string> local_table = Export(Program() / "Data", "local.csv");
   ASSERT_TRUE(served_table.has_value());

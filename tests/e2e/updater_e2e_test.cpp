@@ -725,6 +725,9 @@ TEST_F(UpdaterEndToEnd, PlantedLinksAreNeverWrittenThrough) {
   fs::create_symlink(outside / "file", LocalSeason() / "1990_WUNT");
   fs::create_directory_symlink(outside / "folder", LocalSeason() / "1991");
   ASSERT_TRUE(WriteFileAtomically(LocalSeason() / "1992_WUNT.tmp99999_0", "left over"));
+  ASSERT_TRUE(WriteFileAtomically(LocalSeason() / "SaveData.ini.tmp99999_1", "left over"));
+  fs::remove(LocalSeason() / kSaveDataFile);
+  fs::create_symlink(outside / "file", LocalSeason() / kSaveDataFile);
 
   std::vector<std::string> lines = WithoutTicker(RunUpdater({"-t 1 -r 7 Image Data"}));
   ASSERT_GE(lines.size(), 2u);
@@ -733,6 +736,8 @@ TEST_F(UpdaterEndToEnd, PlantedLinksAreNeverWrittenThrough) {
   EXPECT_EQ(ReadWholeFile(outside / "file"), std::optional<std::string>("keep"));
   EXPECT_TRUE(fs::is_empty(outside / "folder"));
   EXPECT_FALSE(fs::exists(LocalSeason() / "1992_WUNT.tmp99999_0"));
+  EXPECT_FALSE(fs::exists(LocalSeason() / "SaveData.ini.tmp99999_1"));
+  EXPECT_TRUE(fs::is_symlink(LocalSeason() / kSaveDataFile));
   fs::remove(LocalSeason() / "1991");
   fs::remove(LocalSeason() / "1990_WUNT");
   ExpectData(Except("1991"));

@@ -187,30 +187,30 @@ TEST_F(WuntExport, BadRequestsExitWithCodeTwo) {
     const char* message;
   };
   const Case cases[] = {
-      {Common() + wert + "--source parks --first 5", "--out is missing"},
-      {Common() + wert + "--source parks" + out, "exactly one of"},
-      {Common() + wert + "--source parks --first 5 --all" + out, "exactly one of"},
-      {Common() + wert + "--source parks --first 21" + out, "--first wants"},
-      {Common() + wert + "--source towns --all" + out, "--source wants one of"},
-      {Common() + wert + "--source parks --all --bogus 1" + out, "unknown option"},
-      {Common() + wert + "--source countries --first 3" + out, "--first and --last"},
-      {Common() + wert + "--source parks --ids 1,x" + out, "--ids wants"},
-      {Common() + wert + "--source parks --ids 424242" + out, "no entity 424242"},
+      {Common() + wert + "--source parks --first 5", "--out fehlt"},
+      {Common() + wert + "--source parks" + out, "genau eins von"},
+      {Common() + wert + "--source parks --first 5 --all" + out, "genau eins von"},
+      {Common() + wert + "--source parks --first 21" + out, "--first will"},
+      {Common() + wert + "--source towns --all" + out, "--source will eins von"},
+      {Common() + wert + "--source parks --all --bogus 1" + out, "unbekannte Option"},
+      {Common() + wert + "--source countries --first 3" + out, "--first und --last"},
+      {Common() + wert + "--source parks --ids 1,x" + out, "--ids will"},
+      {Common() + wert + "--source parks --ids 424242" + out, "einen Eintrag 424242"},
       {Common() + "--content wert --calc 1 --from 1995 --to 1991 --source parks --all" + out,
-       "--from lies after --to"},
+       "--from liegt nach --to"},
       {Common() + "--content wert --calc 1 --from 1980 --to 1991 --source parks --all" + out,
-       "game years 1990 to 1995"},
+       "Spieljahre 1990 bis 1995"},
       {Common() + "--content wert --calc 77 --from 1991 --to 1995 --source parks --all" + out,
-       "calculation 77"},
-      {Common() + "--content jahr --calc 1 --to 1995 --source parks --all" + out, "calculation 1"},
+       "Berechnung 77"},
+      {Common() + "--content jahr --calc 1 --to 1995 --source parks --all" + out, "Berechnung 1"},
       {Common() + "--content park --calc 7 --from 1991 --to 1995 --source parks --all" + out,
-       "--content park shows one entity"},
+       "--content park zeigt einen Eintrag"},
       {Common() + "--content jahr --calc 8 --to 1995 --source parks --all --vanished" + out,
        "--vanished"},
       {"--data " + data().string() + " --season 8 " + wert + "--source parks --all" + out,
-       "no season 8"},
+       "keine Runde 8"},
       {"--data " + bare.string() + " --season 7 " + wert + "--source countries --all" + out,
-       "the selection is empty"},
+       "die Auswahl ist leer"},
   };
   for (const Case& c : cases) {
     const Run run = Export(c.args);
@@ -246,12 +246,12 @@ TEST_F(WuntExport, HostileSeasonsAreReportedOrCopedWith) {
        [](const fs::path& s) { fs::create_directories(s / "99999999"); },
        "--content wert --calc 1 --from 1990 --to 99999999 --source parks --all",
        2,
-       {"game years 1990 to 1995"}},
+       {"Spieljahre 1990 bis 1995"}},
       {"no Datafields.txt",
        [](const fs::path& s) { fs::remove(s / "Datafields.txt"); },
        wert,
        2,
-       {"Datafields.txt", "fehlt oder kann nicht gelesen werden", "cannot be used"}},
+       {"Datafields.txt", "fehlt oder kann nicht gelesen werden", "kann nicht verwendet werden"}},
       {"no Company group",
        [](const fs::path& s) {
          const std::string text = ReadWholeFile(s / "Datafields.txt").value_or("");
@@ -281,7 +281,7 @@ TEST_F(WuntExport, HostileSeasonsAreReportedOrCopedWith) {
        [](const fs::path& s) { fs::remove(s / "SaveData.ini"); },
        wert,
        2,
-       {"SaveData.ini is missing or unreadable"}},
+       {"SaveData.ini fehlt oder ist unlesbar"}},
       {"one damaged file repeats one message",
        [](const fs::path& s) {
          std::string park = "[1]\r\n0 = 1\r\n";
@@ -290,7 +290,7 @@ TEST_F(WuntExport, HostileSeasonsAreReportedOrCopedWith) {
        },
        wert,
        0,
-       {"Variable unbekannt! (100 times)"}},
+       {"Variable unbekannt! (100-mal)"}},
       {"a format that would pad a cell without end",
        [&](const fs::path& s) {
          const std::string text = ReadWholeFile(s / "SaveData.ini").value_or("");
@@ -304,7 +304,7 @@ TEST_F(WuntExport, HostileSeasonsAreReportedOrCopedWith) {
        [](const fs::path& s) { WriteFileAtomically(s / "1995" / "Park.ini", "\x89\x01garbage"); },
        wert,
        2,
-       {"1995/Park.ini holds no park"}},
+       {"1995/Park.ini enth\xc3\xa4lt keinen Park"}},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -383,7 +383,7 @@ TEST_F(WuntExport, HelpExplainsEveryOption) {
         "--all",     "--vanished",   "--sort",        "--csv",           "--out",
         "--diagram", "--plot-width", "--plot-height", "--column-width",  "--grid-lines",
         "--max",     "--min",        "--left-margin", "--bottom-margin", "--catalogue",
-        "--year",    "--park-plan",  "--format",      "Exit codes"}) {
+        "--year",    "--park-plan",  "--format",      "R\u00fcckgabe"}) {
     EXPECT_NE(text.find(option), std::string::npos) << option;
   }
 }
@@ -736,7 +736,7 @@ TEST_F(WuntExport, BadAttractionAndDiagramRequestsExitWithCodeTwo) {
   };
   const Case cases[] = {
       {cat + "--out " + out.string(), "--year fehlt"},
-      {cat + "--year 1995", "--out is missing"},
+      {cat + "--year 1995", "--out fehlt"},
       {cat + "--year 1989 --out " + out.string(), "Spieljahr 1989 gibt es in Runde 7 nicht"},
       {cat + "--year 1995 --content wert --out " + out.string(), "--content passt nicht zu"},
       {cat + "--year 1995 --park-plan 1 --out " + out.string(), "--park-plan passt nicht zu"},
@@ -757,8 +757,8 @@ TEST_F(WuntExport, BadAttractionAndDiagramRequestsExitWithCodeTwo) {
            "--format png --out " + out.string(),
        "ImageStore.ini fehlt"},
       {ranking + "--diagram " + out.string() + ".gif", "muss auf .bmp oder .png enden"},
-      {ranking + "--diagram " + out.string() + ".bmp --plot-width 0", "--plot-width wants"},
-      {ranking + "--diagram " + out.string() + ".bmp --grid-lines 1000", "--grid-lines wants"},
+      {ranking + "--diagram " + out.string() + ".bmp --plot-width 0", "--plot-width will"},
+      {ranking + "--diagram " + out.string() + ".bmp --grid-lines 1000", "--grid-lines will"},
       {ranking + "--diagram " + out.string() + ".bmp --max 5 --min 10", "--max 5 muss"},
       // Checked before drawing, and before the page is written.
       {ranking + "--out " + out.string() + " --diagram " + out.string() +

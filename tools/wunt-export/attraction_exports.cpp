@@ -72,7 +72,7 @@ int ExportCatalogue(const CatalogueRequest& request) {
   }
   const std::string bytes = request.csv ? BuildCatalogueCsv(model) : BuildCataloguePage(model);
   if (!WriteFileAtomically(request.out, bytes)) {
-    Note("cannot write " + request.out.string());
+    Note(request.out.string() + " kann nicht geschrieben werden");
     return kExitWriteFailed;
   }
   return 0;
@@ -99,7 +99,8 @@ int ExportParkPlans(const ParkPlanExportRequest& request) {
   StderrSink sink;
   const bool loaded = LoadRequestSeason(state, request.season, ContentKind::kPark, sink);
   sink.Flush();
-  if (!loaded) Fail("season " + std::to_string(request.season) + " cannot be used (see above)");
+  if (!loaded)
+    Fail("Runde " + std::to_string(request.season) + " kann nicht verwendet werden (siehe oben)");
   const int32_t lowest = state.season_data.years.front().year;
   const int32_t highest = state.season_data.years.back().year;
   ComputationSettings span;

@@ -21,7 +21,7 @@ void StderrSink::Flush() {
   for (const Gathered& g : gathered_) {
     const std::string line = Cp1252ToUtf8(g.title + ": " + g.text);
     if (g.count > 1) {
-      std::fprintf(stderr, "wunt-export: %s (%d times)\n", line.c_str(), g.count);
+      std::fprintf(stderr, "wunt-export: %s (%d-mal)\n", line.c_str(), g.count);
     } else {
       std::fprintf(stderr, "wunt-export: %s\n", line.c_str());
     }
@@ -32,7 +32,7 @@ void StderrSink::Flush() {
 void Note(const std::string& text) { std::fprintf(stderr, "wunt-export: %s\n", text.c_str()); }
 
 void Fail(const std::string& message) {
-  std::fprintf(stderr, "wunt-export: %s\n(see wunt-export --help)\n", message.c_str());
+  std::fprintf(stderr, "wunt-export: %s\n(siehe wunt-export --help)\n", message.c_str());
   std::exit(kExitUsage);
 }
 
@@ -52,8 +52,8 @@ std::optional<int64_t> ParseInt(std::string_view text) {
 int64_t IntArgument(std::string_view name, std::string_view text, int64_t low, int64_t high) {
   const std::optional<int64_t> value = ParseInt(text);
   if (!value || *value < low || *value > high) {
-    Fail(std::string(name) + " wants a whole number from " + std::to_string(low) + " to " +
-         std::to_string(high) + ", not \"" + std::string(text) + "\"");
+    Fail(std::string(name) + " will eine ganze Zahl von " + std::to_string(low) + " bis " +
+         std::to_string(high) + ", nicht \"" + std::string(text) + "\"");
   }
   return *value;
 }
@@ -67,7 +67,7 @@ int Choice(std::string_view name, std::string_view text,
   }
   std::string list;
   for (std::string_view choice : choices) list += (list.empty() ? "" : ", ") + std::string(choice);
-  Fail(std::string(name) + " wants one of " + list + ", not \"" + std::string(text) + "\"");
+  Fail(std::string(name) + " will eins von: " + list + "; nicht \"" + std::string(text) + "\"");
 }
 
 }  // namespace wunt::exporter

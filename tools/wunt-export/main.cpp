@@ -32,94 +32,99 @@ namespace wunt::exporter {
 namespace {
 
 constexpr char kHelp[] =
-    "usage: wunt-export [--data DIR] --season N --content wert|park|jahr --calc NUMBER\n"
-    "                   --from YEAR --to YEAR --source parks|companies|countries\n"
-    "                   (--ids ID,ID,... | --first N | --last N | --all)\n"
-    "                   [--vanished] [--sort INDEX] [--csv] [--out FILE]\n"
-    "                   [--diagram FILE.bmp|FILE.png [DIAGRAM FIELDS]]\n"
-    "       wunt-export [--data DIR] --season N --catalogue --year YEAR [--csv] --out FILE\n"
-    "       wunt-export [--data DIR] --season N --park-plan ID [--from YEAR --to YEAR]\n"
-    "                   --format jpg[:QUALITY]|png|bmp --out FOLDER\n"
+    "Aufruf: wunt-export [--data ORDNER] --season N --content wert|park|jahr\n"
+    "                    --calc NUMMER --from JAHR --to JAHR\n"
+    "                    --source parks|companies|countries\n"
+    "                    (--ids ID,ID,... | --first N | --last N | --all)\n"
+    "                    [--vanished] [--sort INDEX] [--csv] [--out DATEI]\n"
+    "                    [--diagram DATEI.bmp|DATEI.png [DIAGRAMMFELDER]]\n"
+    "        wunt-export [--data ORDNER] --season N --catalogue --year JAHR [--csv]\n"
+    "                    --out DATEI\n"
+    "        wunt-export [--data ORDNER] --season N --park-plan ID\n"
+    "                    [--from JAHR --to JAHR] --format jpg[:QUALITÄT]|png|bmp\n"
+    "                    --out ORDNER\n"
     "\n"
-    "Computes one calculation of a season for the chosen parks, companies or\n"
-    "countries and writes the page the Viewer's \"save\" command writes, or a CSV\n"
-    "table, and the diagram of its fourth tab; or writes a game year's\n"
-    "attraction catalogue, or a park's plans. Everything goes through the\n"
-    "Viewer's own code.\n"
+    "Berechnet eine Berechnung einer Runde für die gewählten Parks, Firmen oder\n"
+    "Länder und schreibt die Seite, die der Viewer aus seiner Übersicht\n"
+    "speichert, oder eine CSV-Tabelle, und das Diagramm seines vierten Reiters;\n"
+    "oder schreibt den Attraktionskatalog eines Spieljahres oder die Parkpläne\n"
+    "eines Parks. Alles geht durch den Code des Viewers.\n"
     "\n"
-    "  --data DIR        the data folder, holding one folder per season; without\n"
-    "                    it the Viewer's: Data/ beside this program when that is\n"
-    "                    a folder we may write to, else $XDG_DATA_HOME/wunt/Data\n"
+    "  --data ORDNER     der Datenordner mit einem Ordner je Runde; ohne ihn der\n"
+    "                    des Viewers: Data/ neben diesem Programm, wenn wir dort\n"
+    "                    schreiben dürfen, sonst $XDG_DATA_HOME/wunt/Data\n"
     "                    (~/.local/share/wunt/Data)\n"
-    "  --season N        season number (folder DIR/N)\n"
+    "  --season N        Nummer der Runde (Ordner ORDNER/N)\n"
     "\n"
-    "A ranking:\n"
-    "  --content KIND    wert: one value over entities and years\n"
-    "                    park: one entity over all values and years\n"
-    "                    jahr: one game year over entities and values\n"
-    "  --calc NUMBER     number of the calculation in the season's SaveData.ini\n"
-    "                    (group NUMBER_Calculation); it must be offered for KIND\n"
-    "  --from YEAR       first game year of the span (not needed for jahr)\n"
-    "  --to YEAR         last game year of the span; for jahr the one game year\n"
-    "  --source KIND     parks, companies or countries: what the rows are\n"
-    "  --ids ID,...      choose these entities by number\n"
-    "  --first N         choose the first N (1-20) of the value list, as the\n"
-    "                    Viewer's automatic selection does; parks and companies,\n"
-    "                    not for park content\n"
-    "  --last N          the last N (1-20) likewise\n"
-    "  --all             choose every entity\n"
-    "  --vanished        wert only: also parks that no longer exist in --to\n"
-    "  --sort INDEX      -2 by name, -1 by average or total (default), n >= 0 by\n"
-    "                    column n (the n-th year of the span for wert, the n-th\n"
-    "                    value for jahr)\n"
-    "  --csv             write a semicolon-separated table instead of the page:\n"
-    "                    bare numbers with a decimal comma, units in the headings\n"
-    "  --out FILE        where to write (replaced atomically); not needed with\n"
-    "                    --diagram\n"
-    "  --diagram FILE    also (or only) write the diagram of the ranking: a\n"
-    "                    24-bit bitmap, or PNG when FILE ends in .png. Lines and\n"
-    "                    bars and texts as the Viewer draws them\n"
+    "Eine Rangliste:\n"
+    "  --content ART     wert: ein Wert über Einträge und Jahre\n"
+    "                    park: ein Eintrag über alle Werte und Jahre\n"
+    "                    jahr: ein Spieljahr über Einträge und Werte\n"
+    "  --calc NUMMER     Nummer der Berechnung in SaveData.ini der Runde (Gruppe\n"
+    "                    NUMMER_Calculation); sie muss für ART angeboten sein\n"
+    "  --from JAHR       erstes Spieljahr der Spanne (nicht für jahr)\n"
+    "  --to JAHR         letztes Spieljahr der Spanne; für jahr das eine\n"
+    "                    Spieljahr\n"
+    "  --source ART      parks, companies oder countries: was die Zeilen sind\n"
+    "  --ids ID,...      diese Einträge nach Nummer wählen\n"
+    "  --first N         die ersten N (1-20) der Werteliste wählen, wie die\n"
+    "                    automatische Auswahl des Viewers; Parks und Firmen,\n"
+    "                    nicht für park\n"
+    "  --last N          ebenso die letzten N (1-20)\n"
+    "  --all             alle Einträge wählen\n"
+    "  --vanished        nur wert: auch Parks, die es in --to nicht mehr gibt\n"
+    "  --sort INDEX      -2 nach Name, -1 nach Durchschnitt oder Summe\n"
+    "                    (Vorgabe), n >= 0 nach Spalte n (das n-te Jahr der\n"
+    "                    Spanne bei wert, der n-te Wert bei jahr)\n"
+    "  --csv             eine Tabelle mit Semikolons statt der Seite: blanke\n"
+    "                    Zahlen mit Dezimalkomma, Einheiten in den Überschriften\n"
+    "  --out DATEI       wohin geschrieben wird (ganz oder gar nicht ersetzt);\n"
+    "                    mit --diagram nicht nötig\n"
+    "  --diagram DATEI   auch (oder nur) das Diagramm der Rangliste schreiben:\n"
+    "                    eine 24-Bit-Bitmap, oder PNG, wenn DATEI auf .png endet;\n"
+    "                    Linien, Balken und Texte, wie der Viewer sie zeichnet\n"
     "\n"
-    "Diagram fields (start values fitted to the data for any not given; given\n"
-    "ones are applied in the order given, as if typed into the fourth tab's\n"
-    "fields one after the other, so coupled fields follow):\n"
-    "  --plot-width W    \"Breite:\" (1-16384); the column width follows\n"
-    "  --plot-height H   \"Höhe:\" (1-16384); values per pixel follow\n"
-    "  --column-width C  \"Breite einer 'Spalte':\" (1-16384); the plot width\n"
-    "                    follows\n"
+    "Diagrammfelder (nicht angegebene bekommen zu den Daten passende\n"
+    "Startwerte; angegebene gelten in ihrer Reihenfolge, als würden sie\n"
+    "nacheinander in die Felder des vierten Reiters getippt, so dass\n"
+    "gekoppelte Felder folgen):\n"
+    "  --plot-width W    \"Breite:\" (1-16384); die Spaltenbreite folgt\n"
+    "  --plot-height H   \"Höhe:\" (1-16384); Werte je Pixel folgen\n"
+    "  --column-width C  \"Breite einer 'Spalte':\" (1-16384); die Breite folgt\n"
     "  --grid-lines G    \"Anzahl Hilfslinien:\" (0-999)\n"
-    "  --max M           \"max. Wert Y-Achse:\", a whole number; values per\n"
-    "  --min m           pixel follow; --max must lie above --min\n"
+    "  --max M           \"max. Wert Y-Achse:\", eine ganze Zahl; Werte je\n"
+    "  --min m           Pixel folgen; --max muss über --min liegen\n"
     "  --left-margin L   \"Beschriftung X-Achse:\" (0-16384)\n"
     "  --bottom-margin B \"Beschriftung Y-Achse:\" (0-16384)\n"
-    "  The picture, margins included, holds at most 40.000.000 pixels (what\n"
-    "  the bitmap and PNG writers take); a larger one is refused with exit\n"
-    "  code 2 before anything is written.\n"
+    "  Das Bild hat mit Rändern höchstens 40.000.000 Pixel (was die Bitmap-\n"
+    "  und PNG-Schreiber annehmen); ein größeres wird mit Code 2 abgelehnt,\n"
+    "  bevor etwas geschrieben wird.\n"
     "\n"
-    "The attraction catalogue:\n"
-    "  --catalogue       the catalogue of one game year, with the weights,\n"
-    "                    categories and ticks of the season's SaveData.ini\n"
-    "                    (group AttViewer, defaults when missing; group Build\n"
-    "                    for the column \"gebaut\")\n"
-    "  --year YEAR       the game year\n"
-    "  --csv             semicolon-separated, bare numbers with a decimal comma\n"
-    "  --out FILE        where to write (replaced atomically)\n"
+    "Der Attraktionskatalog:\n"
+    "  --catalogue       der Katalog eines Spieljahres, mit den Gewichten,\n"
+    "                    Kategorien und Haken aus SaveData.ini der Runde\n"
+    "                    (Gruppe AttViewer, Vorgaben, wenn sie fehlt; Gruppe\n"
+    "                    Build für die Spalte \"gebaut\")\n"
+    "  --year JAHR       das Spieljahr\n"
+    "  --csv             mit Semikolons, blanke Zahlen mit Dezimalkomma\n"
+    "  --out DATEI       wohin geschrieben wird (ganz oder gar nicht ersetzt)\n"
     "\n"
-    "A park's plans:\n"
-    "  --park-plan ID    the park; one picture per game year it exists in\n"
-    "  --from, --to      only these game years (the whole season when left out)\n"
-    "  --format F        jpg (quality 100), jpg:QUALITY (0-100), png or bmp\n"
-    "  --out FOLDER      where the files go (created when missing), named\n"
-    "                    PARKNAME_YEAR.jpg|.png|.bmp; existing ones are replaced\n"
+    "Die Pläne eines Parks:\n"
+    "  --park-plan ID    der Park; ein Bild je Spieljahr, in dem es ihn gibt\n"
+    "  --from, --to      nur diese Spieljahre (ohne sie die ganze Runde)\n"
+    "  --format F        jpg (Qualität 100), jpg:QUALITÄT (0-100), png oder bmp\n"
+    "  --out ORDNER      wohin die Dateien kommen (angelegt, wenn er fehlt),\n"
+    "                    PARKNAME_JAHR.jpg|.png|.bmp; vorhandene werden ersetzt\n"
     "\n"
-    "Pages and CSV are Windows-1252 text; numbers use the German format the\n"
-    "page shows. Links point at the game server named in Server.ini beside the\n"
-    "data folder (written with defaults when missing).\n"
+    "Seiten und CSV sind Windows-1252-Text; Zahlen im deutschen Format der\n"
+    "Seite. Links zeigen auf den Spielserver aus Server.ini neben dem\n"
+    "Datenordner (mit Vorgaben geschrieben, wenn sie fehlt).\n"
     "\n"
-    "Exit codes: 0 written; 1 an output could not be written; 2 bad\n"
-    "arguments, a missing season, calculation, game year or park, a season that\n"
-    "cannot be used (the message names the file), an empty selection, or an\n"
-    "output folder that cannot be written to.\n";
+    "Rückgabewerte: 0 geschrieben; 1 eine Ausgabe konnte nicht geschrieben\n"
+    "werden; 2 falsche Angaben, eine fehlende Runde, Berechnung, ein fehlendes\n"
+    "Spieljahr oder fehlender Park, eine unbrauchbare Runde (die Meldung nennt\n"
+    "die Datei), eine leere Auswahl oder ein Ausgabeordner, in den nicht\n"
+    "geschrieben werden kann.\n";
 
 struct Options {
   std::filesystem::path data;
@@ -203,7 +208,7 @@ void CheckCatalogue(const Options& options) {
   AllowOnly(options, "--catalogue",
             {"--data", "--season", "--catalogue", "--year", "--csv", "--out"});
   if (!options.year) Fail("--year fehlt: der Katalog zeigt ein Spieljahr");
-  if (options.out.empty()) Fail("--out is missing");
+  if (options.out.empty()) Fail("--out fehlt");
 }
 
 void CheckParkPlan(const Options& options) {
@@ -223,26 +228,26 @@ void CheckRanking(const Options& options) {
       Fail(name + " gilt nur mit --diagram");
     }
   }
-  if (!options.content_kind) Fail("--content is missing");
-  if (!options.calc) Fail("--calc is missing");
-  if (!options.to) Fail("--to is missing");
+  if (!options.content_kind) Fail("--content fehlt");
+  if (!options.calc) Fail("--calc fehlt");
+  if (!options.to) Fail("--to fehlt");
   if (*options.content_kind != ContentKind::kYear) {
-    if (!options.from) Fail("--from is missing");
-    if (*options.from > *options.to) Fail("--from lies after --to");
+    if (!options.from) Fail("--from fehlt");
+    if (*options.from > *options.to) Fail("--from liegt nach --to");
   }
-  if (!options.source_kind) Fail("--source is missing");
-  if (options.out.empty() && options.diagram.empty()) Fail("--out is missing");
+  if (!options.source_kind) Fail("--source fehlt");
+  if (options.out.empty() && options.diagram.empty()) Fail("--out fehlt");
   const int ways = options.ids_given + (options.first > 0) + (options.last > 0) + options.all;
-  if (ways != 1) Fail("give exactly one of --ids, --first, --last and --all");
+  if (ways != 1) Fail("genau eins von --ids, --first, --last und --all angeben");
   if ((options.first > 0 || options.last > 0) && (*options.source_kind == SourceKind::kCountries ||
                                                   *options.content_kind == ContentKind::kPark)) {
-    Fail("--first and --last choose parks or companies for wert and jahr only");
+    Fail("--first und --last wählen Parks oder Firmen, nur für wert und jahr");
   }
   if (*options.content_kind == ContentKind::kPark && options.ids.size() != 1) {
-    Fail("--content park shows one entity: give it with --ids ID");
+    Fail("--content park zeigt einen Eintrag: ihn mit --ids ID angeben");
   }
   if (options.vanished && *options.content_kind != ContentKind::kValue) {
-    Fail("--vanished is for --content wert only");
+    Fail("--vanished gilt nur mit --content wert");
   }
   if (!options.diagram.empty() && !EndsWithFolded(options.diagram.string(), ".bmp") &&
       !EndsWithFolded(options.diagram.string(), ".png")) {
@@ -300,7 +305,7 @@ Options ParseArguments(int argc, char** argv) {
       options.catalogue = true;
       continue;
     }
-    if (i + 1 >= argc) Fail("unknown option or missing value: " + std::string(arg));
+    if (i + 1 >= argc) Fail("unbekannte Option oder fehlender Wert: " + std::string(arg));
     const std::string_view value = argv[++i];
     if (arg == "--data") {
       options.data = std::string(value);
@@ -342,11 +347,11 @@ Options ParseArguments(int argc, char** argv) {
     } else if (arg == "--format") {
       options.format = ParsePlanFormat(value);
     } else {
-      Fail("unknown option: " + std::string(arg));
+      Fail("unbekannte Option: " + std::string(arg));
     }
   }
   if (options.data.empty()) options.data = DataFolder(DataRoot(ProgramFolder(argv[0])));
-  if (!options.season) Fail("--season is missing");
+  if (!options.season) Fail("--season fehlt");
   if (options.catalogue) {
     CheckCatalogue(options);
   } else if (options.park_plan) {
@@ -364,7 +369,8 @@ void ChooseEntities(const Options& options, RequestState& state) {
   }
   for (int32_t id : options.ids) {
     if (!state.selection().AddId(id)) {
-      Fail("no entity " + std::to_string(id) + " to choose (or chosen twice) for this span");
+      Fail("einen Eintrag " + std::to_string(id) +
+           " gibt es in dieser Spanne nicht (oder er ist doppelt gewählt)");
     }
   }
 }
@@ -384,7 +390,7 @@ DiagramForm RankingDiagramForm(const Options& options, const RequestState& state
 
 bool WriteOutput(const std::filesystem::path& path, const std::string& bytes) {
   if (!bytes.empty() && WriteFileAtomically(path, bytes)) return true;
-  Note("cannot write " + path.string());
+  Note(path.string() + " kann nicht geschrieben werden");
   return false;
 }
 
@@ -395,30 +401,32 @@ int ExportRanking(const Options& options) {
   StderrSink sink;
   const bool loaded = LoadRequestSeason(state, season, *options.content_kind, sink);
   sink.Flush();
-  if (!loaded) Fail("season " + std::to_string(season) + " cannot be used (see above)");
+  if (!loaded)
+    Fail("Runde " + std::to_string(season) + " kann nicht verwendet werden (siehe oben)");
   const auto from = static_cast<int32_t>(options.from.value_or(*options.to));
   const auto to = static_cast<int32_t>(*options.to);
   const int32_t lowest = state.season_data.years.front().year;
   const int32_t highest = state.season_data.years.back().year;
   if (from < lowest || to > highest) {
-    Fail("the season has the game years " + std::to_string(lowest) + " to " +
+    Fail("die Runde hat die Spieljahre " + std::to_string(lowest) + " bis " +
          std::to_string(highest));
   }
   const size_t calculation =
       FindCalculation(state.calculations, static_cast<int32_t>(*options.calc));
   const std::filesystem::path save_data = SaveDataPath(state.season_folder());
   if (!IniFile().OpenIni(save_data)) {
-    Fail("cannot read the calculations: " + save_data.string() + " is missing or unreadable");
+    Fail("die Berechnungen können nicht gelesen werden: " + save_data.string() +
+         " fehlt oder ist unlesbar");
   }
   if (calculation >= state.calculations.entries.size()) {
-    Fail("calculation " + std::to_string(*options.calc) + " does not exist or is not offered for " +
-         "this content kind");
+    Fail("die Berechnung " + std::to_string(*options.calc) +
+         " gibt es nicht oder nicht für diese Art von Inhalt");
   }
   ApplyRequestSpan(state, calculation, from, to, options.vanished, *options.source_kind);
   for (size_t index : state.values_past_token_limit) {
-    Note("value \"" + Cp1252ToUtf8(state.calculation.values[index].label) +
-         "\": its formula has more than " + std::to_string(kMaxFormulaTokens) +
-         " tokens; the rest is ignored");
+    Note("Wert \"" + Cp1252ToUtf8(state.calculation.values[index].label) +
+         "\": die Formel hat mehr als " + std::to_string(kMaxFormulaTokens) +
+         " Bestandteile; der Rest wird übergangen");
   }
   ChooseEntities(options, state);
   state.table.sort_index = options.sort;
@@ -433,10 +441,10 @@ int ExportRanking(const Options& options) {
     if (last != nullptr && (companies ? last->companies.size() : last->parks.size()) == 0) {
       const std::filesystem::path file =
           YearFolder(state.season_folder(), to) / (companies ? kCompanyFile : kParkFile);
-      Fail("the selection is empty: " + file.string() + " holds no " +
-           (companies ? "company" : "park") + " (missing, damaged or unreadable)");
+      Fail("die Auswahl ist leer: " + file.string() + " enthält " +
+           (companies ? "keine Firma" : "keinen Park") + " (fehlt, beschädigt oder unlesbar)");
     }
-    Fail("the selection is empty");
+    Fail("die Auswahl ist leer");
   }
 
   // The diagram's size is checked before anything is drawn or written.
@@ -458,7 +466,7 @@ int ExportRanking(const Options& options) {
     if (!server.unreadable.empty()) Note(Cp1252ToUtf8(server.unreadable));
     for (const std::string& setting : server.replaced_ports) {
       Note(std::string(kServerIniName) + ": \"" + setting +
-           "\" is no port from 1 to 65535; port 80 is used");
+           "\" ist kein Port von 1 bis 65535; Port 80 wird verwendet");
     }
     const ReportInput input = RequestReportInput(state, server.game_address);
     written = WriteOutput(options.out, options.csv ? BuildCsvTable(input) : BuildExportPage(input));
@@ -476,7 +484,7 @@ int Run(int argc, char** argv) {
   const Options options = ParseArguments(argc, argv);
   const auto season = static_cast<int32_t>(*options.season);
   if (!std::filesystem::is_directory(SeasonFolder(options.data, season))) {
-    Fail("no season " + std::to_string(season) + " in " + options.data.string());
+    Fail("keine Runde " + std::to_string(season) + " in " + options.data.string());
   }
   if (options.catalogue) {
     return ExportCatalogue(

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
+#include <memory>
 #include <string>
 
 #include "common/season_layout.h"
@@ -63,8 +64,9 @@ UpdateOptionsWindow::UpdateOptionsWindow(std::filesystem::path program_folder, i
 UpdateOptionsWindow::~UpdateOptionsWindow() { delete progress_; }
 
 void UpdateOptionsWindow::closeEvent(QCloseEvent* event) {
-  // A run in progress ends with its progress window, not with this one.
-  if (progress_ != nullptr) {
+  // A run in progress ends with its progress window and its message, not
+  // with this one.
+  if (progress_ != nullptr || telling_.running()) {
     event->ignore();
     return;
   }
@@ -86,7 +88,7 @@ std::filesystem::path UpdateOptionsWindow::SeasonFolderPath() const {
 }
 
 void UpdateOptionsWindow::RunUpdater() {
-  if (progress_ != nullptr) return;
+  if (progress_ != nullptr || telling_.running()) return;
   setEnabled(false);
   const int task = options_.task();
   years_before_ = YearsWithData(SeasonFolderPath());
@@ -105,10 +107,15 @@ void UpdateOptionsWindow::RunUpdater() {
 void UpdateOptionsWindow::RunEnded(const UpdaterAction& final_action) {
   std::exchange(progress_, nullptr)->deleteLater();
   outcomes_.push_back(final_action);
-  const std::string message = RunEndMessage(final_action, SeasonFolderPath(), years_before_);
-  MessageBoxes::Show(this, WindowTitle("Updater"), FromCp1252Lines(message),
-                     MessageIcon::kInformation);
-  setEnabled(true);
+  // The window stays disabled until the message is there.
+  auto message = std::make_shared<std::string>();
+  telling_.Start([message, final_action, folder = SeasonFolderPath(), before = years_before_](
+                     std::stop_token) { *message = RunEndMessage(final_action, folder, before); },
+                 [this, message] {
+                   MessageBoxes::Show(this, WindowTitle("Updater"), FromCp1252Lines(*message),
+                                      MessageIcon::kInformation);
+                   setEnabled(true);
+                 });
 }
 
 }  // namespace wunt

@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "viewer/platform/background_job.h"
 #include "viewer/update/update_options.h"
 #include "viewer/update/updater_exchange.h"
 
@@ -66,6 +67,10 @@ class UpdateOptionsWindow : public QWidget {
   // did not end by itself.
   std::vector<int32_t> years_before_;
   std::function<void()> on_closed_;
+  // Tells what a run left on disk, which for a cancelled or broken-off run
+  // means reading every year's data files: too slow for the GUI thread on a
+  // big season. Last, so it is stopped before the members it reports to go.
+  BackgroundJob telling_{this};
 };
 
 }  // namespace wunt

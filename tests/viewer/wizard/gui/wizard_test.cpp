@@ -356,8 +356,7 @@ TEST(FirstStart, FromAnEmptyFolderToATable) {
   fs::remove_all(served);
   test::ChildProcess server;
   ASSERT_TRUE(server.Start({WUNT_UPDATE_SERVER_PATH, "--data", served.string(), "--season", "9",
-                            "--demo", "--years", "3", "--parks", "30", "--port", "0",
-                            "--copy-base-to", (served / "supplied").string()}));
+                            "--demo", "--years", "3", "--parks", "30", "--port", "0"}));
   const std::optional<std::string> listening = server.ReadLine(std::chrono::seconds(60));
   ASSERT_TRUE(listening.has_value());
   ASSERT_EQ(listening->rfind("Listening on 127.0.0.1:", 0), 0u) << *listening;
@@ -389,10 +388,6 @@ TEST(FirstStart, FromAnEmptyFolderToATable) {
   server.Terminate();
   EXPECT_EQ(c.season->currentText(), QStringLiteral("9. Runde"));
   ASSERT_TRUE(c.apply1->isEnabled());
-
-  // The season's own files come with the data, not through the updater.
-  fs::copy(served / "supplied" / "9", root / "Data" / "9",
-           fs::copy_options::skip_existing | fs::copy_options::recursive);
   c.apply1->click();
   for (const ShownMessage& box : MessageBoxes::TakeRecorded())
     ADD_FAILURE() << box.text.toStdString();
