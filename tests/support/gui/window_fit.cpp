@@ -233,6 +233,34 @@ QStringList ControlsOutOfReach(QWidget* window) {
   return out;
 }
 
+QStringList ControlsOverFrames(QWidget* window) {
+  QStringList out;
+  for (const QGroupBox* box : window->findChildren<QGroupBox*>()) {
+    if (!box->isVisible() || box->parentWidget() == nullptr) continue;
+    const QRect contents = box->contentsRect().translated(box->pos());
+    for (const QObject* child : box->parentWidget()->children()) {
+      const auto* widget = qobject_cast<const QLabel*>(child);
+      if (widget == nullptr || !widget->isVisible() || !(widget->alignment() & Qt::AlignTop)) {
+        continue;
+      }
+      const QRect rect = widget->geometry();
+      if (!box->geometry().contains(rect.center()) || contents.contains(rect)) continue;
+      out << QStringLiteral("%1: %2 at %3,%4 %5x%6 over the frame of %7 (contents %8,%9 %10x%11)")
+                 .arg(window->windowTitle(), Name(widget))
+                 .arg(rect.x())
+                 .arg(rect.y())
+                 .arg(rect.width())
+                 .arg(rect.height())
+                 .arg(box->title())
+                 .arg(contents.x())
+                 .arg(contents.y())
+                 .arg(contents.width())
+                 .arg(contents.height());
+    }
+  }
+  return out;
+}
+
 QStringList FocusStepsAgainstLayout(QWidget* window) {
   const auto is_stop = [window](const QWidget* widget) {
     if (!widget->isVisible() || !(widget->focusPolicy() & Qt::TabFocus)) return false;
