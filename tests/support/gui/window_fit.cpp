@@ -245,17 +245,11 @@ QStringList ControlsOverFrames(QWidget* window) {
       }
       const QRect rect = widget->geometry();
       if (!box->geometry().contains(rect.center()) || contents.contains(rect)) continue;
-      out << QStringLiteral("%1: %2 at %3,%4 %5x%6 over the frame of %7 (contents %8,%9 %10x%11)")
-                 .arg(window->windowTitle(), Name(widget))
-                 .arg(rect.x())
-                 .arg(rect.y())
-                 .arg(rect.width())
-                 .arg(rect.height())
-                 .arg(box->title())
-                 .arg(contents.x())
-                 .arg(contents.y())
-                 .arg(contents.width())
-                 .arg(contents.height());
+      const auto at = [](const QRect& r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+      };
+      out << QStringLiteral("%1: %2 at %3 over the frame of %4 (contents %5)")
+                 .arg(window->windowTitle(), Name(widget), at(rect), box->title(), at(contents));
     }
   }
   return out;
