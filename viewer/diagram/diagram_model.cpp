@@ -15,9 +15,15 @@ namespace {
 // What the first preview aims at before labels widen it.
 constexpr int64_t kStartPlotWidth = 600;
 constexpr int64_t kStartPlotHeight = 300;
+// The first chart is never flatter than this, so that a few equal values
+// still show as a chart and not as a stripe.
+constexpr int64_t kLeastStartPlotHeight = 100;
+// A long legend stretches the first chart up to this height; beyond it the
+// preview would shrink the chart to a sliver.
+constexpr int64_t kMostLegendPlotHeight = 2 * kStartPlotHeight;
 // Rotated bar labels longer than this go inside the chart instead of
 // stretching the bottom strip.
-constexpr int32_t kMaxLabelStrip = 160;
+constexpr int32_t kMaxLabelStrip = 480;
 constexpr int kLegendTop = 20;
 constexpr int kLegendStep = 18;
 
@@ -47,6 +53,18 @@ int64_t RoundNumberAtLeast(int64_t value) {
     }
     if (decade > kMaxDiagramBound) return decade * 10;
   }
+}
+
+// The largest of 1, 2, 5, 10, 20, 50 ... below `value`, for value > 1.
+int64_t RoundNumberBelow(int64_t value) {
+  int64_t below = 1;
+  for (int64_t decade = 1; decade <= kMaxDiagramBound; decade *= 10) {
+    for (int64_t factor : {1, 2, 5}) {
+      if (factor * decade >= value) return below;
+      below = factor * decade;
+    }
+  }
+  return below;
 }
 
 void FollowValuesPerPixel(DiagramSettings& settings) {
@@ -169,19 +187,33 @@ DiagramSettings StartDiagramSettings(const DiagramData& data, const TextMeasure&
       low = std::min(low, top);
     }
   }
+  // The legend lies over the chart's top left corner and ends where the
+  // chart does: the chart is at least as high as the legend.
+  const size_t legend_entries =
+      data.variant == kDiagramBars ? data.captions.size() : data.rows.size();
+  const int64_t least_height = std::clamp<int64_t>(
+      kLegendTop + kLegendStep * static_cast<int64_t>(std::min<size_t>(legend_entries, 1000)),
+      kLeastStartPlotHeight, kMostLegendPlotHeight);
   DiagramSettings settings;
   // A round step of at most a tenth of the range; the bounds are multiples
-  // of it and every grid line lies on one.
-  const int64_t step = RoundNumberAtLeast(std::max<int64_t>(CeilDiv(high - low, 10), 1));
+  // of it and every grid line lies on one. A range of fewer values than
+  // the chart has pixels is widened, since a value cannot take more than
+  // one pixel: small or equal values still get a chart of full height.
+  const int64_t step = RoundNumberAtLeast(CeilDiv(std::max(high - low, least_height), 10));
   // The top edge stands for the row above the chart (zero line = maximum /
   // values per pixel - 1), so the maximum lies strictly above every value.
   settings.maximum = FloorDiv(high, step) * step + step;
   settings.minimum = FloorDiv(low, step) * step;
-  // Without data a plain ten-step grid above the zero line.
-  if (high == low) settings.maximum = settings.minimum + 10 * step;
-  settings.grid_lines = static_cast<int32_t>((settings.maximum - settings.minimum) / step);
-  settings.values_per_pixel =
-      RoundNumberAtLeast(CeilDiv(settings.maximum - settings.minimum, kStartPlotHeight));
+  if (settings.maximum - settings.minimum < least_height) {
+    settings.maximum = settings.minimum + CeilDiv(least_height, step) * step;
+  }
+  const int64_t range = settings.maximum - settings.minimum;
+  settings.grid_lines = static_cast<int32_t>(range / step);
+  settings.values_per_pixel = RoundNumberAtLeast(CeilDiv(range, kStartPlotHeight));
+  while (settings.values_per_pixel > 1 &&
+         CeilDiv(range, settings.values_per_pixel) < least_height) {
+    settings.values_per_pixel = RoundNumberBelow(settings.values_per_pixel);
+  }
   CoupleValuesPerPixel(settings);
 
   const PixelSize digit = measure("0");

@@ -114,12 +114,32 @@ std::optional<QString> ScriptedAnswer(const QString& default_name) {
 
 }  // namespace
 
+QString SaveFileType::Filter() const {
+  QStringList patterns;
+  for (const QString& extension : extensions) patterns << QStringLiteral("*.") + extension;
+  return QStringLiteral("%1 (%2)").arg(name, patterns.join(QLatin1Char(' ')));
+}
+
+QString WithDefaultExtension(const QString& name, const SaveFileType& type) {
+  if (name.isEmpty() || type.extensions.isEmpty()) return name;
+  const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
+  if (name.indexOf(QLatin1Char('.'), slash + 1) >= 0) return name;
+  return name + QLatin1Char('.') + type.extensions.front();
+}
+
 QString FileDialogs::SaveFileName(QWidget* parent, const QString& title,
-                                  const QString& default_name, const QString& filter) {
-  if (std::optional<QString> answer = ScriptedAnswer(default_name)) return *answer;
-  // Qt's own dialog: it never appends an extension the user did not type.
-  return QFileDialog::getSaveFileName(parent, title, default_name, filter, nullptr,
-                                      QFileDialog::DontUseNativeDialog);
+                                  const QString& default_name, const SaveFileType& type) {
+  if (std::optional<QString> answer = ScriptedAnswer(default_name)) {
+    return WithDefaultExtension(*answer, type);
+  }
+  // Qt's own dialog; it appends the extension itself by the same rule, so
+  // that it asks before replacing the file that is really meant.
+  QFileDialog dialog(parent, title, default_name, type.Filter());
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(type.extensions.value(0));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  return WithDefaultExtension(dialog.selectedFiles().front(), type);
 }
 
 QString FileDialogs::ExistingFolder(QWidget* parent, const QString& title, const QString& start) {

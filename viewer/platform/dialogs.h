@@ -43,17 +43,33 @@ class MessageBoxes {
   static void SetNextAnswer(Answer answer);
 };
 
+// The one kind of file a save dialog offers: its name and its extensions
+// without the dot, the first being the one a bare name gets.
+struct SaveFileType {
+  QString name;
+  QStringList extensions;
+  // "HTML-Seite (*.htm *.html)"
+  QString Filter() const;
+};
+
+// `name` with the type's first extension appended when its file name has
+// none at all (no dot); a name with an extension of its own is the
+// player's choice. An empty name (a cancel) stays empty.
+QString WithDefaultExtension(const QString& name, const SaveFileType& type);
+
 class FileDialogs {
  public:
-  // The chosen file, or an empty string when the user cancels.
+  // The chosen file, given the type's first extension when typed without
+  // one, or an empty string when the user cancels.
   static QString SaveFileName(QWidget* parent, const QString& title, const QString& default_name,
-                              const QString& filter);
+                              const SaveFileType& type);
 
   // The chosen folder, or an empty string when the user cancels.
   static QString ExistingFolder(QWidget* parent, const QString& title, const QString& start);
 
   // The next SaveFileName or ExistingFolder returns `name` without showing
-  // a dialog; an empty name answers as a cancel. While scripting is on, an
+  // a dialog (SaveFileName as typed into it); an empty name answers as a
+  // cancel. While scripting is on, an
   // unscripted call cancels.
   static void StartScripting();
   static void StopScripting();

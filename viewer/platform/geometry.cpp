@@ -158,6 +158,12 @@ QRect DialogUnits::Rect(int x, int y, int width, int height) const {
 
 QSize DialogUnits::Size(int width, int height) const { return QSize(X(width), Y(height)); }
 
+QRect InsideFrame(const QRect& rect, const QWidget* frame) {
+  const QRect contents = frame->contentsRect().translated(frame->pos());
+  if (!frame->geometry().contains(rect.center())) return rect;
+  return rect.intersected(contents);
+}
+
 void SetFixedDialogSize(QWidget* window, int width, int height) {
   window->setFixedSize(DialogUnits(window).Size(width, height));
 }

@@ -45,6 +45,11 @@ W* Place(W* widget, int x, int y, int width, int height) {
   return widget;
 }
 
+// `rect` (in the parent's pixels) cut to the contents of `frame`, a framed
+// group on the same parent: below its title and inside its border, however
+// big the style draws them. A rectangle not on the frame stays as it is.
+QRect InsideFrame(const QRect& rect, const QWidget* frame);
+
 // Gives a window that cannot be resized its size in reference units.
 void SetFixedDialogSize(QWidget* window, int width, int height);
 

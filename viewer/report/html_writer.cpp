@@ -17,7 +17,9 @@ constexpr std::string_view kHeadRight =
     "<td style=\"text-align:right; border-bottom: solid 1px #AAA; font-weight:bold;\">";
 constexpr std::string_view kHeadNumber =
     "<td style=\"border-bottom: solid 1px #AAA; font-weight:bold; text-align:center;\">Nr.</td>";
-constexpr std::string_view kCellBreak = "</td><td style=\"text-align:right;\">";
+// A value keeps its unit beside it ("4.888 TEUR") however narrow the window
+// showing the page: the column widens instead.
+constexpr std::string_view kValueCell = "<td style=\"text-align:right; white-space:nowrap;\">";
 constexpr std::string_view kNoValue = "---";
 
 constexpr std::string_view kStyleRules[] = {
@@ -211,7 +213,8 @@ void AppendTable(std::string& out, const ReportInput& input, bool app_links) {
       AppendLink(out, input, input.table.rows[row], app_links);
     }
     for (size_t column = 0; column < column_count; ++column) {
-      out += kCellBreak;
+      out += "</td>";
+      out += kValueCell;
       const int64_t value = ReportCellValue(input, row, column);
       if (value == 0) {
         out += kNoValue;
@@ -221,7 +224,7 @@ void AppendTable(std::string& out, const ReportInput& input, bool app_links) {
     }
     out += "</td>";
     if (total) {
-      out += "<td style=\"text-align:right;\">";
+      out += kValueCell;
       out += TotalText(input, row);
       out += "</td>";
     }
@@ -419,7 +422,11 @@ std::string BuildSelectionForm(ContentKind content_kind,
 std::string BuildAppContent(const ReportInput& input, const std::vector<SelectionEntry>& available,
                             const std::vector<SelectionEntry>& chosen) {
   std::string out = BuildHeadings(input, true);
-  out += "<p>Zum Hinzuf\xfcgen, Entfernen oder Sortieren muss die Seite neu erstellt werden.</p>";
+  // The page of one entity offers only to change it, and has no sorting.
+  out += input.view.content_kind == ContentKind::kPark
+             ? "<p>Zum \xc4ndern der Auswahl muss die Seite neu erstellt werden.</p>"
+             : "<p>Zum Hinzuf\xfcgen, Entfernen oder Sortieren muss die Seite neu erstellt "
+               "werden.</p>";
   out += BuildSelectionForm(input.view.content_kind, available, chosen);
   out += BuildAppTable(input);
   return out;

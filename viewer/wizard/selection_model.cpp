@@ -398,6 +398,29 @@ size_t SelectionModel::ApplyAutoSelection(int choice, const ValueList& entities)
 
 namespace {
 
+// The label of the first of the shown lines `selected`, if any is shown.
+std::optional<std::string> FirstLabel(const std::vector<SelectionEntry>& list,
+                                      const std::vector<size_t>& rows,
+                                      const std::vector<size_t>& selected) {
+  std::optional<size_t> first;
+  for (size_t row : selected) {
+    if (row < rows.size() && (!first || row < *first)) first = row;
+  }
+  if (!first) return std::nullopt;
+  return list[rows[*first]].label;
+}
+
+// The shown line where a line labelled `label` would stand, or the last
+// line. Found by label rather than by number: an entry a single choice
+// sends back may have come in before it.
+std::optional<size_t> LineAt(const std::vector<SelectionEntry>& list,
+                             const std::vector<size_t>& rows, const std::string& label) {
+  if (rows.empty()) return std::nullopt;
+  size_t line = 0;
+  while (line + 1 < rows.size() && NaturalLess(list[rows[line]].label, label)) ++line;
+  return line;
+}
+
 // The list positions behind the shown lines `selected`.
 std::vector<size_t> RowPositions(const std::vector<size_t>& rows,
                                  const std::vector<size_t>& selected) {
@@ -447,6 +470,26 @@ void SelectionTab::AddAllClicked() {
 void SelectionTab::AddClicked(const std::vector<size_t>& selected) {
   model_.AddPositions(RowPositions(model_.AvailableRows(), selected));
   Reshown();
+}
+
+std::optional<size_t> SelectionTab::ReturnPressed(bool on_available,
+                                                  const std::vector<size_t>& selected) {
+  const auto list = [this, on_available]() -> const std::vector<SelectionEntry>& {
+    return on_available ? model_.available() : model_.chosen();
+  };
+  const auto rows = [this, on_available] {
+    return on_available ? model_.AvailableRows() : model_.ChosenRows();
+  };
+  const std::optional<std::string> first = FirstLabel(list(), rows(), selected);
+  if (on_available) {
+    AddClicked(selected);
+  } else {
+    RemoveClicked(selected);
+  }
+  if (!first) return std::nullopt;
+  const std::optional<size_t> line = LineAt(list(), rows(), *first);
+  (on_available ? available_selected_ : chosen_selected_) = line.has_value();
+  return line;
 }
 
 void SelectionTab::AvailableListEvent(bool double_click, std::optional<size_t> selected) {

@@ -168,6 +168,12 @@ class SelectionTab {
   bool SourceChosen(SourceKind source_kind);
   void AddAllClicked();
   void AddClicked(const std::vector<size_t>& selected);
+  // Return on the available list (or the chosen one): its selected lines
+  // move as with the button, and the line now standing where the first of
+  // them stood (the last line when they were at the end) is selected, so
+  // that Return again moves the next neighbour. Returns that line, if the
+  // list has any left.
+  std::optional<size_t> ReturnPressed(bool on_available, const std::vector<size_t>& selected);
   void AvailableListEvent(bool double_click, std::optional<size_t> selected);
   // "Alle" or one country box toggled.
   void AllToggled(bool checked);

@@ -233,6 +233,28 @@ QStringList ControlsOutOfReach(QWidget* window) {
   return out;
 }
 
+QStringList ControlsOverFrames(QWidget* window) {
+  QStringList out;
+  for (const QGroupBox* box : window->findChildren<QGroupBox*>()) {
+    if (!box->isVisible() || box->parentWidget() == nullptr) continue;
+    const QRect contents = box->contentsRect().translated(box->pos());
+    for (const QObject* child : box->parentWidget()->children()) {
+      const auto* widget = qobject_cast<const QLabel*>(child);
+      if (widget == nullptr || !widget->isVisible() || !(widget->alignment() & Qt::AlignTop)) {
+        continue;
+      }
+      const QRect rect = widget->geometry();
+      if (!box->geometry().contains(rect.center()) || contents.contains(rect)) continue;
+      const auto at = [](const QRect& r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+      };
+      out << QStringLiteral("%1: %2 at %3 over the frame of %4 (contents %5)")
+                 .arg(window->windowTitle(), Name(widget), at(rect), box->title(), at(contents));
+    }
+  }
+  return out;
+}
+
 QStringList FocusStepsAgainstLayout(QWidget* window) {
   const auto is_stop = [window](const QWidget* widget) {
     if (!widget->isVisible() || !(widget->focusPolicy() & Qt::TabFocus)) return false;

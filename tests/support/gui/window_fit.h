@@ -21,6 +21,11 @@ QStringList TextsThatDoNotFit(QWidget* window);
 // A control on a page that scrolls counts as reachable.
 QStringList ControlsOutOfReach(QWidget* window);
 
+// One line per shown label whose text starts at its top edge (wrapped help
+// texts) that stands on a framed group (a sibling of it) but reaches over
+// the group's title or border: its first line would be drawn over them.
+QStringList ControlsOverFrames(QWidget* window);
+
 // One line per step of the window's keyboard focus chain that jumps back
 // against reading order: up and to the left at once.
 QStringList FocusStepsAgainstLayout(QWidget* window);

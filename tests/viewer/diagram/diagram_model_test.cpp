@@ -470,7 +470,7 @@ TEST(DiagramStartTest, RoundBoundsAndAGridOnRoundValues) {
   const std::vector<Case> cases = {
       {"lines up to 1.234", kDiagramLines, {0, 1234, 17, std::nullopt}, 1400, 0, 7, 5},
       {"lines below zero", kDiagramLines, {-350, 800, std::nullopt, 5}, 1000, -400, 7, 5},
-      {"lines without data", kDiagramLines, {std::nullopt, std::nullopt}, 10, 0, 10, 1},
+      {"lines without data", kDiagramLines, {std::nullopt, std::nullopt}, 100, 0, 10, 1},
       {"bars stack", kDiagramBars, {-150, 600, 700}, 1200, -200, 7, 5},
   };
   for (const Case& c : cases) {
@@ -516,6 +516,66 @@ TEST(DiagramStartTest, RoundBoundsAndAGridOnRoundValues) {
         EXPECT_GE(p.y, settings.plot_height) << c.name;
       }
     }
+  }
+}
+
+// The first drawing of flat, small or many-named data: the chart holds its
+// legend, and the turned bar names lie below the chart, inside the picture.
+TEST(DiagramStartTest, FirstDrawingHoldsTheLegendAndTheTurnedNames) {
+  struct Case {
+    const char* name;
+    int variant;
+    size_t rows;
+    std::vector<std::optional<int64_t>> values;  // the same in every row
+    size_t name_length;
+    size_t captions;
+    int32_t least_plot_height;
+  };
+  const std::vector<Case> cases = {
+      {"five lines of equal values", kDiagramLines, 5, {7, 7, 7}, 12, 0, 110},
+      {"lines of zeros", kDiagramLines, 2, {0, 0}, 12, 0, 100},
+      {"small values around zero", kDiagramLines, 3, {-3, 4, 2}, 12, 0, 100},
+      {"bars of zeros with five captions", kDiagramBars, 3, {0, 0, 0, 0, 0}, 12, 5, 110},
+      {"bars with long names", kDiagramBars, 4, {30, 20}, 40, 2, 100},
+      {"twenty lines", kDiagramLines, 20, {5, 900, 12000}, 20, 0, 380},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DiagramData data;
+    data.variant = c.variant;
+    data.column_count = static_cast<int32_t>(c.values.size());
+    data.segment_count = static_cast<int32_t>(c.values.size());
+    data.first_column = 2001;
+    data.title = "2005";
+    for (size_t i = 0; i < c.captions; ++i) data.captions.push_back("Wert " + std::to_string(i));
+    for (size_t i = 0; i < c.rows; ++i) {
+      std::string name = std::to_string(i);
+      name.append(c.name_length - name.size(), 'x');
+      data.rows.push_back({name, c.values, 1});
+    }
+    const DiagramSettings settings = StartDiagramSettings(data, Measure);
+    EXPECT_GE(settings.plot_height, c.least_plot_height);
+    DiagramSettings coupled = settings;
+    CoupleScale(coupled);
+    EXPECT_EQ(coupled, settings);
+
+    const DiagramPicture picture = DrawDiagram(settings, data, kColors, Measure);
+    size_t legend = 0;
+    size_t turned = 0;
+    for (const DiagramPrimitive& p : picture.primitives) {
+      if (p.kind != Kind::kText) continue;
+      if (p.x == settings.left_margin + 40) {
+        ++legend;
+        EXPECT_LE(p.y + p.y2, settings.plot_height) << p.text;
+      }
+      if (p.rotated) {
+        ++turned;
+        EXPECT_GE(p.y, settings.plot_height) << p.text;
+        EXPECT_LE(p.y + p.y2, picture.height) << p.text;
+      }
+    }
+    EXPECT_EQ(legend, c.variant == kDiagramBars ? c.captions : c.rows);
+    EXPECT_EQ(turned, c.variant == kDiagramBars ? c.rows : 0u);
   }
 }
 

@@ -45,6 +45,22 @@ TEST(Translations, QtsOwnTextsAreGerman) {
   EXPECT_NE(QCoreApplication::translate("RenderViewContextMenuQt", "Copy"), QStringLiteral("Copy"));
 }
 
+TEST(SaveFileType, OneCleanFilterAndTheExtensionOnlyForABareName) {
+  const SaveFileType html{QStringLiteral("HTML-Seite"), {"htm", "html"}};
+  EXPECT_EQ(html.Filter(), QStringLiteral("HTML-Seite (*.htm *.html)"));
+  const std::pair<const char*, const char*> cases[] = {
+      {"/tmp/bericht", "/tmp/bericht.htm"},
+      {"/tmp/bericht.HTML", "/tmp/bericht.HTML"},
+      {"/tmp/bericht.txt", "/tmp/bericht.txt"},  // the player's own choice
+      {"/tmp/runde.8/bericht", "/tmp/runde.8/bericht.htm"},
+      {"", ""},
+  };
+  for (const auto& [typed, saved] : cases) {
+    EXPECT_EQ(WithDefaultExtension(QString::fromUtf8(typed), html), QString::fromUtf8(saved))
+        << typed;
+  }
+}
+
 TEST(GuiMessageSink, GathersEqualMessagesOfOneOperation) {
   MessageBoxes::StartRecording();
   GuiMessageSink sink;

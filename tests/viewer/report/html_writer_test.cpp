@@ -24,8 +24,9 @@ const std::string kRight =
     "<td style=\"text-align:right; border-bottom: solid 1px #AAA; font-weight:bold;\">";
 const std::string kOdd = "<tr style=\"\">";
 const std::string kEven = "<tr style=\"background-color:#FFF;\">";
-const std::string kCell = "</td><td style=\"text-align:right;\">";
-const std::string kTotal = "<td style=\"text-align:right;\">";
+// Values keep their units on their line.
+const std::string kCell = "</td><td style=\"text-align:right; white-space:nowrap;\">";
+const std::string kTotal = "<td style=\"text-align:right; white-space:nowrap;\">";
 const std::string kNameCell = ".</td><td style=\"white-space:nowrap;\">";
 
 // A small season: two parks over 2001..2002 (highest game year 2003) and a
@@ -224,6 +225,27 @@ TEST(HtmlHeadings, SingleEntityShowsItsYears) {
                                                                  "bersicht \xfc"
                                                                  "ber ") +
                                                          c.expected + "</h1>");
+  }
+}
+
+// The hint above the form names only what the page's form and headings offer.
+TEST(AppContent, HintFitsWhatThePageOffers) {
+  const struct {
+    ContentKind kind;
+    const char* offered;
+    const char* not_offered;
+  } cases[] = {
+      {ContentKind::kValue, "Zum Hinzuf\xfcgen, Entfernen oder Sortieren", "\xc4ndern"},
+      {ContentKind::kYear, "Zum Hinzuf\xfcgen, Entfernen oder Sortieren", "\xc4ndern"},
+      {ContentKind::kPark, "Zum \xc4ndern der Auswahl", "Hinzuf\xfcgen"},
+  };
+  for (const auto& c : cases) {
+    Fixture f;
+    f.view.content_kind = c.kind;
+    const std::string content = BuildAppContent(f.Input(), {{9, "Zoo", 0}}, {{7, "A", 0}});
+    const std::string hint = content.substr(content.find("<p>"));
+    EXPECT_NE(hint.find(c.offered), std::string::npos) << hint;
+    EXPECT_EQ(hint.substr(0, hint.find("</p>")).find(c.not_offered), std::string::npos) << hint;
   }
 }
 

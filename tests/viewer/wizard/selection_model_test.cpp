@@ -4,6 +4,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -451,6 +452,63 @@ TEST(SelectionTab, ButtonsAreDerivedFromTheListsAfterEveryChange) {
     EXPECT_EQ(b.add_all, c.expected.add_all);
     EXPECT_EQ(b.remove, c.expected.remove);
     EXPECT_EQ(b.remove_all, c.expected.remove_all);
+  }
+}
+
+// Return leaves the line that followed the moved ones selected, so that
+// neighbours can be moved one after another.
+TEST(SelectionTab, ReturnKeepsTheCursorBesideTheMovedLines) {
+  using Event = std::function<void(SelectionTab&)>;
+  struct Case {
+    const char* name;
+    ContentKind kind;
+    Event before;
+    bool on_available;
+    std::vector<size_t> selected;
+    const char* line;  // the name on the line left selected; "" for none
+  };
+  // Shown order: alpha, Bravo, charlie, delta, Echo, foxtrot.
+  const Event nothing = [](SelectionTab&) {};
+  const Case cases[] = {
+      {"a middle line", ContentKind::kValue, nothing, true, {2}, "delta"},
+      {"the last line", ContentKind::kValue, nothing, true, {5}, "Echo"},
+      {"several lines", ContentKind::kValue, nothing, true, {3, 1}, "charlie"},
+      {"the only line left",
+       ContentKind::kValue,
+       [](SelectionTab& t) {
+         t.AddClicked({0, 1, 2, 3, 4});
+       },
+       true,
+       {0},
+       ""},
+      {"nothing selected", ContentKind::kValue, nothing, true, {}, ""},
+      {"the chosen list",
+       ContentKind::kValue,
+       [](SelectionTab& t) { t.AddAllClicked(); },
+       false,
+       {1},
+       "charlie"},
+      // alpha comes back ahead of the line moved.
+      {"a single choice replaced",
+       ContentKind::kPark,
+       [](SelectionTab& t) { t.AddClicked({0}); },
+       true,
+       {2},
+       "Echo"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SelectionTab tab;
+    tab.model().Fill(Parks(), SourceKind::kParks, c.kind, 2005);
+    tab.Filled();
+    c.before(tab);
+    const std::optional<size_t> line = tab.ReturnPressed(c.on_available, c.selected);
+    const auto& list = c.on_available ? tab.model().available() : tab.model().chosen();
+    const auto rows = c.on_available ? tab.model().AvailableRows() : tab.model().ChosenRows();
+    const std::string label = line && *line < rows.size() ? list[rows[*line]].label : "";
+    EXPECT_EQ(label.substr(0, label.find(' ')), c.line);
+    // The line is selected: Return moves it next.
+    EXPECT_EQ(c.on_available ? tab.buttons().add : tab.buttons().remove, line.has_value());
   }
 }
 

@@ -154,7 +154,7 @@ void DiagramTab::Draw() {
 void DiagramTab::Save() {
   Draw();
   const QString file = FileDialogs::SaveFileName(this, QStringLiteral("WUNT 2.0 - Viewer"),
-                                                 QString(), QStringLiteral("Bitmap (bmp) (*.bmp)"));
+                                                 QString(), {QStringLiteral("Bitmap"), {"bmp"}});
   if (file.isEmpty()) return;
   const std::filesystem::path path(DiagramFileName(ToPath(file).string()));
   QString why;

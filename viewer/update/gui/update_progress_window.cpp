@@ -40,11 +40,14 @@ void LetEndByItself(QProcess* process) {
 
 UpdateProgressWindow::UpdateProgressWindow(int task)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint),
-      highlight_font_(QStringLiteral("Arial"), 10, QFont::Bold) {
+                           Qt::WindowCloseButtonHint) {
   setWindowTitle(WindowTitle("Updater"));
   SetFixedDialogSize(this, 400, 110);
+  // The active step stands out by weight alone: at the desktop's size, so
+  // that it is never smaller than the steps around it.
   normal_font_ = font();
+  highlight_font_ = normal_font_;
+  highlight_font_.setBold(true);
   const std::array<std::string_view, 3> names = UpdateStepNames(task);
   for (size_t i = 0; i < c_.steps.size(); ++i) {
     c_.steps[i] =

@@ -134,16 +134,28 @@ W* Make(const char* caption, QWidget* page) {
   }
 }
 
+// A control on a frame stays off the frame's title and border, which the
+// style may draw taller than the reference layout allowed for.
 void PlaceControls(QWidget* page, std::span<const ControlPlace> places, Controls& c) {
+  std::vector<const QGroupBox*> frames;
+  const auto place = [&frames](auto* widget, const ControlPlace& p) {
+    Place(widget, p.x, p.y, p.w, p.h);
+    for (const QGroupBox* frame : frames) {
+      widget->setGeometry(InsideFrame(widget->geometry(), frame));
+    }
+    return widget;
+  };
   for (const ControlPlace& p : places) {
     std::visit(
         [&](auto slot) {
           using Slot = decltype(slot);
           if constexpr (std::is_member_object_pointer_v<Slot>) {
             using W = std::remove_pointer_t<std::remove_reference_t<decltype(c.*slot)>>;
-            c.*slot = Place(Make<W>(p.caption, page), p.x, p.y, p.w, p.h);
+            c.*slot = place(Make<W>(p.caption, page), p);
+          } else if constexpr (std::is_same_v<Slot, Unnamed<QGroupBox>>) {
+            frames.push_back(Place(Make<QGroupBox>(p.caption, page), p.x, p.y, p.w, p.h));
           } else {
-            Place(Make<typename Slot::Widget>(p.caption, page), p.x, p.y, p.w, p.h);
+            place(Make<typename Slot::Widget>(p.caption, page), p);
           }
         },
         p.slot);

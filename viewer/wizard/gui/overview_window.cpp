@@ -164,7 +164,7 @@ void OverviewWindow::ApplyForm(const std::string& command) {
 void OverviewWindow::Save() {
   const QString file =
       FileDialogs::SaveFileName(this, WindowTitle(), FromCp1252(ExportFileName(state_)),
-                                QStringLiteral("html (*.htm, *.html) (*.htm *.html)"));
+                                {QStringLiteral("HTML-Seite"), {"htm", "html"}});
   if (file.isEmpty()) return;
   WriteChosenFile(file, BuildExportPage(RequestReportInput(state_, game_address_)));
 }
@@ -195,7 +195,7 @@ void OverviewWindow::SaveCsv() {
   if (name.ends_with(".htm")) name.resize(name.size() - 4);
   name += ".csv";
   const QString file = FileDialogs::SaveFileName(this, WindowTitle(), FromCp1252(name),
-                                                 QStringLiteral("CSV (*.csv)"));
+                                                 {QStringLiteral("CSV"), {"csv"}});
   if (file.isEmpty()) return;
   WriteChosenFile(file, BuildCsvTable(RequestReportInput(state_, game_address_)));
 }

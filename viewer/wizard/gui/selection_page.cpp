@@ -81,12 +81,13 @@ SelectionPage::SelectionPage(MainWindow::Controls& c, RequestState& state,
 }
 
 bool SelectionPage::eventFilter(QObject* watched, QEvent* event) {
-  // Return on a list line moves the selected lines, like a double-click.
+  // Return on a list line moves the selected lines, like a double-click,
+  // and the cursor stays where they were.
   if ((watched == c_.available || watched == c_.chosen) && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      QPushButton* move = watched == c_.available ? c_.add : c_.remove;
-      if (move->isEnabled()) move->click();
+      const bool on_available = watched == c_.available;
+      if ((on_available ? c_.add : c_.remove)->isEnabled()) ReturnPressed(on_available);
       return true;
     }
   }
@@ -102,6 +103,16 @@ bool SelectionPage::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   return QObject::eventFilter(watched, event);
+}
+
+void SelectionPage::ReturnPressed(bool on_available) {
+  QListWidget* list = on_available ? c_.available : c_.chosen;
+  on_choice_();
+  std::optional<size_t> line;
+  TabEvent([&] { line = state_.tab.ReturnPressed(on_available, Selected(list)); });
+  if (!line) return;
+  const QSignalBlocker block(list);
+  list->setCurrentRow(static_cast<int>(*line), QItemSelectionModel::ClearAndSelect);
 }
 
 void SelectionPage::SourceChanged(int index) {

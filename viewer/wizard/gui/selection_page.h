@@ -35,6 +35,8 @@ class SelectionPage : public QObject {
 
  private:
   void SourceChanged(int index);
+  // Return on the available list or the chosen one.
+  void ReturnPressed(bool on_available);
   // Both lists' lines as the model shows them.
   void ShowLines();
   // The selected lines of a list, in list order.

@@ -62,6 +62,8 @@ void CheckAllWindows(const std::string& scene, QWidget* shown) {
     EXPECT_TRUE(off.isEmpty()) << scene << ": " << off.toStdString();
     const QStringList unreachable = test::ControlsOutOfReach(window);
     EXPECT_TRUE(unreachable.isEmpty()) << scene << ":\n" << unreachable.join('\n').toStdString();
+    const QStringList over = test::ControlsOverFrames(window);
+    EXPECT_TRUE(over.isEmpty()) << scene << ":\n" << over.join('\n').toStdString();
     const QStringList backwards = test::FocusStepsAgainstLayout(window);
     EXPECT_TRUE(backwards.isEmpty()) << scene << ":\n" << backwards.join('\n').toStdString();
   }

@@ -449,6 +449,10 @@ TEST_F(Wizard, KeyboardReturnFocusOrderAndSeveralLinesAtOnce) {
   c().available->setCurrentRow(0);
   QTest::keyClick(c().available, Qt::Key_Enter);
   EXPECT_EQ(c().chosen->count(), 2);
+  // The cursor stays in place: Return again moves the next neighbour.
+  QTest::keyClick(c().available, Qt::Key_Enter);
+  EXPECT_EQ(c().chosen->count(), 3);
+  EXPECT_EQ(c().available->currentRow(), 0);
 
   // One wheel notch over the country boxes scrolls by one box.
   QScrollBar* bar = c().filters->verticalScrollBar();
