@@ -550,6 +550,12 @@ void UpdateServer::Answer(int fd, const std::string& request_line) {
     body = std::string("<html><body><h1>") + error + "</h1></body></html>\r\n";
     chunked = false;
   }
+  if (is(ServerFaultKind::kHuge) && request.kind == RoutedRequest::Kind::kArchive) {
+    // Announced only: the updater must refuse it from the header.
+    SendAll(fd,
+            Header(status, type, LengthFraming(static_cast<size_t>(kMaxGameYearArchiveBytes) + 1)));
+    return;
+  }
   if (is(ServerFaultKind::kHuge)) {
     body.assign(static_cast<size_t>(kMaxPictureBytes) + 1, 'x');
     chunked = true;

@@ -33,7 +33,8 @@ enum class ServerFaultKind {
   kNotFound,  // an error page with status 404 instead of the answer
   kGone,      // the same with status 410
   kError,     // the same with status 500
-  kHuge,      // pictures: one byte more than the picture limit, sent chunked
+  kHuge,      // pictures: one byte more than the picture limit, sent chunked;
+              // archives: one byte more than a year's archive, announced
   kBomb,      // archives: three tiny entries that claim to expand to 1 GiB each
   kRepeat,    // year list: the first year over and over, repeat_bytes long
   kSwell,     // archives: three entries of 256 MiB each in a 256 KiB archive

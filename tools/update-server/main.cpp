@@ -34,7 +34,7 @@ void Usage() {
                "faults: refuse drop corrupt truncate stall slow garbage trickle silent\n"
                "        notfound (404) gone (410) error (500) bomb swell (archives)\n"
                "        crawl (archives, pictures: largest accepted size at --crawl-rate)\n"
-               "        repeat (year list) huge (pictures: one byte over the picture limit)\n"
+               "        repeat (year list) huge (one byte over the picture or year limit)\n"
                "targets: any list archive picture, a game year or a picture path\n");
 }
 
