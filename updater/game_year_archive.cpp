@@ -86,10 +86,12 @@ class ArchiveFile {
 
   bool ok() const { return file_ != nullptr && size_ > 0; }
 
-  // `budget` bounds the expanded entry besides the archive's own limit.
-  std::optional<std::string> NextEntry(uint64_t budget) {
+  // `budget` bounds the expanded entry besides the archive's own limit;
+  // `*over_budget` tells when the entry claimed more than it.
+  std::optional<std::string> NextEntry(uint64_t budget, bool* over_budget) {
     std::string raw(kArchiveEntryHeaderSize, '\0');
     if (!Read(raw)) return std::nullopt;
+    *over_budget = LoadLe32(raw, 0) > budget;
     uint32_t stored_size = LoadLe32(raw, 4);
     if (stored_size > size_ - read_) return std::nullopt;
     raw.resize(kArchiveEntryHeaderSize + stored_size);
@@ -113,7 +115,10 @@ class ArchiveFile {
 }  // namespace
 
 bool UnpackGameYear(const std::filesystem::path& year_folder,
-                    const std::filesystem::path& archive_path, const WriteAllowance& may_write) {
+                    const std::filesystem::path& archive_path, const WriteAllowance& may_write,
+                    bool* over_year_bound) {
+  bool over_budget = false;
+  if (over_year_bound != nullptr) *over_year_bound = false;
   ArchiveFile archive(archive_path);
   if (!archive.ok()) return false;
 
@@ -128,7 +133,7 @@ bool UnpackGameYear(const std::filesystem::path& year_folder,
   bool ok = true;
   uint64_t budget = kMaxGameYearBytes;
   for (size_t i = 0; i < writers.size() && ok; ++i) {
-    std::optional<std::string> entry = archive.NextEntry(budget);
+    std::optional<std::string> entry = archive.NextEntry(budget, &over_budget);
     ok = entry && (!may_write || may_write(entry->size())) &&
          writers[i].Open(folder / kGameYearFileNames[i]) && writers[i].Write(*entry);
     if (ok) budget -= entry->size();
@@ -136,6 +141,7 @@ bool UnpackGameYear(const std::filesystem::path& year_folder,
   // Park.ini (index 0) goes in last.
   ok = ok && writers[1].Commit() && writers[2].Commit() && writers[0].Commit();
   if (!ok) {
+    if (over_year_bound != nullptr) *over_year_bound = over_budget;
     for (AtomicFileWriter& writer : writers) writer.Abandon();
     // A folder we made and could not fill goes again (remove() keeps it if
     // anything landed in it).

@@ -56,8 +56,11 @@ using WriteAllowance = std::function<bool(uint64_t bytes)>;
 // Park.ini last, since its presence marks the year as downloaded. The season
 // folder must exist; the year folder is created, and refused when it is a
 // link (the bytes would land outside the season).
+// `over_year_bound` (when given) tells whether the year was refused because
+// its files claim more than kMaxGameYearBytes: an answer that no retry of
+// the same archive changes.
 bool UnpackGameYear(const std::filesystem::path& year_folder,
                     const std::filesystem::path& archive_path,
-                    const WriteAllowance& may_write = nullptr);
+                    const WriteAllowance& may_write = nullptr, bool* over_year_bound = nullptr);
 
 }  // namespace wunt

@@ -167,14 +167,29 @@ std::optional<int64_t> ChunkSize(std::string_view line, int64_t limit) {
 
 int64_t Now(const HttpLimits& limits) { return limits.clock ? limits.clock() : NowMs(); }
 
-// Cancelled, or past the request's total time.
-bool OutOfTime(const HttpConnection& c) {
-  if (c.limits.cancel != nullptr && c.limits.cancel->load()) return true;
-  if (c.limits.total_ms <= 0) return false;
+bool Cancelled(const HttpConnection& c) {
+  return c.limits.cancel != nullptr && c.limits.cancel->load();
+}
+
+// The request's total time: what it was given and what it has earned, but
+// never past the ceiling. 0: no bound.
+int64_t AllowedTime(const HttpConnection& c) {
+  if (c.limits.total_ms <= 0) return 0;
   int64_t allowed = c.limits.total_ms;
   if (c.limits.earned_rate > 0)
     allowed += std::max<int64_t>(0, c.received) * 1000 / c.limits.earned_rate;
-  return Now(c.limits) - c.start_ms >= allowed;
+  if (c.limits.max_total_ms > 0) allowed = std::min<int64_t>(allowed, c.limits.max_total_ms);
+  return allowed;
+}
+
+// Cancelled, or past the request's total time (which is noted).
+bool OutOfTime(HttpConnection& c) {
+  if (Cancelled(c)) return true;
+  int64_t allowed = AllowedTime(c);
+  if (allowed <= 0 || Now(c.limits) - c.start_ms < allowed) return false;
+  c.out_of_time = true;
+  c.time_allowed_ms = allowed;
+  return true;
 }
 
 RateWindow& WindowOf(HttpConnection& c) {
@@ -222,7 +237,10 @@ int64_t DecodeChunkLines(HttpConnection& c, int64_t n) {
   } else {
     std::optional<int64_t> size =
         ChunkSize(line.substr(0, cr), c.limits.max_body - c.content_length);
-    if (!size) return kBadFraming;
+    if (!size) {
+      c.too_large = true;
+      return kBadFraming;
+    }
     removed = static_cast<int64_t>(cr + 2 - c.chunk_line_fill);
     c.content_length += *size;
     c.chunk_line_fill = 0;
@@ -361,6 +379,7 @@ int32_t ReadHttpHeader(HttpConnection* connection) {
     c.content_length = static_cast<int64_t>(held);
   } else if (c.content_length < 0 || c.content_length > c.limits.max_body) {
     c.failed = true;
+    c.too_large = c.content_length > c.limits.max_body;
   }
   c.received = static_cast<int64_t>(held);
   c.pending = held != 0;
@@ -420,7 +439,7 @@ int64_t ReadHttpBody(HttpConnection* connection) {
     c.received = c.content_length;
   }
   if (c.received > c.limits.max_body) {
-    c.failed = true;
+    c.failed = c.too_large = true;
     return kHttpBodyFailed;
   }
   return count;

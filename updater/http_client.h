@@ -75,6 +75,10 @@ struct HttpLimits {
   // so that a large body on a slow line may finish but a trickle may not.
   int total_ms = 0;
   int64_t earned_rate = 0;
+  // What the earned time can never push the request past (0: no ceiling): a
+  // body sent just above `earned_rate` would otherwise keep earning time
+  // until it reached `max_body`.
+  int max_total_ms = 0;
   // Bodies slower than `min_rate` bytes a second over a window of
   // `rate_window_ms` of body time are given up as too slow: a trickle would
   // otherwise keep earning time. 0: no floor. The window runs on across the
@@ -123,6 +127,12 @@ struct HttpConnection {
   bool failed = false;
   // Failed because the body stayed below the minimum rate.
   bool too_slow = false;
+  // Failed because the body was announced or grew beyond `max_body`.
+  bool too_large = false;
+  // Failed because the request ran out of its total time (not when
+  // cancelled), which had come to `time_allowed_ms`.
+  bool out_of_time = false;
+  int64_t time_allowed_ms = 0;
   int64_t last_data_ms = 0;
   int64_t start_ms = 0;
   // The window when the limits name none, and when it was last brought on.

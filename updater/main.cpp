@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <system_error>
@@ -45,6 +46,11 @@ int main(int argc, char** argv) {
   // player's home when installed (where the Viewer starts us, too).
   environment.program_folder = wunt::DataRoot(ProgramFolder());
   environment.cancel = &cancel.requested();
+  // Lets the end-to-end tests see the download bound without waiting for it.
+  if (const char* limit = std::getenv("WUNT_TEST_DOWNLOAD_LIMIT_MS")) {
+    long ms = std::strtol(limit, nullptr, 10);
+    if (ms > 0 && ms <= 3600000) environment.download_limit_ms = static_cast<int>(ms);
+  }
   try {
     wunt::RunUpdaterCommand(command_line, environment, out);
   } catch (const std::exception&) {

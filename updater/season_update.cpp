@@ -102,6 +102,7 @@ class SeasonUpdate {
       out_.WriteLine(kCancelLine);
       return SeasonUpdateOutcome::kCancelled;
     }
+    if (!too_large_years_.empty()) reasons_.push_back(TooLargeYearsReason(too_large_years_));
     if (reserve_.refused()) reasons_.push_back(DiskReserveReason(options_.disk_reserve));
     if (!data_failed_.empty() || !images_failed_.empty() || !reasons_.empty()) {
       std::string line = FailedYearsLine(data_failed_, images_failed_, data_done_, images_done_);
@@ -136,10 +137,15 @@ class SeasonUpdate {
     reasons_.push_back(std::move(reason));
   }
 
+  // A server that is too slow for the rate window or for a request's total
+  // time would be just as slow for the next request.
   void GiveUpWhenTooSlow(Server server, const HttpConnection* connection) {
-    if (connection != nullptr && connection->too_slow) {
+    if (connection == nullptr) return;
+    if (connection->too_slow) {
       GiveUp(server,
              TooSlowReason(server, connection->limits.min_rate, connection->limits.rate_window_ms));
+    } else if (connection->out_of_time) {
+      GiveUp(server, TooLongReason(server, connection->time_allowed_ms));
     }
   }
 
@@ -202,6 +208,7 @@ class SeasonUpdate {
   // No archive of a year that fits the bound on its files is bigger.
   HttpLimits ArchiveLimits() {
     HttpLimits limits = Limits(Server::kUpdate, options_.archive_total_ms, options_.archive_rate);
+    limits.max_total_ms = options_.archive_max_total_ms;
     limits.max_body = std::min(limits.max_body, kMaxGameYearArchiveBytes);
     return limits;
   }
@@ -216,6 +223,7 @@ class SeasonUpdate {
                                         [this](uint64_t bytes) { return MayWrite(bytes); });
     if (ok && stats_) stats_->archive_bytes += connection->received;
     archive_not_delivered_ = !ok && (!connection || connection->failed);
+    year_too_large_ = !ok && connection && connection->too_large;
     GiveUpWhenTooSlow(Server::kUpdate, connection.get());
     CloseHttpConnection(std::move(connection));
     return ok;
@@ -228,8 +236,9 @@ class SeasonUpdate {
     bool ok = FetchArchive(year, archive);
     if (ok) {
       ScopedTimer timer(Counter(&SeasonUpdateStats::unpack_ns));
-      ok = UnpackGameYear(season_folder_ / year, archive,
-                          [this](uint64_t bytes) { return MayWrite(bytes); });
+      ok = UnpackGameYear(
+          season_folder_ / year, archive, [this](uint64_t bytes) { return MayWrite(bytes); },
+          &year_too_large_);
     }
     std::error_code ec;
     fs::remove(archive, ec);
@@ -242,13 +251,18 @@ class SeasonUpdate {
     for (size_t position = 0; position < years.size(); ++position) {
       bool ok = false;
       int attempt = 0;
-      for (; attempt < options_.attempts && !ok && !Stopped(Server::kUpdate); ++attempt) {
+      // A year too big is not tried again: the same archive would be just as
+      // big.
+      year_too_large_ = false;
+      for (; attempt < options_.attempts && !ok && !year_too_large_ && !Stopped(Server::kUpdate);
+           ++attempt) {
         if (Cancelled()) return false;
         ok = LoadYear(years[position]);
         // A cancel that cut the attempt short ends the step without counting it.
         if (!ok && Cancelled()) return false;
         out_.WriteLine(ProgressLine(ProgressValue(position, years.size())));
       }
+      if (year_too_large_) too_large_years_.push_back(years[position]);
       // A year not asked for any more still moves the bar.
       if (attempt == 0) out_.WriteLine(ProgressLine(ProgressValue(position, years.size())));
       (ok ? data_done_ : data_failed_).push_back(years[position]);
@@ -347,6 +361,8 @@ class SeasonUpdate {
   int failed_pictures_ = 0;
   int failed_years_ = 0;
   bool archive_not_delivered_ = false;
+  bool year_too_large_ = false;
+  std::vector<std::string> too_large_years_;
   std::string last_failed_path_;
   DiskReserve reserve_;
   RateWindow update_window_;

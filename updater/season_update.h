@@ -15,6 +15,7 @@
 
 #include "common/server_config.h"
 #include "updater/disk_reserve.h"
+#include "updater/game_year_archive.h"
 #include "updater/http_client.h"
 #include "updater/protocol.h"
 #include "updater/stop_reasons.h"
@@ -34,6 +35,13 @@ struct SeasonUpdateStats {
   int32_t pictures_fetched = 0;
 };
 
+// The largest archive a year may have still arrives within the ceiling over
+// a line of 64 KiB/s (half a megabit): any real line does better, and the
+// biggest demo year (about 8 MB) takes two minutes even at that rate.
+inline constexpr int64_t kArchiveMinAverageRate = 64 << 10;
+inline constexpr int kArchiveMaxTotalMs =
+    static_cast<int>(kMaxGameYearArchiveBytes * 1000 / kArchiveMinAverageRate);
+
 struct SeasonUpdateOptions {
   std::filesystem::path data_folder;  // holds <season>/
   ServerConfig servers;
@@ -48,6 +56,10 @@ struct SeasonUpdateOptions {
   int picture_total_ms = 60000;
   int archive_total_ms = 60000;
   int64_t archive_rate = 16 << 10;
+  // However much an archive has earned, it gets no longer than this: a
+  // server sending just above `archive_rate` would otherwise hold one
+  // attempt for over an hour.
+  int archive_max_total_ms = kArchiveMaxTotalMs;
   // Picture requests in a row without any answer, and pictures in a row
   // that failed, after which the game server counts as gone for the rest of
   // the run.
@@ -103,8 +115,9 @@ MissingYears FindMissingYears(const std::filesystem::path& season_folder,
 // Runs steps 1 to 3 and writes every line up to the final one: the Ready
 // line, an "Error " line (kFailed: the year list did not come, another
 // updater holds the season, wanted years failed after their attempts, a
-// server was given up as too slow or failing, or the disk reached its
-// reserve; the last three say so behind the failed years) or
+// server was given up as too slow, too long or failing, a year was bigger
+// than a game year may be, or the disk reached its reserve; these say so
+// behind the failed years) or
 // "Cancle" (kCancelled). A cancelled run keeps every year it finished and
 // leaves no partial one behind.
 SeasonUpdateOutcome UpdateSeason(int64_t season, bool data_wanted, bool images_wanted,

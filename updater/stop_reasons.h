@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace wunt {
 
@@ -25,6 +26,11 @@ enum class Server { kUpdate, kGame };
 
 // The server's bodies stayed below `min_rate` bytes a second over a window.
 std::string TooSlowReason(Server server, int64_t min_rate, int window_ms);
+// One request of the server took longer than its total time of `total_ms`.
+std::string TooLongReason(Server server, int64_t total_ms);
+// The archives of `years` were bigger than a game year may be; they are not
+// tried again in this run.
+std::string TooLargeYearsReason(const std::vector<std::string>& years);
 // The server failed `count` pictures (game server) or game years (update
 // server) in a row.
 std::string FailedInARowReason(Server server, int count);

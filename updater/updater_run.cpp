@@ -1,5 +1,7 @@
 #include "updater/updater_run.h"
 
+#include <algorithm>
+
 #include "common/season_layout.h"
 #include "common/server_config.h"
 #include "updater/command_line.h"
@@ -16,6 +18,10 @@ void RunUpdaterCommand(std::string_view command_line, const UpdaterEnvironment& 
     options.data_folder = DataFolder(environment.program_folder);
     options.servers = LoadServerConfig(environment.program_folder);
     options.cancel = environment.cancel;
+    if (environment.download_limit_ms > 0) {
+      options.archive_max_total_ms = environment.download_limit_ms;
+      options.picture_total_ms = std::min(options.picture_total_ms, environment.download_limit_ms);
+    }
     if (!options.servers.unreadable.empty()) {
       // The default hosts are not the ones the user configured.
       out.WriteLine("Error " + options.servers.unreadable);

@@ -15,6 +15,9 @@ struct UpdaterEnvironment {
   // Holds Server.ini and Data/.
   std::filesystem::path program_folder;
   const std::atomic<bool>* cancel = nullptr;
+  // For tests only: when > 0, no archive or picture download may take
+  // longer than this, so that the bound can be seen in seconds.
+  int download_limit_ms = 0;
 };
 
 // Writes nothing when the command line has no "-t ".

@@ -188,6 +188,8 @@ class UpdaterEndToEnd : public ::testing::Test {
     return kept;
   }
 
+  void ExpectCancelWithinASecond();
+
   fs::path SourceSeason() const { return source_ / kSeason; }
   fs::path LocalSeason() const { return program_ / "Data" / kSeason; }
 
@@ -415,15 +417,14 @@ std::vector<std::string> PicturesFailed(const std::string& reason = "") {
                  kClosingLine}});
 }
 
-std::vector<std::string> EveryArchiveRefused() {
+// Once each: the same archive again would be just as big.
+std::vector<std::string> EveryArchiveTooLarge() {
   return Lines({{"Step 1", "Step 2"},
-                {ProgressLine(250), ProgressLine(250), ProgressLine(250)},
-                {ProgressLine(500), ProgressLine(500), ProgressLine(500)},
-                {ProgressLine(750), ProgressLine(750), ProgressLine(750)},
-                {ProgressLine(1000), ProgressLine(1000), ProgressLine(1000)},
+                ProgressLines(4),
                 {"Step 3"},
                 ProgressLines(4),
-                {FailedYearsLine(kYears, kYears, {}, {}), kClosingLine}});
+                {FailedYearsLine(kYears, kYears, {}, {}) + " " + TooLargeYearsReason(kYears),
+                 kClosingLine}});
 }
 
 const std::vector<std::string> kUnreachable = {"Step 1", kErrorServerUnreachable, kClosingLine};
@@ -469,8 +470,8 @@ INSTANTIATE_TEST_SUITE_P(
                   false},
         // Archives that would expand to 1 GiB per entry are refused, and so
         // are those whose entries fit their archive but not a game year.
-        FaultCase{{"--fault", "bomb:archive"}, EveryArchiveRefused(), {}, false},
-        FaultCase{{"--fault", "swell:archive"}, EveryArchiveRefused(), {}, false},
+        FaultCase{{"--fault", "bomb:archive"}, EveryArchiveTooLarge(), {}, false},
+        FaultCase{{"--fault", "swell:archive"}, EveryArchiveTooLarge(), {}, false},
         // A list of one year repeated for 100 MB is one year.
         FaultCase{{"--fault", "repeat:list"},
                   Lines({{"Step 1", "Step 2"},
@@ -526,6 +527,15 @@ TEST_F(UpdaterEndToEnd, DefiniteAnswersSettleAPictureForGood) {
     std::vector<std::string> first = RunUpdater({"-t 1 -r 7 Image Data"});
     ASSERT_GE(first.size(), 2u);
     EXPECT_EQ(first[first.size() - 2], c.final_line);
+    // A refused picture is not written, and held only up to the limit while
+    // it arrives (with the room a growing buffer takes): a body of any
+    // size costs no more.
+    if (!kSanitized) {
+      EXPECT_LT(peak_rss_kib_, static_cast<long>(3 * kMaxPictureBytes >> 10));
+      EXPECT_LT(bytes_written_, static_cast<int64_t>(kMaxPictureBytes));
+    }
+    std::printf("%s: peak %ld KiB, wrote %lld KiB\n", c.fault.c_str(), peak_rss_kib_,
+                static_cast<long long>(bytes_written_ >> 10));
     RestartServer();
     EXPECT_EQ(WithoutTicker(RunUpdater({"-t 1 -r 7 Image Data"})),
               (std::vector<std::string>{"Step 1", "Step 2", "Step 3", "Ready", kClosingLine}));
@@ -781,7 +791,49 @@ TEST_F(UpdaterEndToEnd, AFolderWhereAFileBelongsIsAnUnreadableFile) {
 }
 
 TEST_F(UpdaterEndToEnd, CancelIsAnsweredWithinASecondDuringAStalledFetch) {
-  StartServer({"--fault", "silent:1991"});
+  for (const char* fault : {"silent:1991", "crawl:1991"}) {
+    SCOPED_TRACE(fault);
+    fs::remove_all(LocalSeason());
+    RestartServer({"--fault", fault});
+    ExpectCancelWithinASecond();
+  }
+}
+
+// A server that sends just fast enough to keep earning time is given up at
+// the download's ceiling (made small here), and the line says so.
+TEST_F(UpdaterEndToEnd, ADownloadThatKeepsEarningTimeEndsAtItsCeiling) {
+  constexpr int kCeilingMs = 3000;
+  ChildProcess::Options options;
+  options.environment = {"WUNT_TEST_DOWNLOAD_LIMIT_MS=" + std::to_string(kCeilingMs)};
+  const std::vector<std::string> later = {"1991", "1992", "1993"};
+  const struct {
+    const char* fault;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {"crawl:1991", Lines({{"Step 1"},
+                            Step2Lines(1),
+                            {"Step 3"},
+                            ProgressLines(4),
+                            {FailedYearsLine(later, later, {"1990"}, {"1990"}) + " " +
+                                 TooLongReason(Server::kUpdate, kCeilingMs),
+                             kClosingLine}})},
+      {"crawl:picture", PicturesFailed(TooLongReason(Server::kGame, kCeilingMs))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    fs::remove_all(LocalSeason());
+    RestartServer({"--fault", c.fault});
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(WithoutTicker(RunUpdater({"-t 1 -r 7 Image Data"}, "", options)), c.expected);
+    auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    std::printf("%s with a %d ms ceiling: %lld s\n", c.fault, kCeilingMs,
+                static_cast<long long>(seconds));
+  }
+}
+
+void UpdaterEndToEnd::ExpectCancelWithinASecond() {
   ChildProcess updater;
   ASSERT_TRUE(updater.Start({(program_ / "WUNT_Updater").string(), "-t 1 -r 7 Image Data"}));
   std::vector<std::string> lines;

@@ -136,21 +136,29 @@ TEST_F(UnpackGameYearTest, NeedsTheSeasonFolderAndTheArchive) {
 
 // Each entry is within the single-entry limit for its archive, but together
 // they are more than a game year holds; and a refused write stops the year.
+// Only a year over its bound is told apart: retrying cannot change that.
 TEST_F(UnpackGameYearTest, AYearIsBoundedAcrossItsFilesAndByTheDisk) {
   const std::string plain = PlainEntry(park_) + PlainEntry(company_) + PlainEntry(attraction_);
   const struct {
     const char* name;
     std::string archive;
     WriteAllowance may_write;
+    bool over_year_bound;
   } cases[] = {
-      {"three entries of 30 MiB", BuildSwellArchive(30u << 20, 256u << 10), nullptr},
-      {"the disk refuses", plain, [](uint64_t) { return false; }},
-      {"the disk refuses the last file", plain, [n = 0](uint64_t) mutable { return ++n < 3; }},
+      {"three entries of 30 MiB", BuildSwellArchive(30u << 20, 256u << 10), nullptr, true},
+      {"entries that claim 1 GiB", BuildBombArchive(1u << 30), nullptr, true},
+      {"within the year, past what its archive may expand to", BuildBombArchive(1u << 20), nullptr,
+       false},
+      {"the disk refuses", plain, [](uint64_t) { return false; }, false},
+      {"the disk refuses the last file", plain, [n = 0](uint64_t) mutable { return ++n < 3; },
+       false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     WriteFileAtomically(archive_, c.archive);
-    EXPECT_FALSE(UnpackGameYear(season_ / "1970", archive_, c.may_write));
+    bool over_year_bound = !c.over_year_bound;
+    EXPECT_FALSE(UnpackGameYear(season_ / "1970", archive_, c.may_write, &over_year_bound));
+    EXPECT_EQ(over_year_bound, c.over_year_bound);
     EXPECT_FALSE(fs::exists(season_ / "1970"));
   }
 }

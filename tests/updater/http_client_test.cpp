@@ -249,6 +249,56 @@ TEST(HttpResponse, ABodyBelowTheMinimumRateFailsAsTooSlow) {
   }
 }
 
+// A body just faster than the time it earns would never run out of time;
+// the ceiling ends it, and says so.
+TEST(HttpResponse, EarnedTimeStopsAtTheCeiling) {
+  const std::string body = Letters(100000, 6);
+  const struct {
+    int max_total_ms;
+    bool arrives;
+  } cases[] = {{0, true}, {60000, true}, {20000, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.max_total_ms);
+    int64_t now = 0;
+    HttpLimits limits;
+    limits.clock = [&now] { return now; };
+    limits.total_ms = 5000;
+    limits.earned_rate = 1900;
+    limits.max_total_ms = c.max_total_ms;
+    HttpConnection connection(
+        std::make_unique<ClockedStream>("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n", body,
+                                        2000, &now),
+        limits);
+    EXPECT_EQ(FetchToMemory(&connection).has_value(), c.arrives);
+    EXPECT_EQ(connection.out_of_time, !c.arrives);
+    EXPECT_FALSE(connection.too_slow);
+  }
+}
+
+// Too large is a cause of its own: the same request would be too large
+// again, while a broken one may succeed the next time.
+TEST(HttpResponse, ABodyOverTheCapIsToldFromOtherFailures) {
+  const struct {
+    const char* name;
+    std::string response;
+    bool too_large;
+  } cases[] = {
+      {"announced length", "HTTP/1.1 200 OK\r\nContent-Length: 101\r\n\r\nx", true},
+      {"one chunk", Chunked({std::string(101, 'c')}), true},
+      {"chunks together", Chunked({std::string(60, 'c'), std::string(60, 'd')}), true},
+      {"at the cap", Chunked({std::string(60, 'c'), std::string(40, 'd')}), false},
+      {"broken off", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nx", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    HttpLimits limits;
+    limits.max_body = 100;
+    HttpConnection connection(std::make_unique<MemoryByteStream>(c.response), limits);
+    FetchToMemory(&connection);
+    EXPECT_EQ(connection.too_large, c.too_large);
+  }
+}
+
 // Small bodies that each finish within a window still add up to one.
 TEST(HttpResponse, SmallSlowBodiesFromOneServerShareTheWindow) {
   int64_t now = 0;

@@ -236,6 +236,19 @@ TEST_F(SeasonUpdateTest, AStoppedRunNamesItsCause) {
     EXPECT_EQ(Requests("WUNT2_7/1970"), 3);
     EXPECT_EQ(Requests("WUNT2_7/1971"), 0);
   }
+  {
+    SCOPED_TRACE("an archive over the bound of a game year");
+    UpdateServerOptions huge;
+    huge.faults = {{ServerFaultKind::kHuge, "1970", 0}};
+    Serve(huge);
+    for (const std::string& year : both) fs::remove_all(data_ / "7" / year);
+    options_.year_failure_streak = kYearFailureStreak;
+    RecordingLineWriter out;
+    EXPECT_EQ(UpdateSeason(7, true, false, options_, out), SeasonUpdateOutcome::kFailed);
+    EXPECT_EQ(out.lines().back(),
+              FailedYearsLine({"1970"}, {}, {"1971"}, {}) + " " + TooLargeYearsReason({"1970"}));
+    EXPECT_EQ(Requests("WUNT2_7/1970"), 1);
+  }
 }
 
 TEST(RunUpdaterCommand, AnswersEveryModeWithAClosingLine) {

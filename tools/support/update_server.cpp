@@ -19,6 +19,7 @@
 #include "common/season_pictures.h"
 #include "common/text.h"
 #include "tools/support/jcalg1_compressor.h"
+#include "updater/game_year_archive.h"
 #include "updater/image_store.h"
 
 namespace wunt {
@@ -155,6 +156,8 @@ const char* FaultName(ServerFaultKind kind) {
       return "repeat";
     case ServerFaultKind::kSwell:
       return "swell";
+    case ServerFaultKind::kCrawl:
+      return "crawl";
   }
   return "";
 }
@@ -181,7 +184,7 @@ std::optional<ServerFault> ParseServerFault(std::string_view text) {
       ServerFaultKind::kGarbage,  ServerFaultKind::kTrickle, ServerFaultKind::kSilent,
       ServerFaultKind::kNotFound, ServerFaultKind::kBomb,    ServerFaultKind::kRepeat,
       ServerFaultKind::kSwell,    ServerFaultKind::kGone,    ServerFaultKind::kError,
-      ServerFaultKind::kHuge};
+      ServerFaultKind::kHuge,     ServerFaultKind::kCrawl};
   ServerFault fault;
   std::string_view kind = text.substr(0, text.find(':'));
   auto found = std::find_if(std::begin(kKinds), std::end(kKinds),
@@ -547,6 +550,12 @@ void UpdateServer::Answer(int fd, const std::string& request_line) {
     body = std::string("<html><body><h1>") + error + "</h1></body></html>\r\n";
     chunked = false;
   }
+  if (is(ServerFaultKind::kHuge) && request.kind == RoutedRequest::Kind::kArchive) {
+    // Announced only: the updater must refuse it from the header.
+    SendAll(fd,
+            Header(status, type, LengthFraming(static_cast<size_t>(kMaxGameYearArchiveBytes) + 1)));
+    return;
+  }
   if (is(ServerFaultKind::kHuge)) {
     body.assign(static_cast<size_t>(kMaxPictureBytes) + 1, 'x');
     chunked = true;
@@ -563,6 +572,26 @@ void UpdateServer::Answer(int fd, const std::string& request_line) {
     for (size_t sent = 0; sent < count; sent += 16384) {
       size_t n = std::min<size_t>(16384, count - sent);
       if (!SendAll(fd, std::string_view(piece).substr(0, n * year.size()))) return;
+    }
+    return;
+  }
+  if (is(ServerFaultKind::kCrawl) && request.kind != RoutedRequest::Kind::kList) {
+    // Filler, not the real body: at this rate a whole one would take an hour
+    // and more, which is what the updater must not wait for.
+    const int64_t size = request.kind == RoutedRequest::Kind::kArchive
+                             ? kMaxGameYearArchiveBytes
+                             : static_cast<int64_t>(kMaxPictureBytes);
+    // Paced against the start, so that oversleeping does not lower the rate.
+    const std::string piece(kSlowPiece, 'x');
+    const auto start = std::chrono::steady_clock::now();
+    SendAll(fd, Header(status, type, LengthFraming(static_cast<size_t>(size))));
+    for (int64_t sent = 0; sent < size;) {
+      if (!SendAll(fd, piece)) return;
+      sent += static_cast<int64_t>(kSlowPiece);
+      auto due = start + std::chrono::milliseconds(sent * 1000 / options_.crawl_rate);
+      auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+          due - std::chrono::steady_clock::now());
+      if (!Pause(static_cast<int32_t>(std::max<int64_t>(0, wait.count())))) return;
     }
     return;
   }

@@ -33,10 +33,14 @@ enum class ServerFaultKind {
   kNotFound,  // an error page with status 404 instead of the answer
   kGone,      // the same with status 410
   kError,     // the same with status 500
-  kHuge,      // pictures: one byte more than the picture limit, sent chunked
+  kHuge,      // pictures: one byte more than the picture limit, sent chunked;
+              // archives: one byte more than a year's archive, announced
   kBomb,      // archives: three tiny entries that claim to expand to 1 GiB each
   kRepeat,    // year list: the first year over and over, repeat_bytes long
   kSwell,     // archives: three entries of 256 MiB each in a 256 KiB archive
+  kCrawl,     // archives and pictures: filler up to the largest size the
+              // updater accepts, at crawl_rate, just fast enough never to
+              // fall below the updater's rate window
 };
 
 struct ServerFault {
@@ -91,6 +95,9 @@ struct UpdateServerOptions {
   int32_t stall_ms = 6000;
   int32_t trickle_ms = 10000;
   int64_t repeat_bytes = int64_t{100} << 20;
+  // Bytes a second of a crawling body: just above what an archive earns
+  // time with (16 KiB/s).
+  int64_t crawl_rate = 17 << 10;
   size_t chunk_size = 4096;
   // Told every log line as it is made (on the server's thread).
   std::function<void(const std::string&)> on_request;

@@ -2,7 +2,8 @@
 //   update-server [--data DIR] [--season N] [--bind ADDR] [--port P]
 //                 [--demo [--years N] [--seed N] [--parks N]]
 //                 [--copy-base-to DIR] [--fault KIND[:TARGET[:TIMES]]]...
-//                 [--stall-ms MS] [--trickle-ms MS] [--repeat-bytes N] [--log]
+//                 [--stall-ms MS] [--trickle-ms MS] [--repeat-bytes N]
+//                 [--crawl-rate BYTES_PER_S] [--log]
 // Serves DIR/<season>/ (with --demo: a demo season written there first, with
 // pictures for the fixed-size table). Prints "Listening on ADDR:PORT" once it
 // accepts connections and runs until SIGINT or SIGTERM; --log shows every
@@ -29,10 +30,11 @@ void Usage() {
                "                     [--demo [--years N] [--seed N] [--parks N]]\n"
                "                     [--copy-base-to DIR] [--fault KIND[:TARGET[:TIMES]]]...\n"
                "                     [--stall-ms MS] [--log]\n"
-               "                     [--trickle-ms MS] [--repeat-bytes N]\n"
+               "                     [--trickle-ms MS] [--repeat-bytes N] [--crawl-rate B/S]\n"
                "faults: refuse drop corrupt truncate stall slow garbage trickle silent\n"
                "        notfound (404) gone (410) error (500) bomb swell (archives)\n"
-               "        repeat (year list) huge (pictures: one byte over the picture limit)\n"
+               "        crawl (archives, pictures: largest accepted size at --crawl-rate)\n"
+               "        repeat (year list) huge (one byte over the picture or year limit)\n"
                "targets: any list archive picture, a game year or a picture path\n");
 }
 
@@ -105,6 +107,8 @@ int main(int argc, char** argv) {
       ok = ReadInt(value, 1, 600000, n), options.trickle_ms = static_cast<int32_t>(n);
     } else if (arg == "--repeat-bytes") {
       ok = ReadInt(value, 4, int64_t{1} << 32, n), options.repeat_bytes = n;
+    } else if (arg == "--crawl-rate") {
+      ok = ReadInt(value, 1024, int64_t{1} << 30, n), options.crawl_rate = n;
     } else if (arg == "--fault") {
       std::optional<wunt::ServerFault> fault = wunt::ParseServerFault(value);
       ok = fault.has_value();

@@ -211,7 +211,7 @@ std::optional<ParkPlans> ParkPlans::Load(const ParkPlanRequest& request,
     plans.years_[i].layout = static_cast<int32_t>(plans.layouts_.size()) - 1;
   }
 
-  plans.pictures_ = std::make_shared<Pictures>(std::move(files), kPlanPictureBudget);
+  plans.pictures_ = std::make_shared<Pictures>(std::move(files), request.picture_budget);
   // Decoding now finds the pictures that do not load and spares the first
   // drawings the work.
   if (!RunPlanWork(static_cast<int>(slot_of_file.size()), phase(count),

@@ -57,6 +57,8 @@ struct ParkPlanRequest {
   std::string park_name;  // Windows-1252
   int32_t first_year = 0;
   int32_t last_year = 0;
+  // Bytes of decoded pictures kept at once; smaller only in tests.
+  size_t picture_budget = kPlanPictureBudget;
 };
 
 class ParkPlans {

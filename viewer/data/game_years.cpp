@@ -1,5 +1,7 @@
 #include "viewer/data/game_years.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
@@ -130,12 +132,60 @@ class DeferredSink : public MessageSink {
   std::vector<std::pair<std::string, std::string>> messages_;
 };
 
+void ReportFile(const std::filesystem::path& file, std::string_view cause, MessageSink& sink) {
+  sink.ShowMessage(kFileErrorTitle,
+                   "Die Datei " + Utf8ToCp1252(file.string()) + " " + std::string(cause) + ".");
+}
+
+// A year's data file that is there but cannot be read would leave its year
+// empty without a word, and the user would only learn much later that a
+// selection came out empty. A missing file is no fault: a year whose
+// pictures came before its data has none yet.
+std::optional<std::string> ReadYearFile(const std::filesystem::path& file, MessageSink& sink) {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(file, ec);
+  if (status.type() == std::filesystem::file_type::not_found) return std::nullopt;
+  if (std::filesystem::is_directory(status)) {
+    ReportFile(file, "ist ein Ordner und kann nicht gelesen werden", sink);
+    return std::nullopt;
+  }
+  // Anything else (a pipe, a device) could block or never end.
+  if (!std::filesystem::is_regular_file(status)) {
+    ReportFile(file, "ist keine gew\xF6hnliche Datei und wird nicht gelesen", sink);
+    return std::nullopt;
+  }
+  std::optional<std::string> bytes = ReadWholeFile(file);
+  if (!bytes) {
+    ReportFile(file,
+               access(file.c_str(), R_OK) != 0
+                   ? "kann nicht gelesen werden (keine Leserechte)"
+                   : "kann nicht gelesen werden (Lesefehler oder zu gro\xDF f\xFCr den Speicher)",
+               sink);
+  }
+  return bytes;
+}
+
 void LoadOneYear(const std::filesystem::path& season_folder, const SharedSchema& park_fields,
                  const SharedSchema& company_fields, size_t country_count, GameYear& year,
                  MessageSink& sink) {
   const std::filesystem::path folder = YearFolder(season_folder, year.year);
-  year.parks = LoadEntityFile(folder / kParkFile, park_fields, sink);
-  year.companies = LoadEntityFile(folder / kCompanyFile, company_fields, sink);
+  const std::filesystem::path park_file = folder / kParkFile;
+  std::optional<std::string> parks = ReadYearFile(park_file, sink);
+  const bool empty_file = parks && parks->empty();
+  year.parks =
+      parks ? LoadEntityBytes(std::move(*parks), park_fields, sink) : EntityTable(park_fields);
+  // Every game year has parks; a file without any is damaged.
+  if (empty_file) {
+    ReportFile(park_file, "ist leer", sink);
+  } else if (parks && year.parks.empty()) {
+    ReportFile(park_file,
+               "enth\xE4lt keinen Park und ist wohl besch\xE4"
+               "digt",
+               sink);
+  }
+  std::optional<std::string> companies = ReadYearFile(folder / kCompanyFile, sink);
+  year.companies = companies ? LoadEntityBytes(std::move(*companies), company_fields, sink)
+                             : EntityTable(company_fields);
   year.country_parks = BuildCountryParkLists(year.parks, country_count);
 }
 

@@ -101,6 +101,53 @@ TEST_F(ParkPlanTest, DrawsInFileOrderClippedAndSkipsBadPictures) {
   EXPECT_FALSE(plans->Draw(1973, empty));
 }
 
+// Three years of one picture each, a budget of two. A picture whose file is
+// gone can only be drawn from memory; one whose file is there is decoded
+// again when it was dropped.
+TEST(ParkPlanPictures, TheBudgetKeepsTheRecentlyUsedAndDecodesTheRestAgain) {
+  ScratchFolder season;
+  const auto& s = season.path();
+  const struct {
+    const char* name;
+    Rgb color;
+  } pictures[] = {{"a", kRed}, {"b", kBlue}, {"c", {0, 200, 0}}};
+  std::string index;
+  for (int i = 0; i < 3; ++i) {
+    const std::string year = std::to_string(1970 + i);
+    const std::string file = std::string(pictures[i].name) + ".bmp";
+    WriteBytes(s / year / "Images" / file, EncodeBmp(RasterImage(100, 100, pictures[i].color)));
+    index += file + " = " + year + "\\Images\\" + file + "\r\n";
+    WriteBytes(s / year / "Park.ini",
+               "[5]\r\n0 = 5\r\n[5_Attractionlist]\r\n" + PlacedRun(0, 0, file));
+  }
+  WriteBytes(s / "ImageStore.ini", index);
+  ParkPlanRequest request{s, 5, "Sonnental", 1970, 1972};
+  request.picture_budget = 2 * 100 * 100 * 3 + 100;
+  std::optional<ParkPlans> plans = ParkPlans::Load(request);
+  ASSERT_TRUE(plans);
+  RasterImage plan;
+  // Used last: a, then b; c is the one dropped.
+  for (int32_t year : {1972, 1971, 1970}) plans->Draw(year, plan);
+  std::filesystem::remove(s / "1970" / "Images" / "a.bmp");
+  std::filesystem::remove(s / "1971" / "Images" / "b.bmp");
+  const struct {
+    int32_t year;
+    Rgb color;
+    const char* why;
+  } steps[] = {
+      {1970, kRed, "kept, though its file is gone"},
+      {1972, {0, 200, 0}, "decoded again; b, used longest ago, makes room"},
+      {1971, kWhite, "dropped, and its file is gone"},
+      {1970, kRed, "still kept"},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.why);
+    ASSERT_TRUE(plans->Draw(step.year, plan));
+    EXPECT_EQ(plan.Pixel(50, 50), step.color);
+    EXPECT_LE(plans->picture_count(), 2);
+  }
+}
+
 TEST_F(ParkPlanTest, NoPictureIndexNoPlans) {
   std::filesystem::remove(season_.path() / "ImageStore.ini");
   std::optional<ParkPlans> plans = ParkPlans::Load(Request());

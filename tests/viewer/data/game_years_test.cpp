@@ -1,10 +1,13 @@
 #include "viewer/data/game_years.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "tests/support/scratch_folder.h"
@@ -220,6 +223,42 @@ TEST(LoadSeasonYears, MissingFilesGiveEmptyYears) {
   EXPECT_TRUE(data.years[0].companies.empty());
   EXPECT_EQ(data.years[0].country_parks.size(), 3u);
   EXPECT_TRUE(sink.messages.empty());
+}
+
+// A Park.ini that is there but gives no park says which file and why, in
+// the last year as in any other; the other years still load.
+TEST(LoadSeasonYears, AParkFileThatGivesNothingIsNamedWithItsCause) {
+  const struct {
+    const char* name;
+    std::function<void(const fs::path&)> make;
+    const char* cause;
+  } cases[] = {
+      {"folder", [](const fs::path& p) { fs::create_directories(p); }, "ist ein Ordner"},
+      {"pipe", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+       "keine gew\xF6hnliche Datei"},
+      {"empty", [](const fs::path& p) { WriteText(p, ""); }, "ist leer"},
+      {"garbage", [](const fs::path& p) { WriteText(p, std::string("\0\x01\xFFPK\x03", 6)); },
+       "enth\xE4lt keinen Park"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::ScratchFolder dir;
+    WriteSmallSeason(dir.path());
+    const fs::path broken = dir.path() / "2005" / "Park.ini";
+    fs::remove(broken);
+    c.make(broken);
+    SeasonData data;
+    RecordingMessageSink sink;
+    ASSERT_TRUE(LoadSeasonYears(dir.path(), 7, ParkFields(), CompanyFields(), 2, data, sink));
+    EXPECT_EQ(data.FindYear(2001)->parks.size(), 2u);
+    EXPECT_TRUE(data.FindYear(2005)->parks.empty());
+    const auto named = std::find_if(sink.messages.begin(), sink.messages.end(), [&](auto& m) {
+      return m.second.find(broken.string()) != std::string::npos;
+    });
+    ASSERT_NE(named, sink.messages.end());
+    EXPECT_EQ(named->first, "Dateifehler");
+    EXPECT_NE(named->second.find(c.cause), std::string::npos) << named->second;
+  }
 }
 
 DataFieldList AttractionFields() {
