@@ -100,11 +100,9 @@ std::string TooLargePicturesText(const std::vector<std::string>& paths) {
   return text + ".";
 }
 
-std::string TooLargePicturesLine(const std::vector<std::string>& paths,
-                                 const std::vector<std::string>& data_done,
-                                 const std::vector<std::string>& images_done) {
-  return "Error" + TooLargePicturesText(paths) +
-         " Geladen: " + YearsText(data_done, images_done, "nichts") + ".";
+std::string ReasonsLine(const std::string& reasons, const std::vector<std::string>& data_done,
+                        const std::vector<std::string>& images_done) {
+  return "Error" + reasons + " Geladen: " + YearsText(data_done, images_done, "nichts") + ".";
 }
 
 ProgressTicker::ProgressTicker(LineWriter& out, std::chrono::milliseconds interval)

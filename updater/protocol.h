@@ -93,9 +93,12 @@ std::string YearListStatusLine(int32_t status);
 // then how many more) + "."; empty when there are none. Appended to the
 // failed-years line, or ending a run that was complete but for these.
 std::string TooLargePicturesText(const std::vector<std::string>& paths);
-std::string TooLargePicturesLine(const std::vector<std::string>& paths,
-                                 const std::vector<std::string>& data_done,
-                                 const std::vector<std::string>& images_done);
+
+// Ends a run whose wanted years all came but which still fell short, for
+// the `reasons` given (each begins with a blank): "Error" + reasons +
+// " Geladen: " + the years that did load.
+std::string ReasonsLine(const std::string& reasons, const std::vector<std::string>& data_done,
+                        const std::vector<std::string>& images_done);
 
 // A sign of life while the year list is fetched: every `interval` a
 // "Progress" line with 16, 32, ..., 992, then 0 again.

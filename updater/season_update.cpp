@@ -104,14 +104,18 @@ class SeasonUpdate {
     }
     if (!too_large_years_.empty()) reasons_.push_back(TooLargeYearsReason(too_large_years_));
     if (reserve_.refused()) reasons_.push_back(DiskReserveReason(options_.disk_reserve));
-    if (!data_failed_.empty() || !images_failed_.empty() || !reasons_.empty()) {
-      std::string line = FailedYearsLine(data_failed_, images_failed_, data_done_, images_done_);
-      for (const std::string& reason : reasons_) line += " " + reason;
-      out_.WriteLine(line + TooLargePicturesText(too_large_));
+    std::string reasons;
+    for (const std::string& reason : reasons_) reasons += " " + reason;
+    reasons += TooLargePicturesText(too_large_);
+    if (!data_failed_.empty() || !images_failed_.empty()) {
+      out_.WriteLine(FailedYearsLine(data_failed_, images_failed_, data_done_, images_done_) +
+                     reasons);
       return SeasonUpdateOutcome::kFailed;
     }
-    if (!too_large_.empty()) {
-      out_.WriteLine(TooLargePicturesLine(too_large_, data_done_, images_done_));
+    // Every year came, yet something the player needs did not: an Error
+    // all the same, without claiming failed years there were none of.
+    if (!reasons.empty()) {
+      out_.WriteLine(ReasonsLine(reasons, data_done_, images_done_));
       return SeasonUpdateOutcome::kFailed;
     }
     out_.WriteLine(ReadyLine(data_done_, images_done_, data_wanted, images_wanted));

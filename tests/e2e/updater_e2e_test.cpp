@@ -517,7 +517,7 @@ TEST_F(UpdaterEndToEnd, DefiniteAnswersSettleAPictureForGood) {
   } cases[] = {
       {"notfound:" + path, ready},
       {"gone:" + path, ready},
-      {"huge:" + path, TooLargePicturesLine({path}, kYears, kYears)},
+      {"huge:" + path, ReasonsLine(TooLargePicturesText({path}), kYears, kYears)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);

@@ -438,9 +438,13 @@ int ExportRanking(const Options& options) {
     // Most often the last year's data file holds nothing: name it.
     const bool companies = *options.source_kind == SourceKind::kCompanies;
     const GameYear* last = state.season_data.FindYear(to);
-    if (last != nullptr && (companies ? last->companies.size() : last->parks.size()) == 0) {
-      const std::filesystem::path file =
-          YearFolder(state.season_folder(), to) / (companies ? kCompanyFile : kParkFile);
+    const std::filesystem::path file =
+        YearFolder(state.season_folder(), to) / (companies ? kCompanyFile : kParkFile);
+    // The season loader has named a Park.ini that is there but broken.
+    std::error_code ec;
+    const bool named = !companies && std::filesystem::exists(file, ec);
+    if (last != nullptr && (companies ? last->companies.size() : last->parks.size()) == 0 &&
+        !named) {
       Fail("die Auswahl ist leer: " + file.string() + " enthält " +
            (companies ? "keine Firma" : "keinen Park") + " (fehlt, beschädigt oder unlesbar)");
     }
