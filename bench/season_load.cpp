@@ -196,6 +196,7 @@ int main(int argc, char** argv) {
     std::printf("same in processor time: %7.2f x the time (cost per byte %.2f x)\n",
                 best["load_cpu"] / best["half_cpu"],
                 best["load_cpu"] / best["half_cpu"] / bytes_ratio);
+    std::printf("season load / memchr line scan: ratio %.3f\n", best["scan"] / best["load"]);
   }
   std::error_code ec;
   fs::remove_all(s.root, ec);

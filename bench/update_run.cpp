@@ -191,6 +191,7 @@ int main(int argc, char** argv) {
     std::printf("  other:              %8.1f ms  %5.1f %%\n",
                 (total - http - best.decode - writing) * 1e3,
                 share(total - http - best.decode - writing));
+    std::printf("update / copy: ratio %.2f\n", total / best.copy);
   }
   if (s.server) s.server->Stop();
   std::error_code ec;

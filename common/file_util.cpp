@@ -86,6 +86,18 @@ bool AtomicFileWriter::Write(std::string_view bytes) {
   return !failed_;
 }
 
+bool AtomicFileWriter::StartWriteBack() {
+  if (file_ == nullptr || failed_) return false;
+  if (std::fflush(file_) != 0) {
+    failed_ = true;
+    return false;
+  }
+  // Only a head start: Commit() still syncs. A system without it just waits
+  // there as before.
+  ::sync_file_range(::fileno(file_), 0, 0, SYNC_FILE_RANGE_WRITE);
+  return true;
+}
+
 bool AtomicFileWriter::Commit() { return Finish(true); }
 
 bool AtomicFileWriter::CommitNew() { return Finish(false); }

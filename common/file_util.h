@@ -35,6 +35,10 @@ class AtomicFileWriter {
 
   bool Open(const std::filesystem::path& path);
   bool Write(std::string_view bytes);
+  // Hands the bytes written so far to the system and starts writing them to
+  // disk without waiting, so that several files can travel together before
+  // each Commit() waits for its own.
+  bool StartWriteBack();
   // Flushes, closes and renames over the final path.
   bool Commit();
   // As Commit(), but fails instead of replacing what holds the final path.

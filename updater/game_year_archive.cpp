@@ -138,7 +138,9 @@ bool UnpackGameYear(const std::filesystem::path& year_folder,
          writers[i].Open(folder / kGameYearFileNames[i]) && writers[i].Write(*entry);
     if (ok) budget -= entry->size();
   }
-  // Park.ini (index 0) goes in last.
+  // All three files go to the disk together, so the syncs below mostly find
+  // their bytes there already. Park.ini (index 0) goes in last.
+  for (AtomicFileWriter& writer : writers) ok = ok && writer.StartWriteBack();
   ok = ok && writers[1].Commit() && writers[2].Commit() && writers[0].Commit();
   if (!ok) {
     if (over_year_bound != nullptr) *over_year_bound = over_budget;

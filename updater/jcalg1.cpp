@@ -124,7 +124,7 @@ uint64_t LengthBonus(uint64_t offset) {
 // Output that grows towards the declared size only as it is produced, so a
 // tiny stream that claims a huge size costs nothing until it delivers. The
 // buffer keeps slack behind its capacity so that copies may run over in
-// whole 8-byte words.
+// whole 8- or 16-byte steps.
 class Output {
  public:
   // `storage` is kept outside so that the decoder's hot state never has its
@@ -164,6 +164,11 @@ class Output {
       offset = (kWord + offset - 1) / offset * offset;
     }
     const char* src = dst - offset;
+    if (offset >= kWide) {
+      // Far enough back for whole 16-byte steps: half the stores.
+      for (uint64_t i = 0; i < length; i += kWide) std::memcpy(dst + i, src + i, kWide);
+      return true;
+    }
     for (uint64_t i = 0; i < length; i += kWord) std::memcpy(dst + i, src + i, kWord);
     return true;
   }
@@ -173,10 +178,11 @@ class Output {
 
  private:
   static constexpr uint64_t kWord = 8;
+  static constexpr uint64_t kWide = 16;
 
   void Reserve(uint64_t capacity) {
     capacity_ = capacity;
-    data_ = Resize(storage_, capacity_ + kWord);
+    data_ = Resize(storage_, capacity_ + kWide);
   }
 
   [[gnu::noinline]] static char* Resize(std::string* storage, uint64_t size) {

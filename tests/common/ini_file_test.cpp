@@ -72,6 +72,46 @@ TEST(IniParseTest, LinesBecomeTheRightModel) {
   }
 }
 
+// Short key lines are read by a vector fast path when enough bytes follow;
+// the same line at the end of the file takes the general path. Both must
+// give the stored name and value, around the 16- and 32-byte edges too.
+TEST(IniParseTest, KeyLineReadsTheSameWhateverFollowsIt) {
+  struct Case {
+    std::string line;
+    std::string name;
+    std::string value;
+  };
+  const std::string x15(15, 'x'), x16(16, 'x'), x30(30, 'x'), x31(31, 'x'), x40(40, 'x');
+  const Case cases[] = {
+      {"a=b", "a", "b"},
+      {"F3 = 1234567", "F3", "1234567"},
+      {"k \t=\t v  ", "k", "v  "},
+      {"a==b = c", "a", "=b = c"},
+      {"noequals  ", "noequals", ""},
+      {"=v", "", "v"},
+      {"k =   ", "k", ""},
+      {"k=a\0b\xfc"s, "k", "a\0b\xfc"s},
+      {x15 + "=1", x15, "1"},
+      {x16 + "=", x16, ""},
+      {"k=" + x30, "k", x30},
+      {x31, x31, ""},
+      {"k=" + x40, "k", x40},
+      {x40 + " = v", x40, "v"},
+  };
+  const std::string rest = "\r\n" + std::string(40, 'z') + "=1\r\n";
+  for (const Case& c : cases) {
+    for (const std::string& ending : {""s, "\r"s, "\n"s, "\r\n"s, rest, "\n" + rest}) {
+      IniFile ini;
+      ini.OpenIniFromBytes(c.line + ending);
+      ASSERT_FALSE(ini.lines().empty());
+      const IniFile::Line& first = ini.lines()[0];
+      EXPECT_EQ(first.kind, IniFile::LineKind::kKey) << c.line;
+      EXPECT_EQ(first.name, c.name) << c.line;
+      EXPECT_EQ(first.value, c.value) << c.line;
+    }
+  }
+}
+
 TEST(IniParseTest, NulBytesAndHugeLinesAreData) {
   IniFile ini;
   std::string big(1 << 20, 'x');

@@ -205,9 +205,13 @@ EntityTable LoadEntityFile(const std::filesystem::path& file, SharedSchema schem
 }
 
 EntityTable LoadEntityBytes(std::string bytes, SharedSchema schema, MessageSink& sink) {
-  IniFile ini;
+  // One reader per thread: its line list keeps its capacity from file to
+  // file, so a season load does not fault in a fresh list for every year.
+  thread_local IniFile ini;
   ini.OpenIniFromBytes(std::move(bytes));
-  return LoadFromIni(ini, std::move(schema), sink);
+  EntityTable table = LoadFromIni(ini, std::move(schema), sink);
+  ini.CloseIni();  // the bytes go now; the line list stays
+  return table;
 }
 
 std::vector<std::vector<int32_t>> BuildCountryParkLists(const EntityTable& parks,
