@@ -601,6 +601,8 @@ TEST_F(ViewerRoad, LongTablesShowAPreviewOfTheirFirstRowsAndThenTheCompletePage)
       << preview->url().toString().toStdString();
   EXPECT_FALSE(overview->page_complete());
   test::RunScript(preview, ScrollScript(QPointF(0, 200)));
+  // The view learns its scroll position from the engine a moment later.
+  EXPECT_TRUE(WaitFor([&] { return preview->page()->scrollPosition().y() == 200; }));
   EXPECT_EQ(park_links(preview), static_cast<size_t>(kRowsWhileLoading - 1));
   EXPECT_EQ(Count(test::PageHtml(preview).toStdString(), "<option value="), rows);
 
@@ -609,7 +611,8 @@ TEST_F(ViewerRoad, LongTablesShowAPreviewOfTheirFirstRowsAndThenTheCompletePage)
   EXPECT_FALSE(overview->main_view()->url().query().contains(QStringLiteral("preview")));
   EXPECT_EQ(park_links(overview->main_view()), rows);
 
-  EXPECT_EQ(overview->main_view()->page()->scrollPosition().y(), 200);
+  EXPECT_TRUE(WaitFor([&] { return overview->main_view()->page()->scrollPosition().y() == 200; }))
+      << overview->main_view()->page()->scrollPosition().y();
   EXPECT_FALSE(test::PageHtml(overview->main_view()).contains(QStringLiteral("wunt-first-rows")));
   EXPECT_EQ(TempDat().find("wunt-first-rows"), std::string::npos);
   EXPECT_EQ(TempDat().find("preview"), std::string::npos);
