@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <memory>
 #include <unordered_set>
 
 #include "common/file_util.h"
@@ -34,6 +36,10 @@ namespace {
 
 constexpr int kPictureCell = 50;
 constexpr int kMaxNameTries = 100;
+// Pictures wait for the disk together in batches; these bound the files held
+// open and the bytes held for name checks.
+constexpr size_t kBatchFiles = 16;
+constexpr size_t kBatchBytes = 32u << 20;
 
 }  // namespace
 
@@ -94,6 +100,89 @@ std::optional<fs::path> FileWithoutLinks(const fs::path& folder, const fs::path&
   return path;
 }
 
+// Pictures written under temporary names and started for the disk together.
+// Each is synced and renamed into place only when the batch is committed, and
+// only then named in the index: after a kill at any point every picture is
+// whole or absent, and the index names none that is not on the disk.
+class PictureBatch {
+ public:
+  PictureBatch(fs::path images, const std::string& year, IniFile* index)
+      : images_(std::move(images)), year_(year), index_(index) {}
+  ~PictureBatch() { Commit(); }
+
+  // Takes the picture under its name, with random digits put in front while
+  // the name is taken by other bytes, here or in the batch.
+  bool Add(const std::string& path, std::string bytes, std::string_view extension,
+           std::mt19937& random) {
+    std::string name = PictureFileName(bytes, extension);
+    std::uniform_int_distribution<int> digit(0, 9);
+    for (int tries = 0; tries < kMaxNameTries; ++tries) {
+      auto same_name = std::find_if(pending_.begin(), pending_.end(),
+                                    [&](const Pending& p) { return p.name == name; });
+      if (same_name != pending_.end()) {
+        if (same_name->bytes == bytes) {
+          same_name->paths.push_back(path);
+          return true;
+        }
+      } else {
+        std::error_code ec;
+        fs::file_status status = fs::symlink_status(images_ / name, ec);
+        if (status.type() == fs::file_type::not_found) return Start(path, name, std::move(bytes));
+        if (fs::is_regular_file(status) && ReadWholeFile(images_ / name) == bytes) {
+          index_->WriteString(path, StoredPictureValue(year_, name));
+          return true;
+        }
+      }
+      name.insert(name.begin(), static_cast<char>('0' + digit(random)));
+    }
+    return false;
+  }
+
+  // Syncs and renames every waiting picture and names it in the index; false
+  // when any of them failed (that one stays open for a later run).
+  bool Commit() {
+    bool ok = true;
+    for (Pending& picture : pending_) {
+      if (!picture.writer->Commit()) {
+        ok = false;
+        continue;
+      }
+      for (const std::string& path : picture.paths) {
+        index_->WriteString(path, StoredPictureValue(year_, picture.name));
+      }
+    }
+    pending_.clear();
+    held_bytes_ = 0;
+    return ok;
+  }
+
+  bool full() const { return pending_.size() >= kBatchFiles || held_bytes_ >= kBatchBytes; }
+
+ private:
+  struct Pending {
+    std::string name;
+    std::string bytes;
+    std::vector<std::string> paths;
+    std::unique_ptr<AtomicFileWriter> writer;
+  };
+
+  bool Start(const std::string& path, const std::string& name, std::string bytes) {
+    auto writer = std::make_unique<AtomicFileWriter>();
+    if (!writer->Open(images_ / name) || !writer->Write(bytes) || !writer->StartWriteBack()) {
+      return false;
+    }
+    held_bytes_ += bytes.size();
+    pending_.push_back(Pending{name, std::move(bytes), {path}, std::move(writer)});
+    return true;
+  }
+
+  fs::path images_;
+  const std::string& year_;
+  IniFile* index_;
+  std::vector<Pending> pending_;
+  size_t held_bytes_ = 0;
+};
+
 bool IsYearName(const std::string& year) {
   return !year.empty() && year.find_first_not_of("0123456789") == std::string::npos;
 }
@@ -120,6 +209,7 @@ YearPicturesResult StoreYearPictures(const fs::path& season_folder, const std::s
   SettledPictures settled;
   settled.Load(season_folder);
   bool complete = true;
+  PictureBatch batch(images, year, &index);
   for (const std::string& path : paths) {
     if (!IsSafePicturePath(path) || !index.ReadString(path, "").empty() || settled.Contains(path)) {
       continue;
@@ -130,11 +220,8 @@ YearPicturesResult StoreYearPictures(const fs::path& season_folder, const std::s
       PictureAnswer answer = fetch(path);
       switch (answer.kind) {
         case PictureAnswer::Kind::kPicture:
-          if (std::optional<std::string> name =
-                  StorePicture(images, answer.bytes, extension, random)) {
-            index.WriteString(path, StoredPictureValue(year, *name));
-            done = true;
-          }
+          done = batch.Add(path, std::move(answer.bytes), extension, random);
+          if (batch.full()) complete = batch.Commit() && complete;
           break;
         case PictureAnswer::Kind::kNotOnServer:
         case PictureAnswer::Kind::kTooLarge: {
@@ -152,6 +239,7 @@ YearPicturesResult StoreYearPictures(const fs::path& season_folder, const std::s
     }
     complete = complete && done;
   }
+  complete = batch.Commit() && complete;
   // What was stored or settled so far counts even when some failed: written
   // either way, so a later run asks only for what is still open.
   bool written = index.CloseIni();
