@@ -56,23 +56,6 @@ std::string PictureFileName(std::string_view bytes, std::string_view extension) 
   return name;
 }
 
-std::optional<std::string> StorePicture(const fs::path& images_folder, std::string_view bytes,
-                                        std::string_view extension, std::mt19937& random) {
-  std::string name = PictureFileName(bytes, extension);
-  std::uniform_int_distribution<int> digit(0, 9);
-  for (int tries = 0; tries < kMaxNameTries; ++tries) {
-    std::error_code ec;
-    fs::file_status status = fs::symlink_status(images_folder / name, ec);
-    if (status.type() == fs::file_type::not_found) {
-      if (!WriteFileAtomically(images_folder / name, bytes)) return std::nullopt;
-      return name;
-    }
-    if (fs::is_regular_file(status) && ReadWholeFile(images_folder / name) == bytes) return name;
-    name.insert(name.begin(), static_cast<char>('0' + digit(random)));
-  }
-  return std::nullopt;
-}
-
 namespace {
 
 // A folder the updater may write into: there already as a real folder, or
@@ -106,9 +89,10 @@ std::optional<fs::path> FileWithoutLinks(const fs::path& folder, const fs::path&
 // whole or absent, and the index names none that is not on the disk.
 class PictureBatch {
  public:
-  PictureBatch(fs::path images, const std::string& year, IniFile* index)
-      : images_(std::move(images)), year_(year), index_(index) {}
-  ~PictureBatch() { Commit(); }
+  // `stored` hears of every picture that is on the disk under its name.
+  using StoredCall = std::function<void(const std::string& path, const std::string& name)>;
+  PictureBatch(fs::path images, StoredCall stored)
+      : images_(std::move(images)), stored_(std::move(stored)) {}
 
   // Takes the picture under its name, with random digits put in front while
   // the name is taken by other bytes, here or in the batch.
@@ -129,7 +113,7 @@ class PictureBatch {
         fs::file_status status = fs::symlink_status(images_ / name, ec);
         if (status.type() == fs::file_type::not_found) return Start(path, name, std::move(bytes));
         if (fs::is_regular_file(status) && ReadWholeFile(images_ / name) == bytes) {
-          index_->WriteString(path, StoredPictureValue(year_, name));
+          stored_(path, name);
           return true;
         }
       }
@@ -147,9 +131,7 @@ class PictureBatch {
         ok = false;
         continue;
       }
-      for (const std::string& path : picture.paths) {
-        index_->WriteString(path, StoredPictureValue(year_, picture.name));
-      }
+      for (const std::string& path : picture.paths) stored_(path, picture.name);
     }
     pending_.clear();
     held_bytes_ = 0;
@@ -177,11 +159,23 @@ class PictureBatch {
   }
 
   fs::path images_;
-  const std::string& year_;
-  IniFile* index_;
+  StoredCall stored_;
   std::vector<Pending> pending_;
   size_t held_bytes_ = 0;
 };
+
+}  // namespace
+
+std::optional<std::string> StorePicture(const fs::path& images_folder, std::string_view bytes,
+                                        std::string_view extension, std::mt19937& random) {
+  std::optional<std::string> stored;
+  PictureBatch batch(images_folder,
+                     [&stored](const std::string&, const std::string& name) { stored = name; });
+  if (!batch.Add("", std::string(bytes), extension, random) || !batch.Commit()) return std::nullopt;
+  return stored;
+}
+
+namespace {
 
 bool IsYearName(const std::string& year) {
   return !year.empty() && year.find_first_not_of("0123456789") == std::string::npos;
@@ -209,7 +203,9 @@ YearPicturesResult StoreYearPictures(const fs::path& season_folder, const std::s
   SettledPictures settled;
   settled.Load(season_folder);
   bool complete = true;
-  PictureBatch batch(images, year, &index);
+  PictureBatch batch(images, [&](const std::string& path, const std::string& name) {
+    index.WriteString(path, StoredPictureValue(year, name));
+  });
   for (const std::string& path : paths) {
     if (!IsSafePicturePath(path) || !index.ReadString(path, "").empty() || settled.Contains(path)) {
       continue;

@@ -156,6 +156,7 @@ class StoreYearPicturesTest : public ::testing::Test {
           if (path.find("broken") != std::string::npos) return PictureAnswer{};
           if (path.find("gone") != std::string::npos) return PictureAnswer{Kind::kNotOnServer, ""};
           if (path.find("huge") != std::string::npos) return PictureAnswer{Kind::kTooLarge, ""};
+          if (path.find("same") != std::string::npos) return PictureAnswer{Kind::kPicture, "same"};
           return PictureAnswer{Kind::kPicture, "bytes of " + path};
         },
         random, attempts);
@@ -186,6 +187,24 @@ TEST_F(StoreYearPicturesTest, FetchesEachPathOncePerSeason) {
   EXPECT_EQ(IndexValue("attraktionen/c.jpg").substr(0, 12), "1971\\Images\\");
   EXPECT_TRUE(fs::is_empty(season_ / "1971" / "Images" / "..") == false);
   EXPECT_EQ(std::distance(fs::directory_iterator(season_ / "1971" / "Images"), {}), 1);
+}
+
+TEST_F(StoreYearPicturesTest, ManyPicturesAreAllIndexedUnderTheirOwnBytesAndNoTempIsLeft) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 40; ++i) paths.push_back("attraktionen/" + std::to_string(i) + ".jpg");
+  paths.insert(paths.begin() + 3, "attraktionen/same1.jpg");
+  paths.push_back("attraktionen/same2.jpg");
+  paths.push_back("attraktionen/same3.jpg");
+  MakeYear("1970", paths);
+  ASSERT_TRUE(Run("1970"));
+  fs::path images = season_ / "1970" / "Images";
+  for (const std::string& path : paths) {
+    std::string value = IndexValue(path);
+    ASSERT_EQ(value.substr(0, 12), "1970\\Images\\") << path;
+    bool same = path.find("same") != std::string::npos;
+    EXPECT_EQ(ReadWholeFile(images / value.substr(12)), same ? "same" : "bytes of " + path);
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(images), {}), 41) << "one file per content";
 }
 
 TEST_F(StoreYearPicturesTest, ABrokenPictureLeavesTheYearIncompleteAndIsResumed) {
