@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -15,6 +16,21 @@ namespace {
 // A leftover of a killed run may hold a name again when its process id
 // comes round; the next name is taken then.
 constexpr int kTempNameTries = 8;
+
+// Before Linux 5.8 a file system sync did not report write errors, so a
+// failed write could pass unnoticed; there every file is synced on its own.
+bool SyncReportsErrors() {
+  static const bool reports = [] {
+    utsname name{};
+    int major = 0;
+    int minor = 0;
+    if (::uname(&name) != 0 || std::sscanf(name.release, "%d.%d", &major, &minor) != 2) {
+      return false;
+    }
+    return major > 5 || (major == 5 && minor >= 8);
+  }();
+  return reports;
+}
 
 }  // namespace
 
@@ -83,6 +99,7 @@ bool AtomicFileWriter::Write(std::string_view bytes) {
   if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
     failed_ = true;
   }
+  synced_ = synced_ && bytes.empty();
   return !failed_;
 }
 
@@ -104,7 +121,8 @@ bool AtomicFileWriter::CommitNew() { return Finish(false); }
 
 bool AtomicFileWriter::Finish(bool replace) {
   if (file_ == nullptr) return false;
-  bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+  bool ok = !failed_ && std::fflush(file_) == 0 && (synced_ || ::fsync(::fileno(file_)) == 0);
+  synced_ = false;
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;
   if (ok && replace) {
@@ -127,7 +145,21 @@ bool AtomicFileWriter::Finish(bool replace) {
   return ok;
 }
 
+bool SyncTogether(std::span<AtomicFileWriter* const> writers) {
+  if (writers.size() < 2 || !SyncReportsErrors()) return false;
+  for (AtomicFileWriter* writer : writers) {
+    if (writer->file_ == nullptr || writer->failed_ || std::fflush(writer->file_) != 0)
+      return false;
+  }
+  // The sync reports write errors of the whole file system since each file
+  // was opened, so a failure here is taken as the failure of every file.
+  if (::syncfs(::fileno(writers.front()->file_)) != 0) return false;
+  for (AtomicFileWriter* writer : writers) writer->synced_ = true;
+  return true;
+}
+
 void AtomicFileWriter::Abandon() {
+  synced_ = false;
   if (file_ == nullptr) return;
   std::fclose(file_);
   file_ = nullptr;

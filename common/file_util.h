@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -39,7 +40,8 @@ class AtomicFileWriter {
   // disk without waiting, so that several files can travel together before
   // each Commit() waits for its own.
   bool StartWriteBack();
-  // Flushes, closes and renames over the final path.
+  // Flushes, syncs (unless SyncTogether() did), closes and renames over the
+  // final path.
   bool Commit();
   // As Commit(), but fails instead of replacing what holds the final path.
   bool CommitNew();
@@ -49,13 +51,21 @@ class AtomicFileWriter {
   const std::filesystem::path& temp_path() const { return temp_path_; }
 
  private:
+  friend bool SyncTogether(std::span<AtomicFileWriter* const> writers);
   bool Finish(bool replace);
 
   std::FILE* file_ = nullptr;
   bool failed_ = false;
+  bool synced_ = false;
   std::filesystem::path path_;
   std::filesystem::path temp_path_;
 };
+
+// Makes the bytes written so far by all `writers` (in the order they were
+// opened, all on one file system) durable with one sync of that file system
+// instead of one per file. False when that could not be
+// done (nothing is lost: each Commit() then syncs its own file).
+bool SyncTogether(std::span<AtomicFileWriter* const> writers);
 
 // A name for a temporary file beside `path`, unique within this process run.
 std::filesystem::path TempPathBeside(const std::filesystem::path& path);

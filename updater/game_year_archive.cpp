@@ -141,6 +141,8 @@ bool UnpackGameYear(const std::filesystem::path& year_folder,
   // All three files go to the disk together, so the syncs below mostly find
   // their bytes there already. Park.ini (index 0) goes in last.
   for (AtomicFileWriter& writer : writers) ok = ok && writer.StartWriteBack();
+  // One sync for all three where the system allows; else each Commit() syncs.
+  if (ok) SyncTogether(std::array{&writers[0], &writers[1], &writers[2]});
   ok = ok && writers[1].Commit() && writers[2].Commit() && writers[0].Commit();
   if (!ok) {
     if (over_year_bound != nullptr) *over_year_bound = over_budget;

@@ -125,6 +125,9 @@ class PictureBatch {
   // Syncs and renames every waiting picture and names it in the index; false
   // when any of them failed (that one stays open for a later run).
   bool Commit() {
+    std::vector<AtomicFileWriter*> writers;
+    for (Pending& picture : pending_) writers.push_back(picture.writer.get());
+    SyncTogether(writers);
     bool ok = true;
     for (Pending& picture : pending_) {
       if (!picture.writer->Commit()) {
