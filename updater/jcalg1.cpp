@@ -185,14 +185,8 @@ class Output {
     data_ = Resize(storage_, capacity_ + kWide);
   }
 
-  // Every byte below the position is written before it is read, so the
-  // buffer need not be cleared first where the library lets us skip that.
   [[gnu::noinline]] static char* Resize(std::string* storage, uint64_t size) {
-#if defined(__cpp_lib_string_resize_and_overwrite)
-    storage->resize_and_overwrite(size, [](char*, size_t n) { return n; });
-#else
     storage->resize(size);
-#endif
     return storage->data();
   }
 
