@@ -11,6 +11,7 @@
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
+#include <algorithm>
 
 namespace wunt {
 namespace {
@@ -18,6 +19,8 @@ namespace {
 constexpr const char* kSchemes[] = {"window", "open"};
 constexpr char kFirstRowsId[] = "wunt-first-rows";
 constexpr char kPreviewItem[] = "preview";
+// More than the first-rows style takes.
+constexpr qsizetype kStyleRoom = 256;
 
 // Navigations of these schemes are cancelled before they load; a request
 // that still arrives (a sub-resource of a template) gets nothing.
@@ -72,7 +75,12 @@ class PageFileHandler : public QWebEngineUrlSchemeHandler {
       job->reply(type, file);
       return;
     }
-    QByteArray bytes = file->readAll();
+    // Read with room for the first-rows style, which then goes in without
+    // a second copy of a page that can be ten megabytes.
+    QByteArray bytes;
+    bytes.reserve(file->size() + kStyleRoom);
+    bytes.resize(file->size());
+    bytes.resize(std::max<qint64>(0, file->read(bytes.data(), bytes.size())));
     std::optional<std::string> preview;
     if (Preview() != nullptr &&
         QUrlQuery(job->requestUrl()).hasQueryItem(QString::fromLatin1(kPreviewItem))) {
