@@ -11,6 +11,8 @@
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
+#include <algorithm>
+#include <cstring>
 
 namespace wunt {
 namespace {
@@ -50,6 +52,53 @@ QByteArray ContentType(const QString& suffix) {
   return {};
 }
 
+// An in-app page as the view reads it: with the first-rows style, which
+// goes into the page's first bytes, and the rest read from the file as the
+// engine asks for it, so that a page of megabytes is never copied whole.
+class StyledPage : public QIODevice {
+ public:
+  StyledPage(QFile* file, QObject* parent) : QIODevice(parent), file_(file) {
+    file_->setParent(this);
+    head_ = WithFirstRowsStyle(file_->read(kHeadBytes));
+    head_from_file_ = file_->pos();
+  }
+  bool open(OpenMode mode) override {
+    // Unbuffered: the engine reads in chunks of its own.
+    return (mode & WriteOnly) == 0 && file_->isOpen() && QIODevice::open(mode | Unbuffered);
+  }
+  qint64 size() const override { return head_.size() + file_->size() - head_from_file_; }
+  bool seek(qint64 position) override {
+    if (!QIODevice::seek(position)) return false;
+    at_ = position;
+    return file_->seek(head_from_file_ + std::max<qint64>(0, position - head_.size()));
+  }
+
+ protected:
+  qint64 readData(char* data, qint64 max) override {
+    qint64 done = 0;
+    if (at_ < head_.size()) {
+      done = std::min(max, head_.size() - at_);
+      std::memcpy(data, head_.constData() + at_, static_cast<size_t>(done));
+    }
+    if (done < max) {
+      const qint64 read = file_->read(data + done, max - done);
+      if (read < 0 && done == 0) return -1;
+      done += std::max<qint64>(0, read);
+    }
+    at_ += done;
+    return done;
+  }
+  qint64 writeData(const char*, qint64) override { return -1; }
+
+ private:
+  // WithFirstRowsStyle looks no further than this for the html tag.
+  static constexpr qint64 kHeadBytes = 4096;
+  QFile* file_;
+  QByteArray head_;
+  qint64 head_from_file_ = 0;
+  qint64 at_ = 0;
+};
+
 class PageFileHandler : public QWebEngineUrlSchemeHandler {
  public:
   using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
@@ -72,19 +121,36 @@ class PageFileHandler : public QWebEngineUrlSchemeHandler {
       job->reply(type, file);
       return;
     }
-    QByteArray bytes = file->readAll();
-    std::optional<std::string> preview;
     if (Preview() != nullptr &&
         QUrlQuery(job->requestUrl()).hasQueryItem(QString::fromLatin1(kPreviewItem))) {
-      preview = Preview()(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
-                          kRowsWhileLoading);
+      // A preview is short enough to be laid out while it is read. The
+      // page is looked at where it lies: a copy of ten megabytes in
+      // memory costs more than cutting it.
+      std::optional<std::string> preview;
+      if (const uchar* mapped = file->map(0, file->size())) {
+        preview = Preview()(std::string_view(reinterpret_cast<const char*>(mapped),
+                                             static_cast<size_t>(file->size())),
+                            kRowsWhileLoading);
+      } else {
+        const QByteArray bytes = file->readAll();
+        preview = Preview()(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                            kRowsWhileLoading);
+        file->seek(0);
+      }
+      if (preview) {
+        auto* page = new QBuffer(job);
+        page->setData(QByteArray::fromStdString(*preview));
+        delete file;
+        page->open(QIODevice::ReadOnly);
+        job->reply(type, page);
+        return;
+      }
     }
-    auto* page = new QBuffer(job);
-    // A preview is short enough to be laid out while it is read.
-    page->setData(preview ? QByteArray::fromStdString(*preview)
-                          : WithFirstRowsStyle(std::move(bytes)));
-    delete file;
-    page->open(QIODevice::ReadOnly);
+    auto* page = new StyledPage(file, job);
+    if (!page->open(QIODevice::ReadOnly)) {
+      job->fail(QWebEngineUrlRequestJob::RequestFailed);
+      return;
+    }
     job->reply(type, page);
   }
 };

@@ -2,27 +2,33 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 namespace wunt {
 namespace {
 
 constexpr std::string_view kTableClass = "class=\"tabellem\"";
 
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
 // The writer mixes upper- and lower-case tag names; templates may too.
+// Tags start with '<', so the scan jumps from one to the next: the table of
+// a big season is megabytes long and is read while the user waits.
 size_t FindTag(std::string_view page, std::string_view tag, size_t from) {
-  const auto equal = [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
-  };
   while (from < page.size()) {
-    const auto found = std::search(page.begin() + static_cast<std::ptrdiff_t>(from), page.end(),
-                                   tag.begin(), tag.end(), equal);
-    if (found == page.end()) return std::string_view::npos;
-    const size_t at = static_cast<size_t>(found - page.begin());
+    const void* found = std::memchr(page.data() + from, tag.front(), page.size() - from);
+    if (found == nullptr) return std::string_view::npos;
+    const size_t at = static_cast<size_t>(static_cast<const char*>(found) - page.data());
     const size_t after = at + tag.size();
     // "<tr" must not match "<track", nor "</table" match "</tablex".
-    if (after < page.size() && (page[after] == '>' || page[after] == ' ' || page[after] == '\t' ||
-                                page[after] == '\r' || page[after] == '\n' || page[after] == '/')) {
+    if (after < page.size() && EqualIgnoringCase(page.substr(at, tag.size()), tag) &&
+        (page[after] == '>' || page[after] == ' ' || page[after] == '\t' || page[after] == '\r' ||
+         page[after] == '\n' || page[after] == '/')) {
       return at;
     }
     from = at + 1;

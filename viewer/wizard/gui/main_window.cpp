@@ -25,6 +25,7 @@
 #include "viewer/platform/app_info.h"
 #include "viewer/platform/dialogs.h"
 #include "viewer/platform/geometry.h"
+#include "viewer/platform/web_page.h"
 #include "viewer/update/gui/update_options_window.h"
 #include "viewer/wizard/gui/demo_season_window.h"
 #include "viewer/wizard/gui/main_window_layout.h"
@@ -281,6 +282,10 @@ void MainWindow::ApplyStep1() {
   const ContentKind kind = c_.kind_value->isChecked()  ? ContentKind::kValue
                            : c_.kind_park->isChecked() ? ContentKind::kPark
                                                        : ContentKind::kYear;
+  // Starting the embedded browser takes about half a second on the GUI
+  // thread. Done during the load, whose years are read on other threads, it
+  // is not paid again when the first result page opens.
+  QTimer::singleShot(0, this, [] { AppProfile(); });
   bool loaded = true;
   {
     MessageBatch batch(sink_);
