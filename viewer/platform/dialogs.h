@@ -69,8 +69,7 @@ class FileDialogs {
 
   // The next SaveFileName or ExistingFolder returns `name` without showing
   // a dialog (SaveFileName as typed into it); an empty name answers as a
-  // cancel. While scripting is on, an
-  // unscripted call cancels.
+  // cancel. While scripting is on, an unscripted call cancels.
   static void StartScripting();
   static void StopScripting();
   static void SetNextFileName(const QString& name);
