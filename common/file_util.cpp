@@ -6,8 +6,10 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 namespace wunt {
@@ -32,35 +34,86 @@ bool SyncReportsErrors() {
   return reports;
 }
 
-}  // namespace
-
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+// A regular file opened for reading, and its reported size; -1 for anything
+// else.
+int OpenRegularFile(const std::filesystem::path& path, size_t* size) {
   // Without O_NONBLOCK a pipe would block the open until a writer came.
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) return -1;
   // A folder opens like a file but has no bytes to give, and its reported
   // size is nonsense; pipes and devices could block or never end.
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
-    return std::nullopt;
+    return -1;
   }
-  std::string bytes;
-  if (info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
-  char chunk[1 << 16];
-  bool ok = true;
+  *size = static_cast<size_t>(std::max<off_t>(info.st_size, 0));
+  return fd;
+}
+
+// Reads `fd` to its end straight into memory from `room(used, wanted)`,
+// which keeps the first `used` bytes and gives at least `wanted`. The known
+// size comes in one call; the byte to spare lets the call that finds the end
+// go without growing. A file that grows meanwhile, or reports no size as
+// some system files do, still comes in whole. Closes `fd`.
+template <class Room>
+bool ReadToEnd(int fd, size_t size, Room room, size_t* used) {
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  size_t capacity = size + 1;
+  char* data = room(0, capacity);
+  *used = 0;
   for (;;) {
-    ssize_t got = ::read(fd, chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      ok = got == 0;
-      break;
+    if (*used == capacity) {
+      capacity = std::max<size_t>(2 * capacity, 1 << 16);
+      data = room(*used, capacity);
     }
-    bytes.append(chunk, static_cast<size_t>(got));
+    ssize_t got = ::read(fd, data + *used, capacity - *used);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return got == 0;
+    *used += static_cast<size_t>(got);
   }
-  ::close(fd);
-  if (!ok) return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+  size_t size = 0;
+  const int fd = OpenRegularFile(path, &size);
+  if (fd < 0) return std::nullopt;
+  std::string bytes;
+  size_t used = 0;
+  auto room = [&bytes](size_t, size_t wanted) {
+    bytes.resize(wanted);
+    return bytes.data();
+  };
+  if (!ReadToEnd(fd, size, room, &used)) return std::nullopt;
+  bytes.resize(used);
   return bytes;
+}
+
+bool ReadWholeFileInto(const std::filesystem::path& path, FileBuffer& buffer) {
+  buffer.size_ = 0;
+  size_t size = 0;
+  const int fd = OpenRegularFile(path, &size);
+  if (fd < 0) return false;
+  auto room = [&buffer](size_t used, size_t wanted) {
+    if (wanted > buffer.capacity_) {
+      // A little to spare, so that next year's slightly longer file fits.
+      const size_t capacity = std::max(wanted + wanted / 8, 2 * buffer.capacity_);
+      auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+      if (used > 0) std::memcpy(larger.get(), buffer.data_.get(), used);
+      buffer.data_ = std::move(larger);
+      buffer.capacity_ = capacity;
+    }
+    return buffer.data_.get();
+  };
+  size_t used = 0;
+  if (!ReadToEnd(fd, size, room, &used)) return false;
+  buffer.size_ = used;
+  return true;
 }
 
 std::filesystem::path TempPathBeside(const std::filesystem::path& path) {

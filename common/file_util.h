@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -15,6 +16,23 @@ namespace wunt {
 // The whole file, or nothing when it is missing, unreadable or no regular
 // file (a folder, a pipe).
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+// Memory for reading many files one after another. It keeps its capacity
+// and is never cleared before a read, so a loader neither faults in fresh
+// pages nor writes every byte twice for each file.
+class FileBuffer {
+ public:
+  std::string_view bytes() const { return {data_.get(), size_}; }
+
+ private:
+  friend bool ReadWholeFileInto(const std::filesystem::path& path, FileBuffer& buffer);
+  std::unique_ptr<char[]> data_;
+  size_t capacity_ = 0;
+  size_t size_ = 0;
+};
+
+// As ReadWholeFile, into `buffer`; false (and no bytes) where ReadWholeFile
+// gives nothing.
+bool ReadWholeFileInto(const std::filesystem::path& path, FileBuffer& buffer);
 
 // Writes `bytes` to a temporary file in the same folder, flushes it and
 // renames it over `path`. On failure `path` is untouched and false returned.

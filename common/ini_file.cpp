@@ -163,14 +163,76 @@ inline bool ReadShortKeyLine(const char* s, const char* end, std::string_view* n
 #endif
 }
 
+// The one line reader behind the line list and the streaming reads.
+inline bool ReadNextLine(const char** at, const char* end, IniFile::Line* line) {
+  using LineKind = IniFile::LineKind;
+  const char* p = *at;
+  while (p < end && (*p == '\r' || *p == '\n' || IsBlank(*p))) ++p;
+  if (p == end) {
+    *at = p;
+    return false;
+  }
+  const char* s = p;
+  if (*s == ';') {
+    p = FindLineEnd(s, end);
+    ++s;
+    if (s < p && *s == ' ') ++s;
+    *line = {LineKind::kComment, Between(s, p), {}};
+  } else if (*s == '[') {
+    p = FindLineEnd(s, end);
+    ++s;
+    const void* close = std::memchr(s, ']', static_cast<size_t>(p - s));
+    const char* name_end = close ? static_cast<const char*>(close) : p;
+    *line = {LineKind::kGroup, Between(s, name_end), {}};
+  } else if (std::string_view key, stored; ReadShortKeyLine(s, end, &key, &stored, &p)) {
+    *line = {LineKind::kKey, key, stored};
+  } else {
+    const char* stop = FindFirstOf(s, end, '=', '\r', '\n');
+    std::string_view name = Between(s, SkipTrailingBlanks(s, stop));
+    std::string_view value;
+    p = stop;
+    if (stop < end && *stop == '=') {
+      const char* v = stop + 1;
+      while (v < end && IsBlank(*v)) ++v;
+      p = FindLineEnd(v, end);
+      value = Between(v, p);
+    }
+    *line = {LineKind::kKey, name, value};
+  }
+  *at = p;
+  return true;
+}
+
 }  // namespace
+
+bool IniFile::ReadLine(const char** at, const char* end, Line* line) {
+  return ReadNextLine(at, end, line);
+}
+
+const char* IniFile::FindGroupLine(const char* at, const char* end) {
+  // Every line ends at its first CR or LF, so a "[" starts a group line
+  // exactly when only blanks stand between it and the line break before it.
+  // Such brackets are rare elsewhere, so memchr skips whole groups at once.
+  const char* from = at;
+  while (const void* hit = std::memchr(from, '[', static_cast<size_t>(end - from))) {
+    const char* bracket = static_cast<const char*>(hit);
+    const char* q = bracket;
+    while (q > at && IsBlank(q[-1])) --q;
+    if (q == at || q[-1] == '\r' || q[-1] == '\n') return bracket;
+    from = bracket + 1;
+  }
+  return end;
+}
+
+bool IniFile::CutByteOrderMark(std::string_view& text) {
+  if (text.size() < 3 || text.substr(0, 3) != kBom) return false;
+  text.remove_prefix(3);
+  return true;
+}
 
 void IniFile::Parse() {
   std::string_view text = buffer_;
-  if (text.size() > 2 && text.substr(0, 3) == kBom) {
-    utf8_mode_ = true;
-    text.remove_prefix(3);
-  }
+  utf8_mode_ = CutByteOrderMark(text);
   const char* p = text.data();
   const char* const end = p + text.size();
   // Data file lines average 12 to 15 bytes. Growing midway copies every line
@@ -178,37 +240,8 @@ void IniFile::Parse() {
   // by doubling: the next file, often a little longer, then fits.
   const size_t estimate = text.size() / 12;
   if (lines_.capacity() < estimate) lines_.reserve(std::max(estimate, 2 * lines_.capacity()));
-  while (p < end) {
-    while (p < end && (*p == '\r' || *p == '\n' || IsBlank(*p))) ++p;
-    if (p == end) break;
-    const char* s = p;
-    if (*s == ';') {
-      p = FindLineEnd(s, end);
-      ++s;
-      if (s < p && *s == ' ') ++s;
-      lines_.push_back({LineKind::kComment, Between(s, p), {}});
-    } else if (*s == '[') {
-      p = FindLineEnd(s, end);
-      ++s;
-      const void* close = std::memchr(s, ']', static_cast<size_t>(p - s));
-      const char* name_end = close ? static_cast<const char*>(close) : p;
-      lines_.push_back({LineKind::kGroup, Between(s, name_end), {}});
-    } else if (std::string_view key, stored; ReadShortKeyLine(s, end, &key, &stored, &p)) {
-      lines_.push_back({LineKind::kKey, key, stored});
-    } else {
-      const char* stop = FindFirstOf(s, end, '=', '\r', '\n');
-      std::string_view name = Between(s, SkipTrailingBlanks(s, stop));
-      std::string_view value;
-      p = stop;
-      if (stop < end && *stop == '=') {
-        const char* v = stop + 1;
-        while (v < end && IsBlank(*v)) ++v;
-        p = FindLineEnd(v, end);
-        value = Between(v, p);
-      }
-      lines_.push_back({LineKind::kKey, name, value});
-    }
-  }
+  Line line;
+  while (ReadNextLine(&p, end, &line)) lines_.push_back(line);
 }
 
 std::string IniFile::ToCaller(std::string_view stored) const {

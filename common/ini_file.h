@@ -81,6 +81,17 @@ class IniFile {
   // The serialized file as CloseIni would write it.
   std::string Serialize() const;
 
+  // Streaming reads for bulk loaders that need no line list. `*at` lies at
+  // the start of a line or between lines. ReadLine reads the next line as
+  // the line list would hold it and moves *at past it; false when only blank
+  // lines remained. FindGroupLine gives the "[" of the next group line at or
+  // after `at`, or `end`.
+  static bool ReadLine(const char** at, const char* end, Line* line);
+  static const char* FindGroupLine(const char* at, const char* end);
+  // Cuts a leading UTF-8 byte-order mark off `text`: true when the file is
+  // in UTF-8 mode.
+  static bool CutByteOrderMark(std::string_view& text);
+
   // Direct read access for bulk loaders (no per-call copies). In UTF-8 mode
   // these are the file's UTF-8 bytes; callers convert when utf8_mode().
   const std::vector<Line>& lines() const { return lines_; }

@@ -44,6 +44,32 @@ TEST_F(FileUtilTest, ReadsOnlyRegularFiles) {
   for (const auto& c : cases) EXPECT_EQ(ReadWholeFile(dir_ / c.name), c.bytes) << c.name;
 }
 
+// One buffer read again and again holds exactly the last file: never bytes
+// left over from a longer one before, nothing after a failed read.
+TEST_F(FileUtilTest, ReusedBufferHoldsOnlyTheLastFile) {
+  const std::string large(300000, 'x');
+  ASSERT_TRUE(WriteFileAtomically(dir_ / "small", "abc"));
+  ASSERT_TRUE(WriteFileAtomically(dir_ / "large", large));
+  ASSERT_TRUE(WriteFileAtomically(dir_ / "empty", ""));
+  fs::create_directory(dir_ / "folder");
+  const struct {
+    const char* name;
+    std::optional<std::string> bytes;
+  } reads[] = {
+      {"small", "abc"}, {"large", large},        {"small", "abc"}, {"folder", std::nullopt},
+      {"empty", ""},    {"missing", std::nullopt}, {"large", large},
+  };
+  FileBuffer buffer;
+  for (const auto& r : reads) {
+    const bool read = ReadWholeFileInto(dir_ / r.name, buffer);
+    EXPECT_EQ(read, r.bytes.has_value()) << r.name;
+    EXPECT_EQ(buffer.bytes(), r.bytes.value_or("")) << r.name;
+  }
+  // System files that report no size still come in whole.
+  ASSERT_TRUE(ReadWholeFileInto("/proc/self/environ", buffer));
+  EXPECT_EQ(buffer.bytes(), ReadWholeFile("/proc/self/environ"));
+}
+
 // A link planted where the temporary file goes must not receive the bytes.
 TEST_F(FileUtilTest, NeverWritesThroughAPlantedLink) {
   const fs::path target = dir_ / "outside";

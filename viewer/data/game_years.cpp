@@ -7,6 +7,7 @@
 #include <mutex>
 #include <new>
 #include <thread>
+#include <unordered_map>
 #include <utility>
 
 #include "common/file_util.h"
@@ -26,20 +27,44 @@ struct PendingList {
   int field;
 };
 
+// A group whose name has "_" (only such groups can be detail groups) and
+// where its lines begin.
+struct DetailGroup {
+  std::string_view name;
+  const char* lines;
+};
+
+// One data file's text, read without a line list: most of a park file is
+// attraction lists no record takes a value from, and those are passed over
+// group line to group line.
+struct EntityText {
+  const char* begin;
+  const char* end;
+  bool utf8;
+  std::vector<DetailGroup> details;  // in file order
+};
+
 // Pass 1: one record per main group, every line stored by its field type.
 // Returns the IDList fields whose IDs still have to be read, each once.
-std::vector<PendingList> ReadMainGroups(const IniFile& ini, EntityTable& table, MessageSink& sink) {
+std::vector<PendingList> ReadMainGroups(EntityText& text, EntityTable& table, MessageSink& sink) {
   std::vector<PendingList> pending;
   bool in_entity = false;
   size_t record = 0;
-  const bool utf8 = ini.utf8_mode();
-  for (const IniFile::Line& line : ini.lines()) {
+  const char* p = text.begin;
+  IniFile::Line line;
+  for (;;) {
+    if (!in_entity) p = IniFile::FindGroupLine(p, text.end);
+    if (!IniFile::ReadLine(&p, text.end, &line)) break;
     if (line.kind == IniFile::LineKind::kGroup) {
       in_entity = line.name.find('_') == std::string_view::npos;
-      if (in_entity) record = table.AddRecord();
+      if (in_entity) {
+        record = table.AddRecord();
+      } else {
+        text.details.push_back({line.name, p});
+      }
       continue;
     }
-    if (!in_entity || line.kind != IniFile::LineKind::kKey) continue;
+    if (line.kind != IniFile::LineKind::kKey) continue;
     const int64_t field = LeadingNumber(line.name);
     // Only texts keep what they hold, so only they need the trailing blanks
     // cut; numbers stop reading at the first blank anyway.
@@ -49,7 +74,7 @@ std::vector<PendingList> ReadMainGroups(const IniFile& ini, EntityTable& table, 
       value = TrimTrailingBlanks(value);
     }
     int type;
-    if (utf8) {
+    if (text.utf8) {
       type = StoreFieldValue(table, record, field, Utf8ToCp1252(value), sink);
     } else {
       type = StoreFieldValue(table, record, field, value, sink);
@@ -68,23 +93,35 @@ std::vector<PendingList> ReadMainGroups(const IniFile& ini, EntityTable& table, 
   return pending;
 }
 
+// Detail groups by their name with A-Z folded; the first of a name wins.
+using DetailIndex = std::unordered_map<std::string, const char*>;
+
+DetailIndex IndexDetailGroups(const EntityText& text) {
+  DetailIndex index;
+  index.reserve(text.details.size());
+  for (const DetailGroup& group : text.details) index.try_emplace(FoldCaseAZ(group.name), group.lines);
+  return index;
+}
+
 // Pass 2: the IDs of one IDList field from its detail group. Without the
 // group the field keeps its count and has no list.
-void ReadDetailGroup(IniFile& ini, EntityTable& table, const PendingList& pending,
-                     std::vector<int32_t>& ids, MessageSink& sink) {
+void ReadDetailGroup(const EntityText& text, const DetailIndex& index, EntityTable& table,
+                     const PendingList& pending, std::vector<int32_t>& ids, MessageSink& sink) {
   SilentMessageSink quiet;  // field 0 exists whenever an IDList field does
   std::string group = FieldText(table, pending.record, 0, quiet);
   group += '_';
   group += table.schema()[static_cast<size_t>(pending.field)].name;
-  if (!ini.SelectGroup(group)) return;
+  // Names in a UTF-8 file are compared in UTF-8.
+  auto found = index.find(FoldCaseAZ(text.utf8 ? Cp1252ToUtf8(group) : group));
+  if (found == index.end()) return;
   const int64_t count = table.Slot(pending.record, pending.field);
   ids.clear();
-  const std::vector<IniFile::Line>& lines = ini.lines();
-  for (size_t i = static_cast<size_t>(ini.current_group()) + 1;
-       i < lines.size() && static_cast<int64_t>(ids.size()) < count; ++i) {
-    if (lines[i].kind == IniFile::LineKind::kGroup) break;
-    if (lines[i].kind != IniFile::LineKind::kKey) continue;
-    ids.push_back(static_cast<int32_t>(LeadingNumber(lines[i].value)));
+  const char* p = found->second;
+  IniFile::Line line;
+  while (static_cast<int64_t>(ids.size()) < count && IniFile::ReadLine(&p, text.end, &line)) {
+    if (line.kind == IniFile::LineKind::kGroup) break;
+    if (line.kind != IniFile::LineKind::kKey) continue;
+    ids.push_back(static_cast<int32_t>(LeadingNumber(line.value)));
   }
   // A short group keeps the IDs it has: padding it would count a park twice
   // in its company's sums. One message per list, however large the claim.
@@ -108,12 +145,19 @@ class LimitedSink : public MessageSink {
   size_t left_;
 };
 
-EntityTable LoadFromIni(IniFile& ini, SharedSchema schema, MessageSink& outer_sink) {
+EntityTable LoadFromText(std::string_view bytes, SharedSchema schema, MessageSink& outer_sink) {
   LimitedSink sink(outer_sink, kMaxMessagesPerFile);
   EntityTable table(std::move(schema));
-  std::vector<PendingList> pending = ReadMainGroups(ini, table, sink);
-  std::vector<int32_t> ids;
-  for (const PendingList& p : pending) ReadDetailGroup(ini, table, p, ids, sink);
+  EntityText text;
+  text.utf8 = IniFile::CutByteOrderMark(bytes);
+  text.begin = bytes.data();
+  text.end = bytes.data() + bytes.size();
+  std::vector<PendingList> pending = ReadMainGroups(text, table, sink);
+  if (!pending.empty()) {
+    const DetailIndex index = IndexDetailGroups(text);
+    std::vector<int32_t> ids;
+    for (const PendingList& p : pending) ReadDetailGroup(text, index, table, p, ids, sink);
+  }
   table.BuildIdIndex();
   return table;
 }
@@ -141,41 +185,41 @@ void ReportFile(const std::filesystem::path& file, std::string_view cause, Messa
 // empty without a word, and the user would only learn much later that a
 // selection came out empty. A missing file is no fault: a year whose
 // pictures came before its data has none yet.
-std::optional<std::string> ReadYearFile(const std::filesystem::path& file, MessageSink& sink) {
+bool ReadYearFile(const std::filesystem::path& file, FileBuffer& bytes, MessageSink& sink) {
   std::error_code ec;
   const std::filesystem::file_status status = std::filesystem::status(file, ec);
-  if (status.type() == std::filesystem::file_type::not_found) return std::nullopt;
+  if (status.type() == std::filesystem::file_type::not_found) return false;
   if (std::filesystem::is_directory(status)) {
     ReportFile(file, "ist ein Ordner und kann nicht gelesen werden", sink);
-    return std::nullopt;
+    return false;
   }
   // Anything else (a pipe, a device) could block or never end.
   if (!std::filesystem::is_regular_file(status)) {
     ReportFile(file, "ist keine gew\xF6hnliche Datei und wird nicht gelesen", sink);
-    return std::nullopt;
+    return false;
   }
-  std::optional<std::string> bytes = ReadWholeFile(file);
-  if (!bytes) {
-    ReportFile(file,
-               access(file.c_str(), R_OK) != 0
-                   ? "kann nicht gelesen werden (keine Leserechte)"
-                   : "kann nicht gelesen werden (Lesefehler oder zu gro\xDF f\xFCr den Speicher)",
-               sink);
-  }
-  return bytes;
+  if (ReadWholeFileInto(file, bytes)) return true;
+  ReportFile(file,
+             access(file.c_str(), R_OK) != 0
+                 ? "kann nicht gelesen werden (keine Leserechte)"
+                 : "kann nicht gelesen werden (Lesefehler oder zu gro\xDF f\xFCr den Speicher)",
+             sink);
+  return false;
 }
 
 void LoadOneYear(const std::filesystem::path& season_folder, const SharedSchema& park_fields,
                  const SharedSchema& company_fields, size_t country_count, GameYear& year,
                  MessageSink& sink) {
+  // One buffer per loading thread: it keeps its capacity from file to file,
+  // so a season load does not fault in fresh pages for every file. The
+  // threads end with the load, and their buffers with them.
+  thread_local FileBuffer buffer;
   const std::filesystem::path folder = YearFolder(season_folder, year.year);
   const std::filesystem::path park_file = folder / kParkFile;
-  std::optional<std::string> parks = ReadYearFile(park_file, sink);
-  const bool empty_file = parks && parks->empty();
-  year.parks =
-      parks ? LoadEntityBytes(std::move(*parks), park_fields, sink) : EntityTable(park_fields);
+  const bool parks = ReadYearFile(park_file, buffer, sink);
+  year.parks = parks ? LoadFromText(buffer.bytes(), park_fields, sink) : EntityTable(park_fields);
   // Every game year has parks; a file without any is damaged.
-  if (empty_file) {
+  if (parks && buffer.bytes().empty()) {
     ReportFile(park_file, "ist leer", sink);
   } else if (parks && year.parks.empty()) {
     ReportFile(park_file,
@@ -183,9 +227,9 @@ void LoadOneYear(const std::filesystem::path& season_folder, const SharedSchema&
                "digt",
                sink);
   }
-  std::optional<std::string> companies = ReadYearFile(folder / kCompanyFile, sink);
-  year.companies = companies ? LoadEntityBytes(std::move(*companies), company_fields, sink)
-                             : EntityTable(company_fields);
+  const bool companies = ReadYearFile(folder / kCompanyFile, buffer, sink);
+  year.companies =
+      companies ? LoadFromText(buffer.bytes(), company_fields, sink) : EntityTable(company_fields);
   year.country_parks = BuildCountryParkLists(year.parks, country_count);
 }
 
@@ -205,13 +249,7 @@ EntityTable LoadEntityFile(const std::filesystem::path& file, SharedSchema schem
 }
 
 EntityTable LoadEntityBytes(std::string bytes, SharedSchema schema, MessageSink& sink) {
-  // One reader per thread: its line list keeps its capacity from file to
-  // file, so a season load does not fault in a fresh list for every year.
-  thread_local IniFile ini;
-  ini.OpenIniFromBytes(std::move(bytes));
-  EntityTable table = LoadFromIni(ini, std::move(schema), sink);
-  ini.CloseIni();  // the bytes go now; the line list stays
-  return table;
+  return LoadFromText(bytes, std::move(schema), sink);
 }
 
 std::vector<std::vector<int32_t>> BuildCountryParkLists(const EntityTable& parks,

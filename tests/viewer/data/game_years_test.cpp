@@ -63,6 +63,31 @@ TEST(LoadEntityBytes, GroupsBecomeRecordsAndDetailGroupsAreNot) {
   EXPECT_EQ(parks.FindById(11), 2u);
 }
 
+// Groups no record comes from are passed over group line to group line: a
+// "[" starts a group only as the first thing on its line.
+TEST(LoadEntityBytes, GroupLinesAmongSkippedLines) {
+  const struct {
+    const char* what;
+    const char* file;
+    std::vector<int32_t> ids;
+  } cases[] = {
+      {"bracket inside a value", "[5_x]\n1 = a [B]\n[A]\n0 = 1\n", {1}},
+      {"bracket inside a comment", "[5_x]\r\n;[B]\r\n[A]\r\n0 = 2\r\n", {2}},
+      {"group after blanks", "[5_x]\n1 = 3\n \t[A]\n0 = 3\n", {3}},
+      {"before the first group", "0 = 9 [B]\n[A]\n0 = 4", {4}},
+      {"groups one after another", "[A]\n0 = 5\n[5_x]\n[B]\n0 = 6\n", {5, 6}},
+      {"only a bracket in a value", "[5_x]\nvalue=[B]\n", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SilentMessageSink sink;
+    EntityTable parks = LoadEntityBytes(c.file, MakeSchema(ParkFields()), sink);
+    std::vector<int32_t> ids;
+    for (size_t r = 0; r < parks.size(); ++r) ids.push_back(parks.Id(r));
+    EXPECT_EQ(ids, c.ids);
+  }
+}
+
 TEST(LoadEntityBytes, UndeclaredFieldIsReportedOncePerLine) {
   RecordingMessageSink sink;
   EntityTable parks = LoadEntityBytes("[A]\r\n0 = 1\r\n9 = 5\r\n-1 = 5\r\n3 = 2\r\n9 = 6\r\n",
