@@ -164,7 +164,10 @@ inline bool ReadShortKeyLine(const char* s, const char* end, std::string_view* n
 }
 
 // The one line reader behind the line list and the streaming reads.
-inline bool ReadNextLine(const char** at, const char* end, IniFile::Line* line) {
+// Inlined into the parse loop: called there, it made the parse a fifth
+// slower.
+[[gnu::always_inline]] inline bool ReadNextLine(const char** at, const char* end,
+                                                IniFile::Line* line) {
   using LineKind = IniFile::LineKind;
   const char* p = *at;
   while (p < end && (*p == '\r' || *p == '\n' || IsBlank(*p))) ++p;
