@@ -56,7 +56,7 @@ TEST_F(FileUtilTest, ReusedBufferHoldsOnlyTheLastFile) {
     const char* name;
     std::optional<std::string> bytes;
   } reads[] = {
-      {"small", "abc"}, {"large", large},        {"small", "abc"}, {"folder", std::nullopt},
+      {"small", "abc"}, {"large", large},          {"small", "abc"}, {"folder", std::nullopt},
       {"empty", ""},    {"missing", std::nullopt}, {"large", large},
   };
   FileBuffer buffer;

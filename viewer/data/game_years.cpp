@@ -99,7 +99,8 @@ using DetailIndex = std::unordered_map<std::string, const char*>;
 DetailIndex IndexDetailGroups(const EntityText& text) {
   DetailIndex index;
   index.reserve(text.details.size());
-  for (const DetailGroup& group : text.details) index.try_emplace(FoldCaseAZ(group.name), group.lines);
+  for (const DetailGroup& group : text.details)
+    index.try_emplace(FoldCaseAZ(group.name), group.lines);
   return index;
 }
 
