@@ -112,6 +112,23 @@ TEST(Jcalg1Compressor, RoundTrips) {
   EXPECT_LT(CompressJcalg1(IniLike(300000)).size(), 300000u / 2);
 }
 
+// 8-bit literals for `text`, after the token that selects them.
+void PutLiterals(Jcalg1BitWriter& w, std::string_view text) {
+  w.Put(0b001000001, 9);
+  for (char c : text) {
+    w.Put(1, 1);
+    w.Put(static_cast<uint8_t>(c), 8);
+  }
+}
+
+// Sets the width of the offset field from a `size_bits`-bit value (4 to 6).
+void PutOffsetWidth(Jcalg1BitWriter& w, uint32_t width, int size_bits) {
+  w.Put(0, 3);
+  w.Put(0, 7);
+  w.Put(static_cast<uint32_t>(size_bits - 3), 2);
+  w.Put(width, size_bits);
+}
+
 // Streams a compressor of ours would never make, but a valid one might.
 TEST(Jcalg1Decode, HandMadeTokens) {
   struct Case {
@@ -140,15 +157,8 @@ TEST(Jcalg1Decode, HandMadeTokens) {
        }},
       {"wider offset field", "abcabcabc",
        [](Jcalg1BitWriter& w) {
-         w.Put(0b001000001, 9);  // 8-bit literals
-         for (char c : std::string("abc")) {
-           w.Put(1, 1);
-           w.Put(static_cast<uint8_t>(c), 8);
-         }
-         w.Put(0, 3);  // offset field := 12 bits
-         w.Put(0, 7);
-         w.Put(1, 2);
-         w.Put(12, 4);
+         PutLiterals(w, "abc");
+         PutOffsetWidth(w, 12, 4);
          w.Put(0b01, 2);  // new offset 3: high part 0 (+3), 12 low bits
          w.Gamma(3);
          w.Put(3, 12);
@@ -227,19 +237,12 @@ TEST(Jcalg1Decode, RejectsDamagedStreams) {
 // token, after enough output to reach back that far.
 std::string FarMatches(std::string* plain) {
   Jcalg1BitWriter w;
-  w.Put(0b001000001, 9);  // 8-bit literals
-  for (char c : std::string("abc")) {
-    w.Put(1, 1);
-    w.Put(static_cast<uint8_t>(c), 8);
-  }
+  PutLiterals(w, "abc");
   *plain = "abc" + std::string(1500, 'c');
   w.Put(0b01, 2);  // the last offset (1) again, 1500 bytes
   w.Gamma(2);
   w.Gamma(1500);
-  w.Put(0, 3);  // offset field := 1 bit
-  w.Put(0, 7);
-  w.Put(1, 2);
-  w.Put(1, 4);
+  PutOffsetWidth(w, 1, 4);
   for (uint32_t i = 0; i < 12; ++i) {
     w.Put(1, 1);
     w.Put('x' + i, 8);
@@ -259,16 +262,9 @@ std::string FarMatches(std::string* plain) {
 // than one word of the stream.
 std::string WideOffsets(std::string* plain) {
   Jcalg1BitWriter w;
-  w.Put(0b001000001, 9);  // 8-bit literals
   *plain = "abcdefghijklmnop";
-  for (char c : *plain) {
-    w.Put(1, 1);
-    w.Put(static_cast<uint8_t>(c), 8);
-  }
-  w.Put(0, 3);  // offset field := 32 bits
-  w.Put(0, 7);
-  w.Put(3, 2);
-  w.Put(32, 6);
+  PutLiterals(w, *plain);
+  PutOffsetWidth(w, 32, 6);
   for (uint32_t i = 0; i < 60; ++i) {
     uint32_t offset = 1 + i % 16;
     w.Put(0b01, 2);
