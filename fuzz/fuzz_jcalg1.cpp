@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "updater/jcalg1.h"
 
@@ -18,7 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < 4; ++i) stream.push_back(static_cast<char>((declared >> (8 * i)) & 0xFF));
     stream.append(4, '\0');
     stream.append(input.substr(2));
-    std::optional<std::string> out = wunt::DecodeJcalg1(stream, kLimit);
+    // In a buffer of its own size, so that a read past the end shows.
+    std::vector<char> exact(stream.begin(), stream.end());
+    std::optional<std::string> out =
+        wunt::DecodeJcalg1(std::string_view(exact.data(), exact.size()), kLimit);
     if (out && out->size() != declared) __builtin_trap();
   }
   return 0;

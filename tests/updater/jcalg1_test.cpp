@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "tools/support/jcalg1_compressor.h"
 
@@ -111,6 +112,23 @@ TEST(Jcalg1Compressor, RoundTrips) {
   EXPECT_LT(CompressJcalg1(IniLike(300000)).size(), 300000u / 2);
 }
 
+// 8-bit literals for `text`, after the token that selects them.
+void PutLiterals(Jcalg1BitWriter& w, std::string_view text) {
+  w.Put(0b001000001, 9);
+  for (char c : text) {
+    w.Put(1, 1);
+    w.Put(static_cast<uint8_t>(c), 8);
+  }
+}
+
+// Sets the width of the offset field from a `size_bits`-bit value (4 to 6).
+void PutOffsetWidth(Jcalg1BitWriter& w, uint32_t width, int size_bits) {
+  w.Put(0, 3);
+  w.Put(0, 7);
+  w.Put(static_cast<uint32_t>(size_bits - 3), 2);
+  w.Put(width, size_bits);
+}
+
 // Streams a compressor of ours would never make, but a valid one might.
 TEST(Jcalg1Decode, HandMadeTokens) {
   struct Case {
@@ -139,15 +157,8 @@ TEST(Jcalg1Decode, HandMadeTokens) {
        }},
       {"wider offset field", "abcabcabc",
        [](Jcalg1BitWriter& w) {
-         w.Put(0b001000001, 9);  // 8-bit literals
-         for (char c : std::string("abc")) {
-           w.Put(1, 1);
-           w.Put(static_cast<uint8_t>(c), 8);
-         }
-         w.Put(0, 3);  // offset field := 12 bits
-         w.Put(0, 7);
-         w.Put(1, 2);
-         w.Put(12, 4);
+         PutLiterals(w, "abc");
+         PutOffsetWidth(w, 12, 4);
          w.Put(0b01, 2);  // new offset 3: high part 0 (+3), 12 low bits
          w.Gamma(3);
          w.Put(3, 12);
@@ -219,6 +230,76 @@ TEST(Jcalg1Decode, RejectsDamagedStreams) {
     EXPECT_FALSE(DecodeJcalg1(stream).has_value());
   }
   EXPECT_FALSE(DecodeJcalg1(good, 3999).has_value()) << "size bound";
+}
+
+// Far matches whose first number is too long for the accumulator (more than
+// eight bit pairs), so the decoder takes its checked reads in the middle of a
+// token, after enough output to reach back that far.
+std::string FarMatches(std::string* plain) {
+  Jcalg1BitWriter w;
+  PutLiterals(w, "abc");
+  *plain = "abc" + std::string(1500, 'c');
+  w.Put(0b01, 2);  // the last offset (1) again, 1500 bytes
+  w.Gamma(2);
+  w.Gamma(1500);
+  PutOffsetWidth(w, 1, 4);
+  for (uint32_t i = 0; i < 12; ++i) {
+    w.Put(1, 1);
+    w.Put('x' + i, 8);
+    *plain += static_cast<char>('x' + i);
+    uint64_t high = 600 + i;
+    uint64_t offset = (high - 3) << 1 | (i & 1);
+    w.Put(0b01, 2);
+    w.Gamma(high);
+    w.Put(i & 1, 1);
+    w.Gamma(2 + 37 * i);
+    for (uint64_t n = 0; n < 3 + 37 * i; ++n) plain->push_back((*plain)[plain->size() - offset]);
+  }
+  return Jcalg1Header(static_cast<uint32_t>(plain->size()), Jcalg1Checksum(*plain)) + w.Finish();
+}
+
+// Near matches behind a 32-bit offset field, so that most of them need more
+// than one word of the stream.
+std::string WideOffsets(std::string* plain) {
+  Jcalg1BitWriter w;
+  *plain = "abcdefghijklmnop";
+  PutLiterals(w, *plain);
+  PutOffsetWidth(w, 32, 6);
+  for (uint32_t i = 0; i < 60; ++i) {
+    uint32_t offset = 1 + i % 16;
+    w.Put(0b01, 2);
+    w.Gamma(3);
+    w.Put(offset, 32);
+    w.Gamma(2 + i % 5);
+    for (uint32_t n = 0; n < 6 + i % 5; ++n) plain->push_back((*plain)[plain->size() - offset]);
+    if (i % 3 == 0) {
+      w.Put(1, 1);
+      w.Put('z', 8);
+      plain->push_back('z');
+    }
+  }
+  return Jcalg1Header(static_cast<uint32_t>(plain->size()), Jcalg1Checksum(*plain)) + w.Finish();
+}
+
+TEST(Jcalg1Decode, StreamCutAnywhereIsRejected) {
+  std::string far_plain, wide_plain;
+  std::string far = FarMatches(&far_plain);
+  std::string wide = WideOffsets(&wide_plain);
+  const std::pair<std::string, std::string> cases[] = {
+      {CompressJcalg1(IniLike(6000)), IniLike(6000)},
+      {far, far_plain},
+      {wide, wide_plain},
+  };
+  for (const auto& [stream, plain] : cases) {
+    ASSERT_EQ(DecodeJcalg1(stream), plain);
+    // Each cut in a buffer of its own size, so that a read past its end
+    // shows under the address sanitizer.
+    for (size_t cut = 0; cut < stream.size(); ++cut) {
+      std::vector<char> exact(stream.begin(), stream.begin() + static_cast<ptrdiff_t>(cut));
+      ASSERT_FALSE(DecodeJcalg1(std::string_view(exact.data(), exact.size())).has_value())
+          << "cut at " << cut << " of " << stream.size();
+    }
+  }
 }
 
 TEST(Jcalg1Decode, HugeClaimCostsNothingUntilDelivered) {
