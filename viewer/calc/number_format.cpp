@@ -1,6 +1,8 @@
 #include "viewer/calc/number_format.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <string>
 
 #include "common/text.h"
@@ -12,59 +14,120 @@ uint64_t Magnitude(int64_t value) {
   return value < 0 ? uint64_t{0} - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
 }
 
-// Groups a run of decimal digits by thousands after dropping leading zeros.
-std::string GroupThousands(std::string_view digits) {
-  while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);
-  if (digits.empty()) return "0";
-  std::string out;
-  out.reserve(digits.size() + digits.size() / 3);
-  const size_t lead = (digits.size() - 1) % 3 + 1;
-  out.append(digits.substr(0, lead));
-  for (size_t i = lead; i < digits.size(); i += 3) {
-    out.push_back('.');
-    out.append(digits.substr(i, 3));
+// The digits of a value being formatted, in fixed buffers: a page formats
+// a hundred thousand values, and small strings for each cost more than the
+// page's own text. The integer part never holds more than the value's 20
+// digits plus the zeros appended (at most kMaxFormatDigits); the fraction
+// holds at most the kMaxFormatDigits places shifted in. The fraction is kept
+// at the end of its buffer, because "/" puts digits in front of it.
+class Digits {
+ public:
+  explicit Digits(uint64_t magnitude) {
+    whole_size_ =
+        static_cast<size_t>(std::to_chars(whole_, whole_ + sizeof whole_, magnitude).ptr - whole_);
   }
-  return out;
-}
 
-// Adds 1 to a run of decimal digits.
-void Increment(std::string& digits) {
-  for (size_t i = digits.size(); i-- > 0;) {
-    if (digits[i] != '9') {
-      ++digits[i];
-      return;
+  // "/": the last `count` integer digits move in front of the fraction.
+  void ShiftPointLeft(size_t count) {
+    if (count == 0) return;
+    if (whole_size_ > count) {
+      whole_size_ -= count;
+      PrependFraction(std::string_view(whole_ + whole_size_, count));
+    } else {
+      PrependFraction(std::string_view(whole_, whole_size_));
+      PrependFractionZeros(count - whole_size_);
+      SetWholeZero();
     }
-    digits[i] = '0';
   }
-  digits.insert(digits.begin(), '1');
+
+  // "-": drops `count` digits and rounds the rest by the first digit dropped.
+  void DropRounded(size_t count) {
+    if (count == 0) return;
+    whole_size_ = whole_size_ > count - 1 ? whole_size_ - (count - 1) : 0;
+    char dropped = '0';
+    if (whole_size_ > 0) dropped = whole_[--whole_size_];
+    if (whole_size_ == 0) SetWholeZero();
+    if (dropped >= '5') Increment();
+  }
+
+  // Multiplying after the shift: fraction digits move in front of the
+  // comma first, zeros fill up what the fraction lacks.
+  void AppendZeros(size_t zeros) {
+    if (zeros == 0) return;
+    const size_t taken = std::min(zeros, fraction_size_);
+    std::memcpy(whole_ + whole_size_, FractionBegin(), taken);
+    whole_size_ += taken;
+    fraction_size_ -= taken;
+    std::memset(whole_ + whole_size_, '0', zeros - taken);
+    whole_size_ += zeros - taken;
+  }
+
+  // The integer digits without leading zeros ("0" when nothing is left).
+  std::string_view Whole() const {
+    size_t lead = 0;
+    while (lead + 1 < whole_size_ && whole_[lead] == '0') ++lead;
+    return {whole_ + lead, whole_size_ - lead};
+  }
+  std::string_view Fraction() const { return {FractionBegin(), fraction_size_}; }
+
+  static constexpr size_t kWholeRoom = 24 + kMaxFormatDigits;
+
+ private:
+  const char* FractionBegin() const { return fraction_ + kMaxFormatDigits - fraction_size_; }
+  char* FractionBegin() { return fraction_ + kMaxFormatDigits - fraction_size_; }
+  void PrependFraction(std::string_view digits) {
+    fraction_size_ += digits.size();
+    std::memcpy(FractionBegin(), digits.data(), digits.size());
+  }
+  void PrependFractionZeros(size_t count) {
+    fraction_size_ += count;
+    std::memset(FractionBegin(), '0', count);
+  }
+  void SetWholeZero() {
+    whole_[0] = '0';
+    whole_size_ = 1;
+  }
+  // Adds 1 to the integer digits.
+  void Increment() {
+    for (size_t i = whole_size_; i-- > 0;) {
+      if (whole_[i] != '9') {
+        ++whole_[i];
+        return;
+      }
+      whole_[i] = '0';
+    }
+    std::memmove(whole_ + 1, whole_, whole_size_);
+    whole_[0] = '1';
+    ++whole_size_;
+  }
+
+  char whole_[kWholeRoom];
+  char fraction_[kMaxFormatDigits];
+  size_t whole_size_ = 0;
+  size_t fraction_size_ = 0;
+};
+
+// The longest text before the unit: sign, grouped integer digits, comma,
+// fraction and the blank.
+constexpr size_t kTextRoom = 1 + Digits::kWholeRoom * 4 / 3 + 1 + kMaxFormatDigits + 1;
+
+// Writes a run of decimal digits grouped by thousands to `to`; returns the
+// end.
+char* PutGrouped(char* to, std::string_view digits) {
+  size_t lead = (digits.size() - 1) % 3 + 1;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (lead == 0) {
+      *to++ = '.';
+      lead = 3;
+    }
+    *to++ = digits[i];
+    --lead;
+  }
+  return to;
 }
 
-// "/": the last `count` integer digits move in front of the fraction.
-void ShiftPointLeft(std::string& digits, std::string& fraction, size_t count) {
-  if (count == 0) return;
-  std::string moved;
-  if (digits.size() > count) {
-    moved = digits.substr(digits.size() - count);
-    digits.resize(digits.size() - count);
-  } else {
-    moved.assign(count - digits.size(), '0');
-    moved += digits;
-    digits.assign(1, '0');
-  }
-  fraction.insert(0, moved);
-}
-
-// "-": drops `count` digits and rounds the rest by the first digit dropped.
-void DropRounded(std::string& digits, size_t count) {
-  if (count == 0) return;
-  digits.resize(digits.size() > count - 1 ? digits.size() - (count - 1) : 0);
-  char dropped = '0';
-  if (!digits.empty()) {
-    dropped = digits.back();
-    digits.pop_back();
-  }
-  if (digits.empty()) digits.assign(1, '0');
-  if (dropped >= '5') Increment(digits);
+bool HasNonzeroDigit(std::string_view digits) {
+  return digits.find_first_not_of('0') != std::string_view::npos;
 }
 
 // Length of the decimal text of the number at the start of `text`, read as
@@ -91,15 +154,17 @@ size_t NumberTextLength(std::string_view text) {
 }  // namespace
 
 std::string FormatThousands(int64_t value) {
-  const std::string digits = std::to_string(Magnitude(value));
-  std::string text = GroupThousands(digits);
-  if (value < 0) text.insert(text.begin(), '-');
-  return text;
+  const Digits digits(Magnitude(value));
+  char text[kTextRoom];
+  char* end = text;
+  if (value < 0) *end++ = '-';
+  end = PutGrouped(end, digits.Whole());
+  return {text, end};
 }
 
-std::string FormatValue(int64_t value, std::string_view display_format, std::string_view unit) {
-  std::string digits = std::to_string(Magnitude(value));
-  std::string fraction;
+void AppendValue(std::string& out, int64_t value, std::string_view display_format,
+                 std::string_view unit) {
+  Digits digits(Magnitude(value));
   size_t zeros = 0;
   size_t shifted = 0;
   std::string_view operations = display_format;
@@ -110,7 +175,7 @@ std::string FormatValue(int64_t value, std::string_view display_format, std::str
     switch (op) {
       case '/': {
         const size_t count = std::min(k - 1, kMaxFormatDigits - shifted);
-        ShiftPointLeft(digits, fraction, count);
+        digits.ShiftPointLeft(count);
         shifted += count;
         break;
       }
@@ -119,33 +184,41 @@ std::string FormatValue(int64_t value, std::string_view display_format, std::str
         zeros = std::min(k - 1, kMaxFormatDigits);
         break;
       case '-':
-        DropRounded(digits, k - 1);
+        digits.DropRounded(k - 1);
         break;
       default:
         break;
     }
   }
-  // Multiplying after the shift: fraction digits move in front of the comma
-  // first, zeros fill up what the fraction lacks.
-  const size_t taken = std::min(zeros, fraction.size());
-  digits.append(fraction, 0, taken);
-  fraction.erase(0, taken);
-  digits.append(zeros - taken, '0');
+  digits.AppendZeros(zeros);
 
-  std::string text = GroupThousands(digits);
+  const std::string_view whole = digits.Whole();
+  const std::string_view fraction = digits.Fraction();
+  char text[kTextRoom];
+  char* end = text;
+  if (value < 0 && (HasNonzeroDigit(whole) || HasNonzeroDigit(fraction))) *end++ = '-';
+  end = PutGrouped(end, whole);
   if (!fraction.empty()) {
-    text += ',';
-    text += fraction;
+    *end++ = ',';
+    end = std::copy(fraction.begin(), fraction.end(), end);
   }
-  const bool shows_nonzero = text.find_first_of("123456789") != std::string::npos;
-  if (value < 0 && shows_nonzero) text.insert(text.begin(), '-');
-  text += ' ';
-  text.append(unit);
+  *end++ = ' ';
+  out.append(text, end);
+  out += unit;
+}
+
+std::string FormatValue(int64_t value, std::string_view display_format, std::string_view unit) {
+  std::string text;
+  AppendValue(text, value, display_format, unit);
   return text;
 }
 
 std::string FormatValue(int64_t value, const ValueDefinition& definition) {
   return FormatValue(value, definition.display_format, definition.unit);
+}
+
+void AppendValue(std::string& out, int64_t value, const ValueDefinition& definition) {
+  AppendValue(out, value, definition.display_format, definition.unit);
 }
 
 }  // namespace wunt

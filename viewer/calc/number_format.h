@@ -34,5 +34,9 @@ std::string FormatThousands(int64_t value);
 // 150 characters however long it is written.
 std::string FormatValue(int64_t value, std::string_view display_format, std::string_view unit);
 std::string FormatValue(int64_t value, const ValueDefinition& definition);
+// The same text appended to `out`.
+void AppendValue(std::string& out, int64_t value, std::string_view display_format,
+                 std::string_view unit);
+void AppendValue(std::string& out, int64_t value, const ValueDefinition& definition);
 
 }  // namespace wunt

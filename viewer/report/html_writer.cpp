@@ -1,6 +1,11 @@
 #include "viewer/report/html_writer.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
+#include <functional>
+#include <span>
 
 #include "common/file_util.h"
 #include "common/season_layout.h"
@@ -187,48 +192,100 @@ void AppendHeaderRow(std::string& out, const ReportInput& input, bool app_links)
   out += "</tr>";
 }
 
+// Generous, so that a long table is never copied to a larger buffer while
+// it grows: reserved memory that is never written costs nothing.
 size_t TableSizeEstimate(const ReportInput& input) {
-  return 512 + ReportRowCount(input) * (200 + ReportColumns(input).size() * 48);
+  return 512 + ReportRowCount(input) * (256 + ReportColumns(input).size() * 96);
 }
 
-// Appends in place: the table is most of a page, and copying it once more
-// costs as much as writing it.
-void AppendTable(std::string& out, const ReportInput& input, bool app_links) {
+// Takes the page made so far out of `out` (into a file) and leaves it empty,
+// so that a long page never sits whole in memory: every fresh megabyte costs
+// page faults, and copying a page once more costs as much as making it.
+using PageDrain = std::function<void(std::string& out)>;
+// How much a drained page gathers before it is handed on.
+constexpr size_t kDrainSize = size_t{256} << 10;
+
+// One body row; `values` holds its data columns' stored values.
+void AppendRow(std::string& out, const ReportInput& input, bool app_links, size_t row,
+               std::span<const int64_t> values) {
+  const size_t number = row + 1;
+  out += number % 2 == 0 ? "<tr style=\"background-color:#FFF;\">" : "<tr style=\"\">";
+  out += "<td>";
+  AppendNumber(out, static_cast<int64_t>(number));
+  out += ".</td><td style=\"white-space:nowrap;\">";
+  if (input.view.content_kind == ContentKind::kPark) {
+    out += input.values[row].label;
+  } else {
+    AppendLink(out, input, input.table.rows[row], app_links);
+  }
+  for (size_t column = 0; column < values.size(); ++column) {
+    out += "</td>";
+    out += kValueCell;
+    if (values[column] == 0) {
+      out += kNoValue;
+    } else {
+      AppendValue(out, values[column], ReportCellDefinition(input, row, column));
+    }
+  }
+  out += "</td>";
+  if (HasTotalColumn(input)) {
+    out += kValueCell;
+    AppendValue(out, input.table.rows[row].total, TotalDefinition(input));
+    out += "</td>";
+  }
+  out += "</tr>";
+}
+
+// A row's values lie scattered over the heap: a list of game years per
+// entity, and a small vector of values per game year. Reading them cell by
+// cell waits for memory two or three times per cell, so the writer asks for
+// them ahead: the year lists of the next block of rows, then the values of
+// the block it is about to read.
+void PrefetchYearList(const ResultRow& row) {
+  if (row.year_values == nullptr) return;
+  const auto* begin = reinterpret_cast<const char*>(row.year_values->data());
+  const auto* end =
+      reinterpret_cast<const char*>(row.year_values->data() + row.year_values->size());
+  for (const char* line = begin; line < end; line += 64) __builtin_prefetch(line);
+}
+
+void PrefetchYearValues(const ResultRow& row) {
+  if (row.year_values == nullptr) return;
+  for (const std::vector<int64_t>& year : *row.year_values) __builtin_prefetch(year.data());
+}
+
+// Appends in place; `drain`, when given, is called between rows.
+void AppendTable(std::string& out, const ReportInput& input, bool app_links,
+                 const PageDrain* drain = nullptr) {
   const size_t row_count = ReportRowCount(input);
   const size_t column_count = ReportColumns(input).size();
   out +=
       "<TABLE cellpadding=0 cellspacing=0 class=\"tabellem\" style=\"border: solid 1px #AAA; "
       "border-collapse:collapse; margin-bottom:12px;\">";
   AppendHeaderRow(out, input, app_links);
-  const bool total = HasTotalColumn(input);
-  for (size_t row = 0; row < row_count; ++row) {
-    const size_t number = row + 1;
-    out += number % 2 == 0 ? "<tr style=\"background-color:#FFF;\">" : "<tr style=\"\">";
-    out += "<td>";
-    AppendNumber(out, static_cast<int64_t>(number));
-    out += ".</td><td style=\"white-space:nowrap;\">";
-    if (input.view.content_kind == ContentKind::kPark) {
-      out += input.values[row].label;
-    } else {
-      AppendLink(out, input, input.table.rows[row], app_links);
+  // The values of a block of rows are fetched before any is formatted, and
+  // asked for ahead (see PrefetchYearList), so that the processor waits for
+  // many of them at once instead of one after another.
+  constexpr size_t kBlockRows = 64;
+  std::vector<int64_t> values(kBlockRows * column_count);
+  for (size_t first = 0; first < row_count; first += kBlockRows) {
+    const size_t rows = std::min(kBlockRows, row_count - first);
+    if (input.view.content_kind != ContentKind::kPark) {
+      for (size_t row = first + rows; row < std::min(row_count, first + 2 * kBlockRows); ++row) {
+        PrefetchYearList(input.table.rows[row]);
+      }
+      for (size_t i = 0; i < rows; ++i) PrefetchYearValues(input.table.rows[first + i]);
     }
-    for (size_t column = 0; column < column_count; ++column) {
-      out += "</td>";
-      out += kValueCell;
-      const int64_t value = ReportCellValue(input, row, column);
-      if (value == 0) {
-        out += kNoValue;
-      } else {
-        out += FormatValue(value, ReportCellDefinition(input, row, column));
+    for (size_t i = 0; i < rows; ++i) {
+      for (size_t column = 0; column < column_count; ++column) {
+        values[i * column_count + column] = ReportCellValue(input, first + i, column);
       }
     }
-    out += "</td>";
-    if (total) {
-      out += kValueCell;
-      out += TotalText(input, row);
-      out += "</td>";
+    for (size_t i = 0; i < rows; ++i) {
+      AppendRow(out, input, app_links, first + i,
+                std::span(values).subspan(i * column_count, column_count));
+      if (drain != nullptr && out.size() >= kDrainSize) (*drain)(out);
     }
-    out += "</tr>";
   }
   out += "</table>";
 }
@@ -261,6 +318,85 @@ void AppendSelectCell(std::string& out, std::string_view name,
 
 constexpr std::string_view kSubmitButton =
     "<td><BUTTON type=\"submit\" class=\"button\"></BUTTON></td>";
+
+void AppendAppContent(std::string& out, const ReportInput& input,
+                      const std::vector<SelectionEntry>& available,
+                      const std::vector<SelectionEntry>& chosen, const PageDrain* drain) {
+  out += BuildHeadings(input, true);
+  // The page of one entity offers only to change it, and has no sorting.
+  out += input.view.content_kind == ContentKind::kPark
+             ? "<p>Zum \xc4ndern der Auswahl muss die Seite neu erstellt werden.</p>"
+             : "<p>Zum Hinzuf\xfcgen, Entfernen oder Sortieren muss die Seite neu erstellt "
+               "werden.</p>";
+  out += BuildSelectionForm(input.view.content_kind, available, chosen);
+  AppendTable(out, input, /*app_links=*/true, drain);
+}
+
+constexpr std::string_view kContentPlace = "[CONTENT]";
+
+// The template with its line breaks dropped and every [PROGRAMPATH]
+// replaced: the page around its [CONTENT] places.
+std::string PrepareTemplate(std::string_view template_bytes, std::string_view season_path) {
+  std::string joined;
+  joined.reserve(template_bytes.size());
+  for (char c : template_bytes) {
+    if (c != '\r' && c != '\n') joined += c;
+  }
+  return ReplaceAll(joined, "[PROGRAMPATH]", season_path);
+}
+
+// Data/Temp.dat is made again for every page shown and read only by the
+// page views, so it is not synced to disk: after a crash the next page
+// replaces it anyway, and the sync was a good part of the wait for a long
+// page. It is still written under a fresh name (never through a link) and
+// renamed over the old page, so that no view reads half a page and a view
+// that maps the old file keeps its bytes.
+class ScratchFile {
+ public:
+  ScratchFile() = default;
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+  ~ScratchFile() {
+    if (file_ == nullptr) return;
+    std::fclose(file_);
+    std::error_code ec;
+    std::filesystem::remove(temp_path_, ec);
+  }
+
+  bool Open(const std::filesystem::path& path) {
+    path_ = path;
+    for (int tries = 0; tries < 3 && file_ == nullptr; ++tries) {
+      temp_path_ = TempPathBeside(path);
+      file_ = std::fopen(temp_path_.c_str(), "wbxe");
+      if (file_ == nullptr && errno != EEXIST) break;
+    }
+    return file_ != nullptr;
+  }
+
+  void Write(std::string_view bytes) {
+    if (file_ == nullptr || failed_ || bytes.empty()) return;
+    failed_ = std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size();
+  }
+
+  bool Commit() {
+    if (file_ == nullptr) return false;
+    bool ok = std::fclose(file_) == 0 && !failed_;
+    file_ = nullptr;
+    std::error_code ec;
+    if (ok) {
+      std::filesystem::rename(temp_path_, path_, ec);
+      ok = !ec;
+    }
+    if (!ok) std::filesystem::remove(temp_path_, ec);
+    return ok;
+  }
+
+ private:
+  std::FILE* file_ = nullptr;
+  bool failed_ = false;
+  std::filesystem::path path_;
+  std::filesystem::path temp_path_;
+};
 
 }  // namespace
 
@@ -421,27 +557,17 @@ std::string BuildSelectionForm(ContentKind content_kind,
 
 std::string BuildAppContent(const ReportInput& input, const std::vector<SelectionEntry>& available,
                             const std::vector<SelectionEntry>& chosen) {
-  std::string out = BuildHeadings(input, true);
-  // The page of one entity offers only to change it, and has no sorting.
-  out += input.view.content_kind == ContentKind::kPark
-             ? "<p>Zum \xc4ndern der Auswahl muss die Seite neu erstellt werden.</p>"
-             : "<p>Zum Hinzuf\xfcgen, Entfernen oder Sortieren muss die Seite neu erstellt "
-               "werden.</p>";
-  out += BuildSelectionForm(input.view.content_kind, available, chosen);
-  out += BuildAppTable(input);
+  std::string out;
+  out.reserve(TableSizeEstimate(input));
+  AppendAppContent(out, input, available, chosen, nullptr);
   return out;
 }
 
 std::string ComposeAppPage(std::string_view template_bytes, std::string_view season_path,
                            std::string_view content) {
-  std::string joined;
-  joined.reserve(template_bytes.size());
-  for (char c : template_bytes) {
-    if (c != '\r' && c != '\n') joined += c;
-  }
   // The path goes in first, so a [CONTENT] the path might hold is replaced
   // too but nothing inside the generated content is touched.
-  return ReplaceAll(ReplaceAll(joined, "[PROGRAMPATH]", season_path), "[CONTENT]", content);
+  return ReplaceAll(PrepareTemplate(template_bytes, season_path), kContentPlace, content);
 }
 
 std::string SeasonPathForTemplate(const std::filesystem::path& program_folder, int32_t season) {
@@ -465,11 +591,28 @@ std::optional<std::filesystem::path> WriteAppPage(const std::filesystem::path& p
   const std::optional<std::string> page_template =
       ReadWholeFile(SeasonFolder(DataFolder(program_folder), season) / "Overview.htm");
   if (!page_template) return std::nullopt;
+  // As ComposeAppPage with BuildAppContent, but the content goes to the
+  // file as it is made.
   const std::string page =
-      ComposeAppPage(*page_template, SeasonPathForTemplate(program_folder, season),
-                     BuildAppContent(input, available, chosen));
+      PrepareTemplate(*page_template, SeasonPathForTemplate(program_folder, season));
   const std::filesystem::path path = AppPagePath(program_folder);
-  if (!WriteFileAtomically(path, page)) return std::nullopt;
+  ScratchFile file;
+  if (!file.Open(path)) return std::nullopt;
+  const PageDrain drain = [&file](std::string& out) {
+    file.Write(out);
+    out.clear();
+  };
+  std::string out;
+  out.reserve(2 * kDrainSize);
+  size_t pos = 0;
+  for (size_t hit; (hit = page.find(kContentPlace, pos)) != std::string::npos;
+       pos = hit + kContentPlace.size()) {
+    out.append(page, pos, hit - pos);
+    AppendAppContent(out, input, available, chosen, &drain);
+  }
+  out.append(page, pos);
+  drain(out);
+  if (!file.Commit()) return std::nullopt;
   return path;
 }
 

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "viewer/calc/number_format.h"
-
 namespace wunt {
 namespace {
 
@@ -96,10 +94,6 @@ const ValueDefinition& TotalDefinition(const ReportInput& input) {
                                 ? input.values.size() - 1
                                 : 0;
   return DefinitionAt(input, definition);
-}
-
-std::string TotalText(const ReportInput& input, size_t row) {
-  return FormatValue(input.table.rows[row].total, TotalDefinition(input));
 }
 
 }  // namespace wunt

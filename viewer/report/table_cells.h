@@ -47,7 +47,6 @@ bool HasTotalColumn(const ReportInput& input);
 std::string_view TotalHeading(const ReportInput& input);
 // The total is formatted with this definition, even when it is 0.
 const ValueDefinition& TotalDefinition(const ReportInput& input);
-std::string TotalText(const ReportInput& input, size_t row);
 
 // "Park" pages: the single row, or nullptr for an empty table.
 const ResultRow* SingleRow(const ReportInput& input);

@@ -359,6 +359,33 @@ TEST(AppPage, WritesTempDatOnlyWhenTheTemplateExists) {
                 "Banner.jpg\">" + content + "</body></html>");
 }
 
+// A page much longer than the writer's pieces, with the content placed
+// twice, is written exactly as composed in memory, and no scratch file is
+// left beside it.
+TEST(AppPage, LongPageIsWrittenAsComposed) {
+  const std::filesystem::path root =
+      std::filesystem::path(WUNT_BINARY_DIR) / "test-report" / "long_app_page";
+  std::filesystem::remove_all(root);
+  std::filesystem::create_directories(root / "Data" / "7");
+  const std::string page_template = "<html>\r\n[PROGRAMPATH]<b>[CONTENT]</b>\n[CONTENT]</html>";
+  ASSERT_TRUE(WriteFileAtomically(root / "Data" / "7" / "Overview.htm", page_template));
+  Fixture f;
+  const auto rows = f.table.rows;
+  for (int i = 0; i < 3000; ++i) f.table.rows.push_back(rows[static_cast<size_t>(i % 2)]);
+  const std::vector<SelectionEntry> chosen = {{7, "A", 0}, {9, "Zoo", 0}};
+  const std::vector<SelectionEntry> available = {{11, "B<", 0}};
+  ASSERT_TRUE(WriteAppPage(root, 7, f.Input(), available, chosen));
+  const std::string expected = ComposeAppPage(page_template, SeasonPathForTemplate(root, 7),
+                                              BuildAppContent(f.Input(), available, chosen));
+  ASSERT_GT(expected.size(), size_t{1} << 20);
+  EXPECT_TRUE(ReadWholeFile(root / "Data" / "Temp.dat").value_or("") == expected);
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(root / "Data")) {
+    ++entries;
+  }
+  EXPECT_EQ(entries, 2u);  // the season folder and Temp.dat
+}
+
 TEST(CsvTable, CellsAsShownAndFieldsQuotedWhenNeeded) {
   Fixture f;
   f.table.rows[1].name = "Zoo; \"Nord\"";
