@@ -168,13 +168,16 @@ bool AtomicFileWriter::StartWriteBack() {
   return true;
 }
 
-bool AtomicFileWriter::Commit() { return Finish(true); }
+bool AtomicFileWriter::Commit() { return Finish(true, true); }
 
-bool AtomicFileWriter::CommitNew() { return Finish(false); }
+bool AtomicFileWriter::CommitNew() { return Finish(false, true); }
 
-bool AtomicFileWriter::Finish(bool replace) {
+bool AtomicFileWriter::CommitUnsynced() { return Finish(true, false); }
+
+bool AtomicFileWriter::Finish(bool replace, bool sync) {
   if (file_ == nullptr) return false;
-  bool ok = !failed_ && std::fflush(file_) == 0 && (synced_ || ::fsync(::fileno(file_)) == 0);
+  bool ok =
+      !failed_ && std::fflush(file_) == 0 && (synced_ || !sync || ::fsync(::fileno(file_)) == 0);
   synced_ = false;
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;

@@ -63,6 +63,9 @@ class AtomicFileWriter {
   bool Commit();
   // As Commit(), but fails instead of replacing what holds the final path.
   bool CommitNew();
+  // As Commit(), without waiting for the disk: for scratch files that are
+  // made again anyway after a crash. Readers still never see half a file.
+  bool CommitUnsynced();
   // Closes and removes the temporary file.
   void Abandon();
   bool is_open() const { return file_ != nullptr; }
@@ -70,7 +73,7 @@ class AtomicFileWriter {
 
  private:
   friend bool SyncTogether(std::span<AtomicFileWriter* const> writers);
-  bool Finish(bool replace);
+  bool Finish(bool replace, bool sync);
 
   std::FILE* file_ = nullptr;
   bool failed_ = false;

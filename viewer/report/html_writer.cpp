@@ -1,9 +1,7 @@
 #include "viewer/report/html_writer.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <functional>
 #include <span>
 
@@ -345,59 +343,6 @@ std::string PrepareTemplate(std::string_view template_bytes, std::string_view se
   return ReplaceAll(joined, "[PROGRAMPATH]", season_path);
 }
 
-// Data/Temp.dat is made again for every page shown and read only by the
-// page views, so it is not synced to disk: after a crash the next page
-// replaces it anyway, and the sync was a good part of the wait for a long
-// page. It is still written under a fresh name (never through a link) and
-// renamed over the old page, so that no view reads half a page and a view
-// that maps the old file keeps its bytes.
-class ScratchFile {
- public:
-  ScratchFile() = default;
-  ScratchFile(const ScratchFile&) = delete;
-  ScratchFile& operator=(const ScratchFile&) = delete;
-  ~ScratchFile() {
-    if (file_ == nullptr) return;
-    std::fclose(file_);
-    std::error_code ec;
-    std::filesystem::remove(temp_path_, ec);
-  }
-
-  bool Open(const std::filesystem::path& path) {
-    path_ = path;
-    for (int tries = 0; tries < 3 && file_ == nullptr; ++tries) {
-      temp_path_ = TempPathBeside(path);
-      file_ = std::fopen(temp_path_.c_str(), "wbxe");
-      if (file_ == nullptr && errno != EEXIST) break;
-    }
-    return file_ != nullptr;
-  }
-
-  void Write(std::string_view bytes) {
-    if (file_ == nullptr || failed_ || bytes.empty()) return;
-    failed_ = std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size();
-  }
-
-  bool Commit() {
-    if (file_ == nullptr) return false;
-    bool ok = std::fclose(file_) == 0 && !failed_;
-    file_ = nullptr;
-    std::error_code ec;
-    if (ok) {
-      std::filesystem::rename(temp_path_, path_, ec);
-      ok = !ec;
-    }
-    if (!ok) std::filesystem::remove(temp_path_, ec);
-    return ok;
-  }
-
- private:
-  std::FILE* file_ = nullptr;
-  bool failed_ = false;
-  std::filesystem::path path_;
-  std::filesystem::path temp_path_;
-};
-
 }  // namespace
 
 int GradientHeight(Gradient gradient) { return gradient == Gradient::kBanner ? 500 : 21; }
@@ -596,7 +541,12 @@ std::optional<std::filesystem::path> WriteAppPage(const std::filesystem::path& p
   const std::string page =
       PrepareTemplate(*page_template, SeasonPathForTemplate(program_folder, season));
   const std::filesystem::path path = AppPagePath(program_folder);
-  ScratchFile file;
+  // Made again for every page shown and read only by the page views, so it
+  // is not synced: after a crash the next page replaces it anyway, and the
+  // sync was a good part of the wait for a long page. Renamed over the old
+  // page all the same, so that no view reads half a page and a view that
+  // maps the old file keeps its bytes.
+  AtomicFileWriter file;
   if (!file.Open(path)) return std::nullopt;
   const PageDrain drain = [&file](std::string& out) {
     file.Write(out);
@@ -612,7 +562,7 @@ std::optional<std::filesystem::path> WriteAppPage(const std::filesystem::path& p
   }
   out.append(page, pos);
   drain(out);
-  if (!file.Commit()) return std::nullopt;
+  if (!file.CommitUnsynced()) return std::nullopt;
   return path;
 }
 
