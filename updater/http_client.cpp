@@ -487,7 +487,7 @@ bool FetchToFile(HttpConnection* connection, const std::filesystem::path& path,
   if (FetchToSink(connection, [&file, &may_write](std::string_view piece) {
         return (!may_write || may_write(piece.size())) && file.Write(piece);
       })) {
-    return file.Commit();
+    return file.CommitUnsynced();
   }
   file.Abandon();
   return false;

@@ -171,6 +171,9 @@ std::optional<std::string> FetchToMemory(HttpConnection* connection);
 
 // Streams the body into `path` under a temporary name and renames it into
 // place only when the body arrived complete; otherwise `path` is untouched.
+// The file is not synced: a download is unpacked at once, and what a crash
+// leaves of it is swept away by the next run. A caller that keeps the file
+// makes it durable itself.
 // `may_write` (when set) is asked before every piece is written; false fails
 // the fetch.
 bool FetchToFile(HttpConnection* connection, const std::filesystem::path& path,
