@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "common/text.h"
@@ -126,6 +127,29 @@ char* PutGrouped(char* to, std::string_view digits) {
   return to;
 }
 
+// As PutGrouped with the digits of `magnitude`, written from the last group
+// so that no digit is looked at twice.
+char* PutGroupedNumber(char* to, uint64_t magnitude) {
+  char text[32];  // 20 digits and 6 dots
+  char* begin = text + sizeof text;
+  while (magnitude >= 1000) {
+    const auto group = static_cast<unsigned>(magnitude % 1000);
+    magnitude /= 1000;
+    begin -= 4;
+    begin[0] = '.';
+    begin[1] = static_cast<char>('0' + group / 100);
+    begin[2] = static_cast<char>('0' + group / 10 % 10);
+    begin[3] = static_cast<char>('0' + group % 10);
+  }
+  do {
+    *--begin = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  const auto size = static_cast<size_t>(text + sizeof text - begin);
+  std::memcpy(to, begin, size);
+  return to + size;
+}
+
 bool HasNonzeroDigit(std::string_view digits) {
   return digits.find_first_not_of('0') != std::string_view::npos;
 }
@@ -151,6 +175,35 @@ size_t NumberTextLength(std::string_view text) {
   return digits + (negative ? 1 : 0);
 }
 
+// "-" on a value without a fraction, as Digits::DropRounded: drops `count`
+// digits and rounds by the first digit dropped.
+uint64_t DropRounded(uint64_t magnitude, size_t count) {
+  // A magnitude has at most 20 digits, so 10^19 is the largest divisor.
+  static constexpr uint64_t kPowers[] = {1,
+                                         10,
+                                         100,
+                                         1000,
+                                         10000,
+                                         100000,
+                                         1000000,
+                                         10000000,
+                                         100000000,
+                                         1000000000,
+                                         10000000000,
+                                         100000000000,
+                                         1000000000000,
+                                         10000000000000,
+                                         100000000000000,
+                                         1000000000000000,
+                                         10000000000000000,
+                                         100000000000000000,
+                                         1000000000000000000,
+                                         10000000000000000000u};
+  if (count > std::size(kPowers)) return 0;
+  const uint64_t kept_and_first = magnitude / kPowers[count - 1];
+  return kept_and_first / 10 + (kept_and_first % 10 >= 5 ? 1 : 0);
+}
+
 }  // namespace
 
 std::string FormatThousands(int64_t value) {
@@ -162,10 +215,7 @@ std::string FormatThousands(int64_t value) {
   return {text, end};
 }
 
-void AppendValue(std::string& out, int64_t value, std::string_view display_format,
-                 std::string_view unit) {
-  Digits digits(Magnitude(value));
-  size_t zeros = 0;
+ValueFormat::ValueFormat(std::string_view display_format, std::string_view unit) {
   size_t shifted = 0;
   std::string_view operations = display_format;
   while (!operations.empty()) {
@@ -175,36 +225,78 @@ void AppendValue(std::string& out, int64_t value, std::string_view display_forma
     switch (op) {
       case '/': {
         const size_t count = std::min(k - 1, kMaxFormatDigits - shifted);
-        digits.ShiftPointLeft(count);
         shifted += count;
+        if (count > 0) steps_.push_back({true, count});
         break;
       }
       case '*':
       case '+':
-        zeros = std::min(k - 1, kMaxFormatDigits);
+        zeros_ = std::min(k - 1, kMaxFormatDigits);
         break;
       case '-':
-        digits.DropRounded(k - 1);
+        if (k > 1) steps_.push_back({false, k - 1});
         break;
       default:
         break;
     }
   }
-  digits.AppendZeros(zeros);
+  has_shift_ = shifted > 0;
+  suffix_.reserve(1 + unit.size());
+  suffix_ += ' ';
+  suffix_ += unit;
+}
 
-  const std::string_view whole = digits.Whole();
-  const std::string_view fraction = digits.Fraction();
-  char text[kTextRoom];
+void ValueFormat::Append(std::string& out, int64_t value) const {
+  // Room for the blank and a short unit, so that the cell is appended at
+  // once.
+  constexpr size_t kSuffixRoom = 32;
+  char text[kTextRoom + kSuffixRoom];
   char* end = text;
-  if (value < 0 && (HasNonzeroDigit(whole) || HasNonzeroDigit(fraction))) *end++ = '-';
-  end = PutGrouped(end, whole);
-  if (!fraction.empty()) {
-    *end++ = ',';
-    end = std::copy(fraction.begin(), fraction.end(), end);
+  if (!has_shift_) {
+    // Without a fraction the drops are plain integer arithmetic, which is
+    // most formats and much cheaper than moving digits.
+    uint64_t magnitude = Magnitude(value);
+    for (const Step& step : steps_) magnitude = DropRounded(magnitude, step.count);
+    if (value < 0 && magnitude != 0) *end++ = '-';
+    if (zeros_ == 0 || magnitude == 0) {
+      end = PutGroupedNumber(end, magnitude);
+    } else {
+      char digits[Digits::kWholeRoom];
+      char* digits_end = std::to_chars(digits, digits + sizeof digits, magnitude).ptr;
+      digits_end = std::fill_n(digits_end, zeros_, '0');
+      end = PutGrouped(end, std::string_view(digits, static_cast<size_t>(digits_end - digits)));
+    }
+  } else {
+    Digits digits(Magnitude(value));
+    for (const Step& step : steps_) {
+      if (step.shift) {
+        digits.ShiftPointLeft(step.count);
+      } else {
+        digits.DropRounded(step.count);
+      }
+    }
+    digits.AppendZeros(zeros_);
+    const std::string_view whole = digits.Whole();
+    const std::string_view fraction = digits.Fraction();
+    if (value < 0 && (HasNonzeroDigit(whole) || HasNonzeroDigit(fraction))) *end++ = '-';
+    end = PutGrouped(end, whole);
+    if (!fraction.empty()) {
+      *end++ = ',';
+      end = std::copy(fraction.begin(), fraction.end(), end);
+    }
   }
-  *end++ = ' ';
-  out.append(text, end);
-  out += unit;
+  if (suffix_.size() <= kSuffixRoom) {
+    end = std::copy(suffix_.begin(), suffix_.end(), end);
+    out.append(text, end);
+  } else {
+    out.append(text, end);
+    out += suffix_;
+  }
+}
+
+void AppendValue(std::string& out, int64_t value, std::string_view display_format,
+                 std::string_view unit) {
+  ValueFormat(display_format, unit).Append(out, value);
 }
 
 std::string FormatValue(int64_t value, std::string_view display_format, std::string_view unit) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "viewer/calc/calculations.h"
 
@@ -38,5 +39,28 @@ std::string FormatValue(int64_t value, const ValueDefinition& definition);
 void AppendValue(std::string& out, int64_t value, std::string_view display_format,
                  std::string_view unit);
 void AppendValue(std::string& out, int64_t value, const ValueDefinition& definition);
+
+// A display format and unit read once, for formatting many values: a page
+// formats a whole column with one definition, and reading the format again
+// for every value cost as much as formatting it. Append gives the same text
+// as AppendValue.
+class ValueFormat {
+ public:
+  ValueFormat(std::string_view display_format, std::string_view unit);
+  explicit ValueFormat(const ValueDefinition& definition)
+      : ValueFormat(definition.display_format, definition.unit) {}
+
+  void Append(std::string& out, int64_t value) const;
+
+ private:
+  struct Step {
+    bool shift = false;  // "/", else "-"
+    size_t count = 0;
+  };
+  std::vector<Step> steps_;
+  size_t zeros_ = 0;
+  bool has_shift_ = false;
+  std::string suffix_;  // the blank and the unit
+};
 
 }  // namespace wunt

@@ -21,8 +21,10 @@ constexpr std::string_view kHeadRight =
 constexpr std::string_view kHeadNumber =
     "<td style=\"border-bottom: solid 1px #AAA; font-weight:bold; text-align:center;\">Nr.</td>";
 // A value keeps its unit beside it ("4.888 TEUR") however narrow the window
-// showing the page: the column widens instead.
-constexpr std::string_view kValueCell = "<td style=\"text-align:right; white-space:nowrap;\">";
+// showing the page: the column widens instead. With the end of the cell
+// before it, as every value cell follows another cell.
+constexpr std::string_view kNextValueCell =
+    "</td><td style=\"text-align:right; white-space:nowrap;\">";
 constexpr std::string_view kNoValue = "---";
 
 constexpr std::string_view kStyleRules[] = {
@@ -203,35 +205,45 @@ using PageDrain = std::function<void(std::string& out)>;
 // How much a drained page gathers before it is handed on.
 constexpr size_t kDrainSize = size_t{256} << 10;
 
+// The display formats of a table, each read once: one per definition of
+// the calculation (the last one plain, for a calculation without values),
+// and the total's.
+struct TableFormats {
+  explicit TableFormats(const ReportInput& input) : total(TotalDefinition(input)) {
+    cells.reserve(input.values.size() + 1);
+    for (const ValueDefinition& definition : input.values) cells.emplace_back(definition);
+    cells.emplace_back("", "");
+  }
+  std::vector<ValueFormat> cells;
+  ValueFormat total;
+};
+
 // One body row; `values` holds its data columns' stored values.
 void AppendRow(std::string& out, const ReportInput& input, bool app_links, size_t row,
-               std::span<const int64_t> values) {
+               std::span<const int64_t> values, const TableFormats& formats) {
   const size_t number = row + 1;
-  out += number % 2 == 0 ? "<tr style=\"background-color:#FFF;\">" : "<tr style=\"\">";
-  out += "<td>";
+  out += number % 2 == 0 ? std::string_view("<tr style=\"background-color:#FFF;\"><td>")
+                         : std::string_view("<tr style=\"\"><td>");
   AppendNumber(out, static_cast<int64_t>(number));
-  out += ".</td><td style=\"white-space:nowrap;\">";
+  out += std::string_view(".</td><td style=\"white-space:nowrap;\">");
   if (input.view.content_kind == ContentKind::kPark) {
     out += input.values[row].label;
   } else {
     AppendLink(out, input, input.table.rows[row], app_links);
   }
   for (size_t column = 0; column < values.size(); ++column) {
-    out += "</td>";
-    out += kValueCell;
+    out += kNextValueCell;
     if (values[column] == 0) {
       out += kNoValue;
     } else {
-      AppendValue(out, values[column], ReportCellDefinition(input, row, column));
+      formats.cells[ReportCellDefinitionIndex(input, row, column)].Append(out, values[column]);
     }
   }
-  out += "</td>";
   if (HasTotalColumn(input)) {
-    out += kValueCell;
-    AppendValue(out, input.table.rows[row].total, TotalDefinition(input));
-    out += "</td>";
+    out += kNextValueCell;
+    formats.total.Append(out, input.table.rows[row].total);
   }
-  out += "</tr>";
+  out += std::string_view("</td></tr>");
 }
 
 // A row's values lie scattered over the heap: a list of game years per
@@ -266,6 +278,7 @@ void AppendTable(std::string& out, const ReportInput& input, bool app_links,
   // many of them at once instead of one after another.
   constexpr size_t kBlockRows = 64;
   std::vector<int64_t> values(kBlockRows * column_count);
+  const TableFormats formats(input);
   for (size_t first = 0; first < row_count; first += kBlockRows) {
     const size_t rows = std::min(kBlockRows, row_count - first);
     if (input.view.content_kind != ContentKind::kPark) {
@@ -281,7 +294,7 @@ void AppendTable(std::string& out, const ReportInput& input, bool app_links,
     }
     for (size_t i = 0; i < rows; ++i) {
       AppendRow(out, input, app_links, first + i,
-                std::span(values).subspan(i * column_count, column_count));
+                std::span(values).subspan(i * column_count, column_count), formats);
       if (drain != nullptr && out.size() >= kDrainSize) (*drain)(out);
     }
   }

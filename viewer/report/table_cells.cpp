@@ -70,15 +70,15 @@ int64_t ReportCellValue(const ReportInput& input, size_t row, size_t column) {
   }
 }
 
+size_t ReportCellDefinitionIndex(const ReportInput& input, size_t row, size_t column) {
+  size_t index = column;
+  if (input.view.content_kind == ContentKind::kValue) index = 0;
+  if (input.view.content_kind == ContentKind::kPark) index = row;
+  return std::min(index, input.values.size());
+}
+
 const ValueDefinition& ReportCellDefinition(const ReportInput& input, size_t row, size_t column) {
-  switch (input.view.content_kind) {
-    case ContentKind::kValue:
-      return DefinitionAt(input, 0);
-    case ContentKind::kPark:
-      return DefinitionAt(input, row);
-    default:
-      return DefinitionAt(input, column);
-  }
+  return DefinitionAt(input, ReportCellDefinitionIndex(input, row, column));
 }
 
 bool HasTotalColumn(const ReportInput& input) {

@@ -41,6 +41,9 @@ size_t ReportRowCount(const ReportInput& input);
 // formatted with. A value of 0 means no value.
 int64_t ReportCellValue(const ReportInput& input, size_t row, size_t column);
 const ValueDefinition& ReportCellDefinition(const ReportInput& input, size_t row, size_t column);
+// Which of input.values that definition is; input.values.size() stands for
+// the plain definition of a calculation without values.
+size_t ReportCellDefinitionIndex(const ReportInput& input, size_t row, size_t column);
 
 // The total column exists for "Wert" and "Jahr" with the merge flag on.
 bool HasTotalColumn(const ReportInput& input);

@@ -66,6 +66,14 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{99999, "-100", "", "1.000 "}, ValueCase{500, "-1000", "", "1 "},
         ValueCase{5, "-1000", "", "0 "}, ValueCase{-5, "-10", "", "-1 "},
         ValueCase{42, "-1", "", "42 "},
+        // Each drop rounds on its own; drops as long as the largest values.
+        ValueCase{45, "-10-10", "", "1 "}, ValueCase{45, "-100", "", "0 "},
+        ValueCase{std::numeric_limits<int64_t>::min(), "-1000000000000000000", "", "-9 "},
+        ValueCase{std::numeric_limits<int64_t>::min(), "-10000000000000000000", "", "-1 "},
+        ValueCase{std::numeric_limits<int64_t>::min(), "-100000000000000000000", "", "0 "},
+        ValueCase{12345, "-100*1000", "", "123.000 "},
+        ValueCase{1234, "", "Einheit mit einem langen Namen (Tausend)",
+                  "1.234 Einheit mit einem langen Namen (Tausend)"},
         // Appending zeros; the last "*" or "+" counts.
         ValueCase{12, "*1000", "", "12.000 "}, ValueCase{12, "+100", "", "1.200 "},
         ValueCase{12, "*1000*10", "", "120 "}, ValueCase{0, "*100", "", "0 "},
