@@ -246,12 +246,18 @@ ValueFormat::ValueFormat(std::string_view display_format, std::string_view unit)
   suffix_ += unit;
 }
 
-void ValueFormat::Append(std::string& out, int64_t value) const {
-  // Room for the blank and a short unit, so that the cell is appended at
-  // once.
+void ValueFormat::Append(std::string& out, int64_t value, std::string_view before) const {
+  // Room for short text before and a short unit after, so that a cell is
+  // appended at once.
+  constexpr size_t kBeforeRoom = 64;
   constexpr size_t kSuffixRoom = 32;
-  char text[kTextRoom + kSuffixRoom];
+  char text[kBeforeRoom + kTextRoom + kSuffixRoom];
   char* end = text;
+  if (before.size() <= kBeforeRoom) {
+    end = std::copy(before.begin(), before.end(), end);
+  } else {
+    out += before;
+  }
   if (!has_shift_) {
     // Without a fraction the drops are plain integer arithmetic, which is
     // most formats and much cheaper than moving digits.

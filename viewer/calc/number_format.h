@@ -50,7 +50,8 @@ class ValueFormat {
   explicit ValueFormat(const ValueDefinition& definition)
       : ValueFormat(definition.display_format, definition.unit) {}
 
-  void Append(std::string& out, int64_t value) const;
+  // `before` (the markup a value follows) is appended first.
+  void Append(std::string& out, int64_t value, std::string_view before = {}) const;
 
  private:
   struct Step {

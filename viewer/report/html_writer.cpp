@@ -232,16 +232,16 @@ void AppendRow(std::string& out, const ReportInput& input, bool app_links, size_
     AppendLink(out, input, input.table.rows[row], app_links);
   }
   for (size_t column = 0; column < values.size(); ++column) {
-    out += kNextValueCell;
     if (values[column] == 0) {
+      out += kNextValueCell;
       out += kNoValue;
     } else {
-      formats.cells[ReportCellDefinitionIndex(input, row, column)].Append(out, values[column]);
+      formats.cells[ReportCellDefinitionIndex(input, row, column)].Append(out, values[column],
+                                                                          kNextValueCell);
     }
   }
   if (HasTotalColumn(input)) {
-    out += kNextValueCell;
-    formats.total.Append(out, input.table.rows[row].total);
+    formats.total.Append(out, input.table.rows[row].total, kNextValueCell);
   }
   out += std::string_view("</td></tr>");
 }
@@ -250,8 +250,9 @@ void AppendRow(std::string& out, const ReportInput& input, bool app_links, size_
 // entity, and a small vector of values per game year. Reading them cell by
 // cell waits for memory two or three times per cell, so the writer asks for
 // them ahead: the year lists of the next block of rows, then the values of
-// the block it is about to read.
+// the block it is about to read. The names lie apart from their rows too.
 void PrefetchYearList(const ResultRow& row) {
+  __builtin_prefetch(row.name.data());
   if (row.year_values == nullptr) return;
   const auto* begin = reinterpret_cast<const char*>(row.year_values->data());
   const auto* end =
