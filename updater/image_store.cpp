@@ -3,8 +3,9 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
-#include <unordered_set>
+#include <set>
 
 #include "common/file_util.h"
 #include "common/ini_file.h"
@@ -86,23 +87,26 @@ std::optional<fs::path> FileWithoutLinks(const fs::path& folder, const fs::path&
 // Pictures written under temporary names and started for the disk together.
 // Each is synced and renamed into place only when the batch is committed, and
 // only then named in the index: after a kill at any point every picture is
-// whole or absent, and the index names none that is not on the disk.
+// whole or absent, and the index names none that is not on the disk. A batch
+// may hold pictures of several years, each bound for its own folder.
 class PictureBatch {
  public:
-  // `stored` hears of every picture that is on the disk under its name.
-  using StoredCall = std::function<void(const std::string& path, const std::string& name)>;
-  PictureBatch(fs::path images, StoredCall stored)
-      : images_(std::move(images)), stored_(std::move(stored)) {}
+  // `settled` hears of every picture once it is on the disk under its name
+  // (`name` set), or failed to get there (`name` null).
+  using SettledCall = std::function<void(const std::string& path, const std::string& year,
+                                         const std::string* name)>;
+  explicit PictureBatch(SettledCall settled) : settled_(std::move(settled)) {}
 
-  // Takes the picture under its name, with random digits put in front while
-  // the name is taken by other bytes, here or in the batch.
-  bool Add(const std::string& path, std::string bytes, std::string_view extension,
-           std::mt19937& random) {
+  // Takes the picture under its name in `images`, with random digits put in
+  // front while the name is taken by other bytes, there or in the batch.
+  bool Add(const fs::path& images, const std::string& year, const std::string& path,
+           std::string bytes, std::string_view extension, std::mt19937& random) {
     std::string name = PictureFileName(bytes, extension);
     std::uniform_int_distribution<int> digit(0, 9);
     for (int tries = 0; tries < kMaxNameTries; ++tries) {
-      auto same_name = std::find_if(pending_.begin(), pending_.end(),
-                                    [&](const Pending& p) { return p.name == name; });
+      auto same_name = std::find_if(pending_.begin(), pending_.end(), [&](const Pending& p) {
+        return p.name == name && p.images == images;
+      });
       if (same_name != pending_.end()) {
         if (same_name->bytes == bytes) {
           same_name->paths.push_back(path);
@@ -110,10 +114,12 @@ class PictureBatch {
         }
       } else {
         std::error_code ec;
-        fs::file_status status = fs::symlink_status(images_ / name, ec);
-        if (status.type() == fs::file_type::not_found) return Start(path, name, std::move(bytes));
-        if (fs::is_regular_file(status) && ReadWholeFile(images_ / name) == bytes) {
-          stored_(path, name);
+        fs::file_status status = fs::symlink_status(images / name, ec);
+        if (status.type() == fs::file_type::not_found) {
+          return Start(images, year, path, name, std::move(bytes));
+        }
+        if (fs::is_regular_file(status) && ReadWholeFile(images / name) == bytes) {
+          settled_(path, year, &name);
           return true;
         }
       }
@@ -122,63 +128,53 @@ class PictureBatch {
     return false;
   }
 
-  // Syncs and renames every waiting picture and names it in the index; false
-  // when any of them failed (that one stays open for a later run).
+  // Syncs and renames every waiting picture; false when any of them failed
+  // (that one stays open for a later run).
   bool Commit() {
     std::vector<AtomicFileWriter*> writers;
     for (Pending& picture : pending_) writers.push_back(picture.writer.get());
     SyncTogether(writers);
     bool ok = true;
     for (Pending& picture : pending_) {
-      if (!picture.writer->Commit()) {
-        ok = false;
-        continue;
+      const bool stored = picture.writer->Commit();
+      ok = ok && stored;
+      for (const std::string& path : picture.paths) {
+        settled_(path, picture.year, stored ? &picture.name : nullptr);
       }
-      for (const std::string& path : picture.paths) stored_(path, picture.name);
     }
     pending_.clear();
     held_bytes_ = 0;
     return ok;
   }
 
+  bool empty() const { return pending_.empty(); }
   bool full() const { return pending_.size() >= kBatchFiles || held_bytes_ >= kBatchBytes; }
 
  private:
   struct Pending {
+    fs::path images;
+    std::string year;
     std::string name;
     std::string bytes;
     std::vector<std::string> paths;
     std::unique_ptr<AtomicFileWriter> writer;
   };
 
-  bool Start(const std::string& path, const std::string& name, std::string bytes) {
+  bool Start(const fs::path& images, const std::string& year, const std::string& path,
+             const std::string& name, std::string bytes) {
     auto writer = std::make_unique<AtomicFileWriter>();
-    if (!writer->Open(images_ / name) || !writer->Write(bytes) || !writer->StartWriteBack()) {
+    if (!writer->Open(images / name) || !writer->Write(bytes) || !writer->StartWriteBack()) {
       return false;
     }
     held_bytes_ += bytes.size();
-    pending_.push_back(Pending{name, std::move(bytes), {path}, std::move(writer)});
+    pending_.push_back(Pending{images, year, name, std::move(bytes), {path}, std::move(writer)});
     return true;
   }
 
-  fs::path images_;
-  StoredCall stored_;
+  SettledCall settled_;
   std::vector<Pending> pending_;
   size_t held_bytes_ = 0;
 };
-
-}  // namespace
-
-std::optional<std::string> StorePicture(const fs::path& images_folder, std::string_view bytes,
-                                        std::string_view extension, std::mt19937& random) {
-  std::optional<std::string> stored;
-  PictureBatch batch(images_folder,
-                     [&stored](const std::string&, const std::string& name) { stored = name; });
-  if (!batch.Add("", std::string(bytes), extension, random) || !batch.Commit()) return std::nullopt;
-  return stored;
-}
-
-namespace {
 
 bool IsYearName(const std::string& year) {
   return !year.empty() && year.find_first_not_of("0123456789") == std::string::npos;
@@ -186,50 +182,129 @@ bool IsYearName(const std::string& year) {
 
 }  // namespace
 
-YearPicturesResult StoreYearPictures(const fs::path& season_folder, const std::string& year,
-                                     const PictureFetcher& fetch, std::mt19937& random,
-                                     int attempts) {
-  YearPicturesResult result;
+std::optional<std::string> StorePicture(const fs::path& images_folder, std::string_view bytes,
+                                        std::string_view extension, std::mt19937& random) {
+  std::optional<std::string> stored;
+  PictureBatch batch([&stored](const std::string&, const std::string&, const std::string* name) {
+    if (name) stored = *name;
+  });
+  if (!batch.Add(images_folder, "", "", std::string(bytes), extension, random) || !batch.Commit()) {
+    return std::nullopt;
+  }
+  return stored;
+}
+
+struct SeasonPictureStore::State {
+  State(fs::path folder, std::mt19937& random_source, int attempt_count)
+      : season_folder(std::move(folder)),
+        random(random_source),
+        attempts(attempt_count),
+        batch([this](const std::string& path, const std::string& year, const std::string* name) {
+          Settle(path, year, name);
+        }) {
+    settled.Load(season_folder);
+    OpenIndex();
+  }
+
+  void OpenIndex() {
+    index_open = OpenPictureIndex(index, season_folder);
+    if (index_open) index.SelectGroup("");
+  }
+
+  // A picture of the batch is on the disk or failed: every year that waits
+  // for its path learns of it.
+  void Settle(const std::string& path, const std::string& year, const std::string* name) {
+    std::vector<std::string> needing{year};
+    if (auto at = waiting.find(path); at != waiting.end()) {
+      needing = std::move(at->second);
+      waiting.erase(at);
+    }
+    const bool named = name != nullptr && index_open;
+    if (named) index.WriteString(path, StoredPictureValue(year, *name));
+    for (std::string& waiting_year : needing) {
+      (named ? unwritten : failed).insert(std::move(waiting_year));
+    }
+  }
+
+  // The batch goes to the disk, then the index naming its pictures and the
+  // settled list; a year named in an index that could not be written failed.
+  void Flush(bool reopen) {
+    batch.Commit();
+    bool written = !index_open || index.CloseIni();
+    written = settled.Save(season_folder) && written;
+    if (!written) failed.insert(unwritten.begin(), unwritten.end());
+    unwritten.clear();
+    if (reopen) OpenIndex();
+  }
+
+  fs::path season_folder;
+  std::mt19937& random;
+  int attempts;
+  IniFile index;
+  bool index_open = false;
+  SettledPictures settled;
+  PictureBatch batch;
+  // Paths waiting in the batch, with every year that needs them.
+  std::map<std::string, std::vector<std::string>> waiting;
+  std::set<std::string> unwritten;  // years with names not yet in the written index
+  std::set<std::string> failed;
+  std::vector<std::string> years;  // handed in, in order
+};
+
+SeasonPictureStore::SeasonPictureStore(const fs::path& season_folder, std::mt19937& random,
+                                       int attempts)
+    : state_(std::make_unique<State>(season_folder, random, attempts)) {}
+
+SeasonPictureStore::~SeasonPictureStore() = default;
+
+std::vector<std::string> SeasonPictureStore::StoreYear(const std::string& year,
+                                                       const PictureFetcher& fetch) {
+  State& s = *state_;
+  std::vector<std::string> too_large;
+  s.years.push_back(year);
   // The year becomes part of paths and index values.
-  if (!IsYearName(year)) return result;
-  fs::path year_folder = season_folder / year;
+  if (!IsYearName(year)) {
+    s.failed.insert(year);
+    return too_large;
+  }
+  fs::path year_folder = s.season_folder / year;
   fs::path images = year_folder / kImagesFolderName;
   std::error_code ec;
-  if (!fs::is_directory(fs::symlink_status(year_folder, ec)) || !UsableFolder(images)) {
-    return result;
+  if (!s.index_open || !fs::is_directory(fs::symlink_status(year_folder, ec)) ||
+      !UsableFolder(images)) {
+    s.failed.insert(year);
+    return too_large;
   }
-  std::vector<std::string> paths = CollectPicturePaths(year_folder);
-
-  IniFile index;
-  if (!OpenPictureIndex(index, season_folder)) return result;
-  index.SelectGroup("");
-  SettledPictures settled;
-  settled.Load(season_folder);
   bool complete = true;
-  PictureBatch batch(images, [&](const std::string& path, const std::string& name) {
-    index.WriteString(path, StoredPictureValue(year, name));
-  });
-  for (const std::string& path : paths) {
-    if (!IsSafePicturePath(path) || !index.ReadString(path, "").empty() || settled.Contains(path)) {
+  for (const std::string& path : CollectPicturePaths(year_folder)) {
+    if (!IsSafePicturePath(path) || !s.index.ReadString(path, "").empty() ||
+        s.settled.Contains(path)) {
+      continue;
+    }
+    if (auto at = s.waiting.find(path); at != s.waiting.end()) {
+      at->second.push_back(year);
       continue;
     }
     std::string extension = *PictureExtension(path);
     bool done = false;
-    for (int attempt = 0; attempt < attempts && !done; ++attempt) {
+    for (int attempt = 0; attempt < s.attempts && !done; ++attempt) {
       PictureAnswer answer = fetch(path);
       switch (answer.kind) {
         case PictureAnswer::Kind::kPicture:
-          done = batch.Add(path, std::move(answer.bytes), extension, random);
-          if (batch.full()) complete = batch.Commit() && complete;
+          s.waiting[path] = {year};
+          done = s.batch.Add(images, year, path, std::move(answer.bytes), extension, s.random);
+          if (!done) s.waiting.erase(path);
+          if (s.batch.full()) s.Flush(true);
           break;
         case PictureAnswer::Kind::kNotOnServer:
         case PictureAnswer::Kind::kTooLarge: {
-          bool too_large = answer.kind == PictureAnswer::Kind::kTooLarge;
-          if (too_large) result.too_large.push_back(path);
-          done = settled.Settle(path,
-                                too_large ? SettledReason::kTooLarge : SettledReason::kNotOnServer);
+          bool is_too_large = answer.kind == PictureAnswer::Kind::kTooLarge;
+          if (is_too_large) too_large.push_back(path);
+          done = s.settled.Settle(
+              path, is_too_large ? SettledReason::kTooLarge : SettledReason::kNotOnServer);
+          if (done) s.unwritten.insert(year);
           // A definite answer is not asked again in this run, settled or not.
-          attempt = attempts;
+          attempt = s.attempts;
           break;
         }
         case PictureAnswer::Kind::kFailed:
@@ -238,12 +313,30 @@ YearPicturesResult StoreYearPictures(const fs::path& season_folder, const std::s
     }
     complete = complete && done;
   }
-  complete = batch.Commit() && complete;
+  if (!complete) s.failed.insert(year);
+  return too_large;
+}
+
+std::vector<std::string> SeasonPictureStore::Finish() {
+  State& s = *state_;
   // What was stored or settled so far counts even when some failed: written
   // either way, so a later run asks only for what is still open.
-  bool written = index.CloseIni();
-  written = settled.Save(season_folder) && written;
-  result.complete = written && complete;
+  s.Flush(false);
+  std::vector<std::string> complete;
+  for (std::string& year : s.years) {
+    if (!s.failed.contains(year)) complete.push_back(std::move(year));
+  }
+  s.years.clear();
+  return complete;
+}
+
+YearPicturesResult StoreYearPictures(const fs::path& season_folder, const std::string& year,
+                                     const PictureFetcher& fetch, std::mt19937& random,
+                                     int attempts) {
+  SeasonPictureStore store(season_folder, random, attempts);
+  YearPicturesResult result;
+  result.too_large = store.StoreYear(year, fetch);
+  result.complete = !store.Finish().empty();
   return result;
 }
 

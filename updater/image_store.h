@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
@@ -48,6 +49,30 @@ struct YearPicturesResult {
   bool complete = false;
   // Paths refused in this call for their size (settled, but worth saying).
   std::vector<std::string> too_large;
+};
+
+// Fetches and stores the pictures of a season's game years, one year after
+// another. Pictures wait for the disk in batches that may span years; the
+// index names a batch's pictures only once the batch is on the disk, so a
+// year counts as done only after Finish().
+class SeasonPictureStore {
+ public:
+  SeasonPictureStore(const std::filesystem::path& season_folder, std::mt19937& random,
+                     int attempts = 5);
+  ~SeasonPictureStore();
+  SeasonPictureStore(const SeasonPictureStore&) = delete;
+  SeasonPictureStore& operator=(const SeasonPictureStore&) = delete;
+
+  // As StoreYearPictures for one year; the paths refused for their size.
+  std::vector<std::string> StoreYear(const std::string& year, const PictureFetcher& fetch);
+  // Stores and names whatever still waits; the years handed in (in their
+  // order) whose pictures are all stored or settled, in a written index and
+  // settled file.
+  std::vector<std::string> Finish();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
 };
 
 // Fetches the pictures of one game year that the index does not know and

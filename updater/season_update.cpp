@@ -330,25 +330,39 @@ class SeasonUpdate {
       WriteFileAtomically(index, "");
     }
     PictureFetcher fetch = [this](const std::string& path) { return FetchPicture(path); };
+    SeasonPictureStore store(season_folder_, random_, options_.attempts);
+    // Whether a year's pictures are complete is known only once the store has
+    // named its last batch; the lists keep the years in order.
+    std::vector<std::pair<std::string, bool>> outcomes;  // year, handed to the store
     for (size_t position = 0; position < years.size(); ++position) {
-      if (Cancelled()) return false;
+      if (Cancelled()) break;
       const std::string& year = years[position];
       // Pictures come from the year's data files. A year without them waits
       // for its data; it failed only when its data was wanted now.
       if (reserve_.refused()) {
-        images_failed_.push_back(year);
+        outcomes.emplace_back(year, false);
       } else if (HasYearData(season_folder_ / year)) {
         int64_t fetch_before = stats_ ? stats_->picture_fetch_ns : 0;
         ScopedTimer timer(Counter(&SeasonUpdateStats::picture_store_ns));
-        YearPicturesResult result =
-            StoreYearPictures(season_folder_, year, fetch, random_, options_.attempts);
-        (result.complete ? images_done_ : images_failed_).push_back(year);
-        too_large_.insert(too_large_.end(), result.too_large.begin(), result.too_large.end());
+        std::vector<std::string> too_large = store.StoreYear(year, fetch);
+        outcomes.emplace_back(year, true);
+        too_large_.insert(too_large_.end(), too_large.begin(), too_large.end());
         if (stats_) stats_->picture_store_ns -= stats_->picture_fetch_ns - fetch_before;
       } else if (data_wanted_) {
-        images_failed_.push_back(year);
+        outcomes.emplace_back(year, false);
       }
       out_.WriteLine(ProgressLine(ProgressValue(position, years.size())));
+    }
+    // Also after a cancel: what was fetched is kept and named.
+    std::vector<std::string> complete;
+    {
+      ScopedTimer timer(Counter(&SeasonUpdateStats::picture_store_ns));
+      complete = store.Finish();
+    }
+    for (const auto& [year, stored] : outcomes) {
+      const bool done =
+          stored && std::find(complete.begin(), complete.end(), year) != complete.end();
+      (done ? images_done_ : images_failed_).push_back(year);
     }
     return !Cancelled();
   }

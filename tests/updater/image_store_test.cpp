@@ -280,6 +280,44 @@ TEST_F(StoreYearPicturesTest, DefiniteAnswersSettleAndFailuresStayOpen) {
   EXPECT_FALSE(YearPicturesComplete(season_, "1970", index, SettledPictures{}));
 }
 
+// Pictures of several years share a batch: the index on disk names none of
+// them before the batch is on the disk, a path two years need is fetched
+// once, and a failed picture fails only the years that need it.
+TEST_F(StoreYearPicturesTest, BatchesSpanYearsAndTheIndexWaitsForThem) {
+  MakeYear("1970", {"attraktionen/a.jpg", "attraktionen/broken.jpg"});
+  MakeYear("1971", {"attraktionen/a.jpg", "attraktionen/b.jpg"});
+  MakeYear("1972", {"attraktionen/broken.jpg"});
+  MakeYear("1973", {"attraktionen/c.jpg", "attraktionen/gone.jpg"});
+  std::mt19937 random(7);
+  SeasonPictureStore store(season_, random, 2);
+  PictureFetcher fetch = [this](const std::string& path) {
+    ++requests_[path];
+    if (path.find("broken") != std::string::npos) return PictureAnswer{};
+    if (path.find("gone") != std::string::npos) {
+      return PictureAnswer{PictureAnswer::Kind::kNotOnServer, ""};
+    }
+    return PictureAnswer{PictureAnswer::Kind::kPicture, "bytes of " + path};
+  };
+  for (const char* year : {"1970", "1971", "1972", "1973"}) store.StoreYear(year, fetch);
+  EXPECT_EQ(IndexValue("attraktionen/a.jpg"), "") << "named before it is on the disk";
+  EXPECT_EQ(store.Finish(), (std::vector<std::string>{"1971", "1973"}));
+  EXPECT_EQ(requests_, (std::map<std::string, int>{{"attraktionen/a.jpg", 1},
+                                                   {"attraktionen/b.jpg", 1},
+                                                   {"attraktionen/broken.jpg", 4},
+                                                   {"attraktionen/c.jpg", 1},
+                                                   {"attraktionen/gone.jpg", 1}}));
+  IniFile index;
+  ASSERT_TRUE(index.OpenIni(season_ / kImageStoreFile));
+  SettledPictures settled;
+  settled.Load(season_);
+  for (const char* year : {"1971", "1973"}) {
+    EXPECT_TRUE(YearPicturesComplete(season_, year, index, settled)) << year;
+  }
+  EXPECT_EQ(
+      ReadWholeFile(season_ / "1970" / "Images" / IndexValue("attraktionen/a.jpg").substr(12)),
+      "bytes of attraktionen/a.jpg");
+}
+
 TEST(SettledPictures, KeepsOnlySafePathsWithAKnownReason) {
   fs::path season = FreshFolder("settled");
   const std::pair<std::string, std::vector<std::string>> cases[] = {
