@@ -392,12 +392,26 @@ void FixPictureSizes(const fs::path& season_folder) {
   IniFile index;
   if (!OpenPictureIndex(index, season_folder)) return;
   index.SelectGroup("");
+  // The repaired pictures wait for the disk together; each replaces its file
+  // whole, so a kill leaves the old picture or the new one.
+  std::vector<std::unique_ptr<AtomicFileWriter>> repaired;
+  std::set<fs::path> repaired_files;
+  auto commit_repaired = [&] {
+    std::vector<AtomicFileWriter*> writers;
+    for (auto& writer : repaired) writers.push_back(writer.get());
+    SyncTogether(writers);
+    for (auto& writer : repaired) writer->Commit();
+    repaired.clear();
+    repaired_files.clear();
+  };
   for (const FixedPictureSize& row : kFixedPictureSizes) {
     std::string value = index.ReadString(row.path, "");
     if (value.empty() || !StaysInsideFolder(value)) continue;
     std::optional<fs::path> found = FileWithoutLinks(season_folder, ReplaceAll(value, "\\", "/"));
     if (!found) continue;
     const fs::path& file = *found;
+    // A picture named by two rows is read again as the first row left it.
+    if (repaired_files.contains(file)) commit_repaired();
     std::optional<RasterImage> picture = LoadImageFile(file);
     if (!picture || (picture->width() == row.width && picture->height() == row.height)) continue;
     RasterImage tiled(row.width, row.height, Rgb{0, 0, 0});
@@ -406,8 +420,13 @@ void FixPictureSizes(const fs::path& season_folder) {
     for (int x = 0; x < row.width; x += kPictureCell) {
       for (int y = 0; y < row.height; y += kPictureCell) tiled.Draw(*picture, x, y);
     }
-    SaveBmp(tiled, file);
+    auto writer = std::make_unique<AtomicFileWriter>();
+    if (writer->Open(file) && writer->Write(EncodeBmp(tiled)) && writer->StartWriteBack()) {
+      repaired.push_back(std::move(writer));
+      repaired_files.insert(file);
+    }
   }
+  commit_repaired();
   index.CloseIni();
 }
 

@@ -425,7 +425,10 @@ TEST(FixPictureSizes, TilesWrongSizesIntoBitmaps) {
   SaveJpeg(Pattern(80, 80), season / "1970/Images/3.jpg", 95);
   SaveBmp(Pattern(20, 20), season / "1970/Images/4.jpg");
   WriteFileAtomically(season / "1970/Images/5.jpg", "not a picture");
+  SaveBmp(Pattern(200, 250), season / "1970/Images/6.jpg");
   WriteFileAtomically(season / kImageStoreFile,
+                      "attraktionen/188q.jpg = 1970\\Images\\6.jpg\r\n"
+                      "attraktionen/192h.jpg = 1970\\Images\\6.jpg\r\n"
                       "attraktionen/186q.jpg = 1970\\Images\\1.jpg\r\n"
                       "attraktionen/190q.jpg = 1970\\Images\\2.jpg\r\n"
                       "attraktionen/182h.jpg = 1970\\Images\\3.jpg\r\n"
@@ -462,6 +465,17 @@ TEST(FixPictureSizes, TilesWrongSizesIntoBitmaps) {
   EXPECT_EQ(four->Pixel(30, 30), (Rgb{0, 0, 0})) << "cells a small picture leaves open stay black";
 
   EXPECT_EQ(ReadWholeFile(season / "1970/Images/5.jpg"), "not a picture");
+  // Named by two rows: the second tiles what the first left, although the
+  // picture had its size at first.
+  auto tiled = [](const RasterImage& picture, int width, int height) {
+    RasterImage result(width, height, Rgb{0, 0, 0});
+    for (int x = 0; x < width; x += 50) {
+      for (int y = 0; y < height; y += 50) result.Draw(picture, x, y);
+    }
+    return result;
+  };
+  EXPECT_EQ(LoadImageFile(season / "1970/Images/6.jpg"),
+            tiled(tiled(Pattern(200, 250), 650, 50), 200, 250));
   EXPECT_EQ(LoadImageFile(season.parent_path() / "outside.jpg")->width(), 10);
 }
 
