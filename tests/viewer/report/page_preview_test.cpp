@@ -12,6 +12,12 @@ namespace {
 
 const std::string kTable = "<TABLE class=\"tabellem\">";
 
+std::string Repeat(const std::string& text, int times) {
+  std::string repeated;
+  for (int i = 0; i < times; ++i) repeated += text;
+  return repeated;
+}
+
 TEST(TablePreview, CutsOnlyTheRowsAfterTheFirstOnes) {
   const struct {
     const char* name;
@@ -38,6 +44,13 @@ TEST(TablePreview, CutsOnlyTheRowsAfterTheFirstOnes) {
       {"nested table", kTable + "<tr>h</tr><tr><td><table></table></td></tr></table>", 1,
        std::nullopt},
       {"empty page", "", 1, std::nullopt},
+      {"end far into a long table, past \"<ta\" texts",
+       kTable + "<tr>h</tr>" + Repeat("<tr><td><tag>1</tag></td><td>2</td></tr>", 40) +
+           "</TaBlE >x",
+       1, kTable + "<tr>h</tr></TaBlE >x"},
+      {"nested far into a long table",
+       kTable + "<tr>h</tr>" + Repeat("<tr><td>1</td></tr>", 40) + "<tAbLe></table></table>", 1,
+       std::nullopt},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(TablePreview(c.page, c.rows), c.expected) << c.name;
