@@ -224,8 +224,9 @@ void OverviewWindow::Generate() {
 }
 
 void OverviewWindow::CancelPageBuild() {
-  // Before the first page there is nothing to stay on: back to the wizard.
-  if (!shown_) {
+  // Before the first page is on screen there is nothing to stay on: back
+  // to the wizard, also when that page is already written and being read.
+  if (!shown_ || page_view_->pages_shown() == 0) {
     close();
     return;
   }
