@@ -114,22 +114,24 @@ class ArchiveFile {
 
 }  // namespace
 
-bool UnpackGameYear(const std::filesystem::path& year_folder,
-                    const std::filesystem::path& archive_path, const WriteAllowance& may_write,
-                    bool* over_year_bound) {
+std::unique_ptr<UnpackedGameYear> StartUnpackGameYear(const std::filesystem::path& year_folder,
+                                                      const std::filesystem::path& archive_path,
+                                                      const WriteAllowance& may_write,
+                                                      bool* over_year_bound) {
   bool over_budget = false;
   if (over_year_bound != nullptr) *over_year_bound = false;
   ArchiveFile archive(archive_path);
-  if (!archive.ok()) return false;
+  if (!archive.ok()) return nullptr;
 
   std::filesystem::path folder = CleanFolder(year_folder);
   std::error_code ec;
   std::filesystem::file_status status = std::filesystem::symlink_status(folder, ec);
-  if (std::filesystem::is_symlink(status)) return false;
+  if (std::filesystem::is_symlink(status)) return nullptr;
   bool created = std::filesystem::create_directory(folder, ec);
-  if (ec) return false;
+  if (ec) return nullptr;
 
-  std::array<AtomicFileWriter, 3> writers;
+  auto year = std::make_unique<UnpackedGameYear>(folder, created);
+  std::array<AtomicFileWriter, 3>& writers = year->writers_;
   bool ok = true;
   uint64_t budget = kMaxGameYearBytes;
   for (size_t i = 0; i < writers.size() && ok; ++i) {
@@ -138,20 +140,41 @@ bool UnpackGameYear(const std::filesystem::path& year_folder,
          writers[i].Open(folder / kGameYearFileNames[i]) && writers[i].Write(*entry);
     if (ok) budget -= entry->size();
   }
-  // All three files go to the disk together, so the syncs below mostly find
-  // their bytes there already. Park.ini (index 0) goes in last.
+  // All three files go to the disk together, so the sync in Commit() mostly
+  // finds their bytes there already.
   for (AtomicFileWriter& writer : writers) ok = ok && writer.StartWriteBack();
-  // One sync for all three where the system allows; else each Commit() syncs.
-  if (ok) SyncTogether(std::array{&writers[0], &writers[1], &writers[2]});
-  ok = ok && writers[1].Commit() && writers[2].Commit() && writers[0].Commit();
   if (!ok) {
     if (over_year_bound != nullptr) *over_year_bound = over_budget;
-    for (AtomicFileWriter& writer : writers) writer.Abandon();
-    // A folder we made and could not fill goes again (remove() keeps it if
-    // anything landed in it).
-    if (created) std::filesystem::remove(folder, ec);
+    return nullptr;
   }
+  return year;
+}
+
+bool UnpackedGameYear::Commit() {
+  // One sync for all three where the system allows; else each Commit() syncs.
+  // Park.ini (index 0) goes in last.
+  SyncTogether(std::array{&writers_[0], &writers_[1], &writers_[2]});
+  bool ok = writers_[1].Commit() && writers_[2].Commit() && writers_[0].Commit();
+  if (!ok) Abandon();
+  created_ = false;
   return ok;
+}
+
+void UnpackedGameYear::Abandon() {
+  for (AtomicFileWriter& writer : writers_) writer.Abandon();
+  // A folder we made and could not fill goes again (remove() keeps it if
+  // anything landed in it).
+  std::error_code ec;
+  if (created_) std::filesystem::remove(folder_, ec);
+  created_ = false;
+}
+
+bool UnpackGameYear(const std::filesystem::path& year_folder,
+                    const std::filesystem::path& archive_path, const WriteAllowance& may_write,
+                    bool* over_year_bound) {
+  std::unique_ptr<UnpackedGameYear> year =
+      StartUnpackGameYear(year_folder, archive_path, may_write, over_year_bound);
+  return year && year->Commit();
 }
 
 }  // namespace wunt

@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "common/file_util.h"
 #include "updater/jcalg1.h"
 
 namespace wunt {
@@ -62,5 +64,38 @@ using WriteAllowance = std::function<bool(uint64_t bytes)>;
 bool UnpackGameYear(const std::filesystem::path& year_folder,
                     const std::filesystem::path& archive_path,
                     const WriteAllowance& may_write = nullptr, bool* over_year_bound = nullptr);
+
+// A game year written under temporary names: it does not count as downloaded
+// until Commit() makes the files durable and renames them in, Park.ini last.
+// Destroyed uncommitted, it leaves the year as it was. Commit() may run on
+// another thread than the one that wrote the files.
+class UnpackedGameYear {
+ public:
+  UnpackedGameYear(std::filesystem::path folder, bool created)
+      : folder_(std::move(folder)), created_(created) {}
+  ~UnpackedGameYear() { Abandon(); }
+  UnpackedGameYear(const UnpackedGameYear&) = delete;
+  UnpackedGameYear& operator=(const UnpackedGameYear&) = delete;
+
+  bool Commit();
+
+ private:
+  friend std::unique_ptr<UnpackedGameYear> StartUnpackGameYear(const std::filesystem::path&,
+                                                               const std::filesystem::path&,
+                                                               const WriteAllowance&, bool*);
+  void Abandon();
+
+  std::filesystem::path folder_;
+  bool created_;
+  // Park, Company, Attraction.
+  std::array<AtomicFileWriter, 3> writers_;
+};
+
+// UnpackGameYear up to Commit(): the same checks and bounds; nothing when
+// they fail (and nothing left on the disk).
+std::unique_ptr<UnpackedGameYear> StartUnpackGameYear(const std::filesystem::path& year_folder,
+                                                      const std::filesystem::path& archive_path,
+                                                      const WriteAllowance& may_write = nullptr,
+                                                      bool* over_year_bound = nullptr);
 
 }  // namespace wunt

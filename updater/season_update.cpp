@@ -1,9 +1,11 @@
 #include "updater/season_update.h"
 
 #include <algorithm>
+#include <future>
 #include <memory>
 #include <optional>
 #include <random>
+#include <system_error>
 
 #include "common/file_util.h"
 #include "common/ini_file.h"
@@ -143,13 +145,18 @@ class SeasonUpdate {
 
   // A server that is too slow for the rate window or for a request's total
   // time would be just as slow for the next request.
-  void GiveUpWhenTooSlow(Server server, const HttpConnection* connection) {
-    if (connection == nullptr) return;
+  static std::optional<std::string> SlowReason(Server server, const HttpConnection* connection) {
+    if (connection == nullptr) return std::nullopt;
     if (connection->too_slow) {
-      GiveUp(server,
-             TooSlowReason(server, connection->limits.min_rate, connection->limits.rate_window_ms));
-    } else if (connection->out_of_time) {
-      GiveUp(server, TooLongReason(server, connection->time_allowed_ms));
+      return TooSlowReason(server, connection->limits.min_rate, connection->limits.rate_window_ms);
+    }
+    if (connection->out_of_time) return TooLongReason(server, connection->time_allowed_ms);
+    return std::nullopt;
+  }
+
+  void GiveUpWhenTooSlow(Server server, const HttpConnection* connection) {
+    if (std::optional<std::string> reason = SlowReason(server, connection)) {
+      GiveUp(server, std::move(*reason));
     }
   }
 
@@ -217,51 +224,101 @@ class SeasonUpdate {
     return limits;
   }
 
-  bool FetchArchive(const std::string& year, const fs::path& archive) {
-    ScopedTimer timer(Counter(&SeasonUpdateStats::archive_fetch_ns));
+  // One attempt at a year up to the point where its files wait under
+  // temporary names to be made durable. It may run on the second thread
+  // while the year before is synced, so it leaves the run's state to the
+  // main thread: that reads its outcome once it is over.
+  struct YearAttempt {
+    std::unique_ptr<UnpackedGameYear> files;  // everything arrived and was written
+    bool not_delivered = false;
+    bool too_large = false;
+    std::optional<std::string> give_up;  // the update server, for this reason
+    int64_t fetch_ns = 0;
+    int64_t unpack_ns = 0;
+    int64_t archive_bytes = 0;
+  };
+
+  void FetchArchive(const std::string& year, const fs::path& archive, YearAttempt& attempt) {
+    ScopedTimer timer(&attempt.fetch_ns);
     std::unique_ptr<HttpConnection> connection =
         OpenHttpRequest(options_.servers.update_host, options_.servers.update_port,
                         "GET /WUNT2_" + season_text_ + "/" + year + " HTTP/1.1", "text/plain",
                         "text/plain", "", "", ArchiveLimits());
     bool ok = connection && FetchToFile(connection.get(), archive,
                                         [this](uint64_t bytes) { return MayWrite(bytes); });
-    if (ok && stats_) stats_->archive_bytes += connection->received;
-    archive_not_delivered_ = !ok && (!connection || connection->failed);
-    year_too_large_ = !ok && connection && connection->too_large;
-    GiveUpWhenTooSlow(Server::kUpdate, connection.get());
+    if (ok) attempt.archive_bytes = connection->received;
+    attempt.not_delivered = !ok && (!connection || connection->failed);
+    attempt.too_large = !ok && connection && connection->too_large;
+    attempt.give_up = SlowReason(Server::kUpdate, connection.get());
     CloseHttpConnection(std::move(connection));
-    return ok;
+    if (ok) {
+      ScopedTimer unpack_timer(&attempt.unpack_ns);
+      attempt.files = StartUnpackGameYear(
+          season_folder_ / year, archive, [this](uint64_t bytes) { return MayWrite(bytes); },
+          &attempt.too_large);
+    }
   }
 
-  bool LoadYear(const std::string& year) {
+  YearAttempt PrepareYear(const std::string& year) {
+    YearAttempt attempt;
     // Downloaded into the season folder, which this run holds locked, under
     // a name created afresh (never through a planted link).
     fs::path archive = ArchivePath(season_folder_, year);
-    bool ok = FetchArchive(year, archive);
-    if (ok) {
-      ScopedTimer timer(Counter(&SeasonUpdateStats::unpack_ns));
-      ok = UnpackGameYear(
-          season_folder_ / year, archive, [this](uint64_t bytes) { return MayWrite(bytes); },
-          &year_too_large_);
-    }
+    FetchArchive(year, archive, attempt);
     std::error_code ec;
     fs::remove(archive, ec);
-    return ok;
+    return attempt;
   }
 
-  // Step 2. False when cancelled.
+  // Takes over what an attempt found, in the order the attempts were made.
+  void Record(YearAttempt& attempt) {
+    archive_not_delivered_ = attempt.not_delivered;
+    year_too_large_ = attempt.too_large;
+    if (attempt.give_up) GiveUp(Server::kUpdate, std::move(*attempt.give_up));
+    if (stats_ == nullptr) return;
+    stats_->archive_fetch_ns += attempt.fetch_ns;
+    stats_->unpack_ns += attempt.unpack_ns;
+    stats_->archive_bytes += attempt.archive_bytes;
+  }
+
+  // Step 2. False when cancelled. While a year's files are made durable,
+  // the next year is already downloaded and written under temporary names on
+  // a second thread, one year ahead at most; it only becomes durable after
+  // the year before it, and is dropped whole when the run does not get to it.
   bool LoadData(const std::vector<std::string>& years) {
     out_.WriteLine(StepLine(2));
+    std::future<YearAttempt> ahead;  // of years[position + 1]
     for (size_t position = 0; position < years.size(); ++position) {
+      std::optional<YearAttempt> early;
+      if (ahead.valid()) early = ahead.get();
       bool ok = false;
       int attempt = 0;
       // A year too big is not tried again: the same archive would be just as
       // big.
       year_too_large_ = false;
-      for (; attempt < options_.attempts && !ok && !year_too_large_ && !Stopped(Server::kUpdate);
+      // A year fetched ahead was asked for when nothing had stopped the run
+      // yet, as it would have been right after the year before.
+      for (; attempt < options_.attempts && !ok && !year_too_large_ &&
+             ((attempt == 0 && early) || !Stopped(Server::kUpdate));
            ++attempt) {
         if (Cancelled()) return false;
-        ok = LoadYear(years[position]);
+        YearAttempt current = early ? std::move(*early) : PrepareYear(years[position]);
+        early.reset();
+        Record(current);
+        if (current.files) {
+          if (position + 1 < years.size() && !Stopped(Server::kUpdate) && !Cancelled()) {
+            try {
+              ahead = std::async(std::launch::async, &SeasonUpdate::PrepareYear, this,
+                                 std::cref(years[position + 1]));
+            } catch (const std::system_error&) {
+              // No second thread: the next year comes after this one as before.
+            }
+          }
+          ScopedTimer timer(Counter(&SeasonUpdateStats::commit_ns));
+          ok = current.files->Commit();
+        }
+        // A retry goes before the next year, which is then asked for again.
+        if (!ok && ahead.valid()) ahead.get();
         // A cancel that cut the attempt short ends the step without counting it.
         if (!ok && Cancelled()) return false;
         out_.WriteLine(ProgressLine(ProgressValue(position, years.size())));

@@ -27,6 +27,9 @@ struct SeasonUpdateStats {
   int64_t year_list_ns = 0;
   int64_t archive_fetch_ns = 0;
   int64_t unpack_ns = 0;  // decoding and writing the data files
+  // Waiting for a year's data files to become durable; the next year's
+  // download, decoding and writing go on meanwhile, so the fields overlap.
+  int64_t commit_ns = 0;
   int64_t picture_fetch_ns = 0;
   int64_t picture_store_ns = 0;  // everything of step 3 but the fetches
   int64_t fix_sizes_ns = 0;

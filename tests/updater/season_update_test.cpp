@@ -169,6 +169,30 @@ TEST_F(SeasonUpdateTest, CancelBeforeTheFirstYearLoadsNothing) {
   EXPECT_FALSE(fs::exists(data_ / "7" / "1970"));
 }
 
+// The next year is fetched while one is synced; a cancel once the first year
+// is in drops it whole, however far it got: no folder, no temporary file.
+TEST_F(SeasonUpdateTest, CancelAfterAYearDropsTheYearFetchedAhead) {
+  class CancelOnFirstYear : public RecordingLineWriter {
+   public:
+    std::atomic<bool> cancel{false};
+
+   protected:
+    void Emit(std::string_view line) override {
+      RecordingLineWriter::Emit(line);
+      if (line == ProgressLine(500) + "\n") cancel = true;
+    }
+  } out;
+  options_.cancel = &out.cancel;
+  EXPECT_EQ(UpdateSeason(7, true, false, options_, out), SeasonUpdateOutcome::kCancelled);
+  EXPECT_EQ(out.lines(),
+            (std::vector<std::string>{"Step 1", "Step 2", ProgressLine(500), "Cancle"}));
+  EXPECT_TRUE(fs::exists(data_ / "7" / "1970" / "Park.ini"));
+  EXPECT_FALSE(fs::exists(data_ / "7" / "1971"));
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(data_)) {
+    EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+  }
+}
+
 // A player's first season: no folder, not even Data.
 TEST_F(SeasonUpdateTest, AMissingSeasonFolderIsMadeForTheFirstSeason) {
   fs::remove_all(data_);
