@@ -306,7 +306,8 @@ class SeasonUpdate {
         early.reset();
         Record(current);
         if (current.files) {
-          if (position + 1 < years.size() && !Stopped(Server::kUpdate) && !Cancelled()) {
+          if (options_.year_ahead && position + 1 < years.size() && !Stopped(Server::kUpdate) &&
+              !Cancelled()) {
             try {
               ahead = std::async(std::launch::async, &SeasonUpdate::PrepareYear, this,
                                  std::cref(years[position + 1]));

@@ -75,6 +75,9 @@ struct SeasonUpdateOptions {
   uint64_t disk_reserve = kDiskReserveBytes;
   std::chrono::milliseconds ticker_interval{500};
   HttpLimits http;
+  // Whether the next game year is fetched while one is synced; off only to
+  // measure what that gains.
+  bool year_ahead = true;
   SeasonUpdateStats* stats = nullptr;
 };
 
