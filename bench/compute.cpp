@@ -1,7 +1,9 @@
 // Computing a ten-value calculation for every park of the big demo season
 // (30 game years, about 5,000 parks a year) and for the same season with half
 // the parks, in the same run. The cost must grow linearly: the full season
-// may take at most 2.2 times the half one.
+// may take at most 2.2 times the half one. The full season's parks are also
+// computed on one thread and on two, in turns, and the two-thread time
+// against the one-thread time is printed last.
 //   build/bench/bench_compute --benchmark_repetitions=5
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -133,7 +135,31 @@ void BM_ComputeCompanies(benchmark::State& state) {
   state.counters["owned"] = static_cast<double>(owned);
 }
 
+// Full season, parks, on state.range(0) threads.
+void BM_ComputeParksThreads(benchmark::State& state) {
+  Season* season = SeasonWithParks(5000);
+  if (season == nullptr) {
+    state.SkipWithError("demo season could not be made");
+    return;
+  }
+  wunt::WorkControl control;
+  control.threads = static_cast<unsigned>(state.range(0));
+  for (auto _ : state) {
+    season->lists.parks_computed = false;
+    wunt::ComputeParkValues(season->data, season->settings, season->calculation, season->lists,
+                            control);
+  }
+}
+
 BENCHMARK(BM_ComputeParks)->Arg(2500)->Arg(5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComputeParksThreads)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(1)
+    ->Arg(2)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComputeCompanies)->Arg(2500)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
@@ -154,6 +180,14 @@ int main(int argc, char** argv) {
           name.c_str(), half.real, full.real, full.real / half.real, half.cpu, full.cpu,
           full.cpu / half.cpu);
     }
+  }
+  const wunt::bench::BestTimes one = reporter.Best("BM_ComputeParksThreads/1");
+  const wunt::bench::BestTimes two = reporter.Best("BM_ComputeParksThreads/2");
+  if (one.real > 0 && two.real > 0) {
+    std::printf(
+        "parks on two threads against one: one %7.1f ms (cpu %7.1f ms) two %7.1f ms (cpu %7.1f "
+        "ms) = %.2f\n",
+        one.real, one.cpu, two.real, two.cpu, two.real / one.real);
   }
   benchmark::Shutdown();
   return 0;

@@ -1,9 +1,14 @@
 #include "viewer/calc/value_computation.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
+#include <exception>
 #include <limits>
+#include <mutex>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -165,6 +170,88 @@ void Report(const WorkControl& control, int64_t position, int64_t maximum) {
   if (control.progress) control.progress(position, maximum);
 }
 
+// Progress and cancel of work spread over threads. Every thread counts its
+// finished steps into one total, and only the thread that started the work
+// reports it: the wizard's progress callback is not made for calls from
+// several threads.
+class Pace {
+ public:
+  struct Shared {
+    const WorkControl& control;
+    int64_t total;
+    std::atomic<int64_t> done{0};
+    std::atomic<bool> stop{false};
+  };
+
+  Pace(Shared& shared, bool reports) : shared_(shared), reports_(reports) {}
+
+  void Count(int64_t steps) { shared_.done.fetch_add(steps, std::memory_order_relaxed); }
+
+  // Reports the steps done so far; false when the work is to stop.
+  bool Check() {
+    if (shared_.stop.load(std::memory_order_relaxed) || shared_.control.Cancelled()) {
+      shared_.stop = true;
+      return false;
+    }
+    if (reports_)
+      Report(shared_.control, shared_.done.load(std::memory_order_relaxed), shared_.total);
+    return true;
+  }
+
+ private:
+  Shared& shared_;
+  bool reports_;
+};
+
+unsigned ThreadCount(const WorkControl& control, size_t items) {
+  const unsigned wanted =
+      control.threads != 0 ? control.threads : std::thread::hardware_concurrency();
+  return static_cast<unsigned>(std::clamp<size_t>(wanted, 1, std::max<size_t>(items, 1)));
+}
+
+// Runs work(item, assembler, pace) for every item in [0, items) on up to the
+// control's number of threads, the calling thread among them, each thread
+// with an assembler of its own. Items go out in ascending order; each writes
+// only records of its own. Work returns false when its pace says stop. True
+// when every item was done.
+template <typename Work>
+bool SpreadWork(const LoadedCalculation& calculation, const WorkControl& control, size_t items,
+                int64_t total_steps, Work&& work) {
+  Pace::Shared shared{control, total_steps};
+  std::atomic<size_t> next{0};
+  std::atomic<size_t> finished{0};
+  std::exception_ptr failure;
+  std::mutex failure_mutex;
+  const auto run = [&](bool reports) {
+    try {
+      FormulaAssembler assembler(calculation);
+      Pace pace(shared, reports);
+      for (size_t item; !shared.stop.load(std::memory_order_relaxed) && (item = next++) < items;) {
+        if (!work(item, assembler, pace)) break;
+        ++finished;
+      }
+    } catch (...) {
+      shared.stop = true;
+      const std::lock_guard<std::mutex> lock(failure_mutex);
+      if (!failure) failure = std::current_exception();
+    }
+  };
+  std::vector<std::jthread> helpers;
+  const unsigned threads = ThreadCount(control, items);
+  helpers.reserve(threads);
+  for (unsigned t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back([&run] { run(false); });
+    } catch (const std::system_error&) {
+      break;  // fewer threads, the same values
+    }
+  }
+  run(true);
+  helpers.clear();  // joins
+  if (failure) std::rethrow_exception(failure);
+  return finished == items;
+}
+
 void ResetValues(ValueRecord& record, size_t year_count) {
   record.year_values.assign(year_count, {});
   record.sum = 0;
@@ -197,6 +284,23 @@ int64_t AverageOfFirstValues(const ValueRecord& record) {
 void SortByResult(ValueList& list) {
   std::stable_sort(list.begin(), list.end(),
                    [](const ValueRecord& a, const ValueRecord& b) { return a.result > b.result; });
+}
+
+// One company's values in one game year; left empty when the year lacks
+// the company or its park list.
+void ComputeCompanyYear(const GameYear& year, FormulaAssembler& assembler, int32_t id,
+                        std::vector<int64_t>& values) {
+  const size_t company = year.companies.FindById(id);
+  if (company == EntityTable::kNoRecord) return;
+  const auto park_ids = year.companies.IdList(company, kCompanyFieldParks);
+  if (!park_ids) return;
+  assembler.ClearSums();
+  for (int32_t park_id : *park_ids) {
+    const size_t park = year.parks.FindById(park_id);
+    if (park != EntityTable::kNoRecord) assembler.AddPark(year.parks, park);
+  }
+  // Parks missing from the year's records still count.
+  values = assembler.Evaluate(static_cast<int64_t>(park_ids->size()));
 }
 
 size_t BuildValueList(const SeasonData& season, const ComputationSettings& settings, bool parks,
@@ -259,16 +363,16 @@ bool ComputeParkValues(const SeasonData& season, const ComputationSettings& sett
                        const LoadedCalculation& calculation, ValueListState& state,
                        const WorkControl& control) {
   if (state.parks_computed) return true;
-  FormulaAssembler assembler(calculation);
   const std::vector<const GameYear*> years = SpanYears(season, settings);
   ValueList& parks = state.parks;
   // Parks go in blocks, year by year within a block: neighbours in the list
   // are mostly neighbours in each year's records, so their fields share
   // cache lines.
   constexpr size_t kBlock = 64;
-  for (size_t first = 0; first < parks.size(); first += kBlock) {
-    if (control.Cancelled()) return false;
-    Report(control, static_cast<int64_t>(first), static_cast<int64_t>(parks.size()));
+  const size_t blocks = (parks.size() + kBlock - 1) / kBlock;
+  const auto work = [&](size_t block, FormulaAssembler& assembler, Pace& pace) {
+    if (!pace.Check()) return false;
+    const size_t first = block * kBlock;
     const size_t last = std::min(parks.size(), first + kBlock);
     for (size_t i = first; i < last; ++i) ResetValues(parks[i], years.size());
     for (size_t k = 0; k < years.size(); ++k) {
@@ -291,6 +395,11 @@ bool ComputeParkValues(const SeasonData& season, const ComputationSettings& sett
         record.result = record.sum;
       }
     }
+    pace.Count(static_cast<int64_t>(last - first));
+    return true;
+  };
+  if (!SpreadWork(calculation, control, blocks, static_cast<int64_t>(parks.size()), work)) {
+    return false;
   }
   state.parks_computed = true;
   return true;
@@ -300,37 +409,29 @@ bool ComputeCompanyValues(const SeasonData& season, const ComputationSettings& s
                           const LoadedCalculation& calculation, ValueListState& state,
                           const WorkControl& control) {
   if (state.companies_computed) return true;
-  FormulaAssembler assembler(calculation);
   const std::vector<const GameYear*> years = SpanYears(season, settings);
   ValueList& companies = state.companies;
   for (ValueRecord& record : companies) ResetValues(record, years.size());
-  // Year by year: a company's parks lie anywhere in the year's records, and
-  // one year's records stay in cache while every company reads them.
-  const auto count = static_cast<int64_t>(companies.size());
-  const int64_t steps = count * static_cast<int64_t>(years.size());
-  constexpr int64_t kReportEvery = 64;
-  for (size_t k = 0; k < years.size(); ++k) {
-    for (int64_t i = 0; i < count; ++i) {
-      if (i % kReportEvery == 0) {
-        if (control.Cancelled()) return false;
-        Report(control, static_cast<int64_t>(k) * count + i, steps);
+  // Year by year, a year to a thread: a company's parks lie anywhere in the
+  // year's records, and one year's records stay in cache while every company
+  // reads them.
+  const size_t count = companies.size();
+  constexpr size_t kReportEvery = 64;
+  const auto work = [&](size_t k, FormulaAssembler& assembler, Pace& pace) {
+    for (size_t first = 0; first < count; first += kReportEvery) {
+      if (!pace.Check()) return false;
+      const size_t last = std::min(count, first + kReportEvery);
+      if (years[k] != nullptr) {
+        for (size_t i = first; i < last; ++i) {
+          ComputeCompanyYear(*years[k], assembler, companies[i].id, companies[i].year_values[k]);
+        }
       }
-      if (years[k] == nullptr) break;
-      const GameYear& year = *years[k];
-      ValueRecord& record = companies[static_cast<size_t>(i)];
-      const size_t company = year.companies.FindById(record.id);
-      if (company == EntityTable::kNoRecord) continue;
-      const auto park_ids = year.companies.IdList(company, kCompanyFieldParks);
-      if (!park_ids) continue;
-      assembler.ClearSums();
-      for (int32_t park_id : *park_ids) {
-        const size_t park = year.parks.FindById(park_id);
-        if (park != EntityTable::kNoRecord) assembler.AddPark(year.parks, park);
-      }
-      // Parks missing from the year's records still count.
-      record.year_values[k] = assembler.Evaluate(static_cast<int64_t>(park_ids->size()));
+      pace.Count(static_cast<int64_t>(last - first));
     }
-  }
+    return true;
+  };
+  const auto steps = static_cast<int64_t>(count * years.size());
+  if (!SpreadWork(calculation, control, years.size(), steps, work)) return false;
   for (ValueRecord& record : companies) {
     const std::vector<int64_t>* end_values =
         record.year_values.empty() || record.year_values.back().empty()

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 namespace wunt {
@@ -351,6 +353,92 @@ TEST(ComputeControlTest, CancelLeavesTheFlagClearAndComputedListsStay) {
   const LoadedCalculation other = Calculation(b.season(), {"Visitors"});
   ASSERT_TRUE(ComputeParkValues(b.season(), settings, other, state, control));
   EXPECT_EQ(Find(state.parks, 2)->year_values[2], (std::vector<int64_t>{220}));
+}
+
+// 300 parks over four years, some missing in some years, and 150 companies
+// of two parks each and one that is missing: several blocks of work per list.
+SeasonBuilder ManyParks() {
+  SeasonBuilder b;
+  for (int32_t year = 1; year <= 4; ++year) {
+    std::vector<ParkRow> parks;
+    for (int32_t id = 1; id <= 300; ++id) {
+      if ((id + year) % 7 != 0) parks.push_back({id, "P", 1, id * 37 % 1000 - 200, id * year});
+    }
+    std::vector<CompanyRow> companies;
+    for (int32_t id = 1; id <= 150; ++id) companies.push_back({id, "F", {id, id + 150, 999}});
+    b.Year(year, parks, companies);
+  }
+  return b;
+}
+
+using Snapshot = std::vector<std::tuple<int32_t, Years, int64_t, int64_t>>;
+
+Snapshot Snap(const ValueList& list) {
+  Snapshot snap;
+  for (const ValueRecord& r : list) snap.emplace_back(r.id, r.year_values, r.sum, r.result);
+  return snap;
+}
+
+// Parks and companies spread over threads get exactly the lists of one
+// thread; progress comes from the calling thread only and never goes back;
+// a cancel on the way is reported and the list is computed again in full.
+TEST(ComputeControlTest, ThreadsGiveTheListsOfOneThread) {
+  const SeasonBuilder b = ManyParks();
+  const ComputationSettings settings = Span(ContentKind::kValue, 1, 4, true);
+  const LoadedCalculation calc = Calculation(b.season(), {"Revenue*Visitors/7", "-Revenue"});
+  const auto compute = [&](ValueListState& state, const WorkControl& control) {
+    return std::pair{ComputeParkValues(b.season(), settings, calc, state, control),
+                     ComputeCompanyValues(b.season(), settings, calc, state, control)};
+  };
+  ValueListState one;
+  BuildParkValueList(b.season(), settings, one);
+  BuildCompanyValueList(b.season(), settings, one);
+  ValueListState reset = one;
+  WorkControl single;
+  single.threads = 1;
+  ASSERT_EQ(compute(one, single), std::pair(true, true));
+
+  const std::thread::id caller = std::this_thread::get_id();
+  for (unsigned threads : {2u, 3u}) {
+    SCOPED_TRACE(threads);
+    ValueListState state = reset;
+    std::atomic<bool> cancel{false};
+    std::vector<std::pair<int64_t, int64_t>> progress;
+    bool other_thread = false;
+    WorkControl control;
+    control.threads = threads;
+    control.cancel = &cancel;
+    control.progress = [&](int64_t position, int64_t maximum) {
+      other_thread = other_thread || std::this_thread::get_id() != caller;
+      progress.emplace_back(position, maximum);
+    };
+    ASSERT_EQ(compute(state, control), std::pair(true, true));
+    EXPECT_EQ(Snap(state.parks), Snap(one.parks));
+    EXPECT_EQ(Snap(state.companies), Snap(one.companies));
+    EXPECT_FALSE(other_thread);
+    for (size_t i = 1; i < progress.size(); ++i) {
+      // The parks' maximum (300) and the companies' (600) tell the lists apart.
+      if (progress[i].second == progress[i - 1].second) {
+        EXPECT_LE(progress[i - 1].first, progress[i].first);
+      }
+    }
+
+    // Cancelled at the first report: whatever the threads finished by then,
+    // a list counts as computed only when complete.
+    state = reset;
+    control.progress = [&](int64_t, int64_t) { cancel = true; };
+    const auto [parks, companies] = compute(state, control);
+    EXPECT_EQ(state.parks_computed, parks);
+    EXPECT_EQ(state.companies_computed, companies);
+    if (parks) {
+      EXPECT_EQ(Snap(state.parks), Snap(one.parks));
+    }
+    cancel = false;
+    control.progress = nullptr;
+    ASSERT_EQ(compute(state, control), std::pair(true, true));
+    EXPECT_EQ(Snap(state.parks), Snap(one.parks));
+    EXPECT_EQ(Snap(state.companies), Snap(one.companies));
+  }
 }
 
 // The "Durchschnitt" of content kind "Wert" is one rule for every source
