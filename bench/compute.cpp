@@ -3,7 +3,8 @@
 // the parks, in the same run. The cost must grow linearly: the full season
 // may take at most 2.2 times the half one. The full season's parks are also
 // computed on one thread and on two, in turns, and the two-thread time
-// against the one-thread time is printed last.
+// against the one-thread time is printed last. The big overview page's
+// computation (one value over the end year's parks) is timed the same way.
 //   build/bench/bench_compute --benchmark_repetitions=5
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -50,6 +51,11 @@ struct Season {
   wunt::LoadedCalculation calculation;
   wunt::ValueListState lists;
   wunt::ComputationSettings settings;
+  // What the big overview page computes: content kind "Wert", one value,
+  // the parks of the end year.
+  wunt::LoadedCalculation visitors;
+  wunt::ValueListState value_lists;
+  wunt::ComputationSettings value_settings;
 };
 
 std::unique_ptr<Season> MakeSeason(int32_t parks) {
@@ -85,6 +91,11 @@ std::unique_ptr<Season> MakeSeason(int32_t parks) {
   if (!loaded) return nullptr;
   for (const char* value : kValues) wunt::AppendValue(season->calculation, value, "");
   wunt::ResolveFieldNames(season->calculation, park_fields);
+  wunt::AppendValue(season->visitors, "Besucher", "");
+  wunt::ResolveFieldNames(season->visitors, park_fields);
+  season->value_settings = season->settings;
+  season->value_settings.content_kind = wunt::ContentKind::kValue;
+  wunt::BuildParkValueList(season->data, season->value_settings, season->value_lists);
   wunt::BuildParkValueList(season->data, season->settings, season->lists);
   wunt::BuildCompanyValueList(season->data, season->settings, season->lists);
   return season;
@@ -103,9 +114,13 @@ void BM_ComputeParks(benchmark::State& state) {
     state.SkipWithError("demo season could not be made");
     return;
   }
+  // One thread, so that the scaling compares the work itself.
+  wunt::WorkControl control;
+  control.threads = 1;
   for (auto _ : state) {
     season->lists.parks_computed = false;
-    wunt::ComputeParkValues(season->data, season->settings, season->calculation, season->lists);
+    wunt::ComputeParkValues(season->data, season->settings, season->calculation, season->lists,
+                            control);
   }
   const int64_t entity_years = static_cast<int64_t>(season->lists.parks.size()) * kYears;
   state.counters["parks"] = static_cast<double>(season->lists.parks.size());
@@ -120,9 +135,12 @@ void BM_ComputeCompanies(benchmark::State& state) {
     state.SkipWithError("demo season could not be made");
     return;
   }
+  wunt::WorkControl control;
+  control.threads = 1;
   for (auto _ : state) {
     season->lists.companies_computed = false;
-    wunt::ComputeCompanyValues(season->data, season->settings, season->calculation, season->lists);
+    wunt::ComputeCompanyValues(season->data, season->settings, season->calculation, season->lists,
+                               control);
   }
   state.counters["companies"] = static_cast<double>(season->lists.companies.size());
   // The work: park entries of the company lists over the span.
@@ -145,14 +163,43 @@ void BM_ComputeParksThreads(benchmark::State& state) {
   wunt::WorkControl control;
   control.threads = static_cast<unsigned>(state.range(0));
   for (auto _ : state) {
-    season->lists.parks_computed = false;
+    state.PauseTiming();
+    wunt::BuildParkValueList(season->data, season->settings, season->lists);
+    state.ResumeTiming();
     wunt::ComputeParkValues(season->data, season->settings, season->calculation, season->lists,
                             control);
   }
 }
 
+// The big page's computation on state.range(0) threads.
+void BM_ComputeVisitors(benchmark::State& state) {
+  Season* season = SeasonWithParks(5000);
+  if (season == nullptr) {
+    state.SkipWithError("demo season could not be made");
+    return;
+  }
+  wunt::WorkControl control;
+  control.threads = static_cast<unsigned>(state.range(0));
+  for (auto _ : state) {
+    // A fresh list, as the wizard computes one: no values to free first.
+    state.PauseTiming();
+    wunt::BuildParkValueList(season->data, season->value_settings, season->value_lists);
+    state.ResumeTiming();
+    wunt::ComputeParkValues(season->data, season->value_settings, season->visitors,
+                            season->value_lists, control);
+  }
+}
+
 BENCHMARK(BM_ComputeParks)->Arg(2500)->Arg(5000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComputeParksThreads)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(1)
+    ->Arg(2)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComputeVisitors)
     ->Arg(1)
     ->Arg(2)
     ->Arg(1)
@@ -180,6 +227,12 @@ int main(int argc, char** argv) {
           name.c_str(), half.real, full.real, full.real / half.real, half.cpu, full.cpu,
           full.cpu / half.cpu);
     }
+  }
+  const wunt::bench::BestTimes visitors_one = reporter.Best("BM_ComputeVisitors/1");
+  const wunt::bench::BestTimes visitors_two = reporter.Best("BM_ComputeVisitors/2");
+  if (visitors_one.real > 0 && visitors_two.real > 0) {
+    std::printf("big page's computation (\"Wert\", one value): one thread %5.1f ms, two %5.1f ms\n",
+                visitors_one.real, visitors_two.real);
   }
   const wunt::bench::BestTimes one = reporter.Best("BM_ComputeParksThreads/1");
   const wunt::bench::BestTimes two = reporter.Best("BM_ComputeParksThreads/2");
