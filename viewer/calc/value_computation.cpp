@@ -398,7 +398,11 @@ bool ComputeParkValues(const SeasonData& season, const ComputationSettings& sett
     pace.Count(static_cast<int64_t>(last - first));
     return true;
   };
-  if (!SpreadWork(calculation, control, blocks, static_cast<int64_t>(parks.size()), work)) {
+  // With one value a park's year is mostly the allocation of its list of
+  // values, which a second thread slowed down rather than shared.
+  WorkControl spread = control;
+  if (calculation.values.size() < 2) spread.threads = 1;
+  if (!SpreadWork(calculation, spread, blocks, static_cast<int64_t>(parks.size()), work)) {
     return false;
   }
   state.parks_computed = true;

@@ -70,11 +70,11 @@ std::vector<size_t> ValuesPastTokenLimit(const LoadedCalculation& calculation);
 // called every few entities with the steps done so far and their number
 // (parks: parks; companies: companies x years; countries: countries x
 // years), and its cancel flag is checked as often: when set the computation
-// stops, leaving its computed flag clear, and returns false. Parks and
-// companies are computed on the control's number of threads (0: one per
-// core), each writing records of its own, with the same values as on one;
-// progress is still called from the calling thread only. Countries, a few
-// sums per year, take one thread.
+// stops, leaving its computed flag clear, and returns false. Parks (for a
+// calculation of several values) and companies are computed on the
+// control's number of threads (0: one per core), each writing records of
+// its own, with the same values as on one; progress is still called from the
+// calling thread only. Countries, a few sums per year, take one thread.
 bool ComputeParkValues(const SeasonData& season, const ComputationSettings& settings,
                        const LoadedCalculation& calculation, ValueListState& state,
                        const WorkControl& control = {});
