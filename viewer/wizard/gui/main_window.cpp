@@ -415,7 +415,6 @@ void MainWindow::ApplyStep3() {
   }
   // The disabled window keeps the user away from the lists the worker uses.
   setEnabled(false);
-  MirrorSteps();
   c_.progress->setValue(0);
   ++computations_;
   job_.Start(
@@ -435,6 +434,9 @@ void MainWindow::ApplyStep3() {
         computed_ = ApplyRequestSelection(state_, 0, control);
       },
       [this] { ComputationDone(); });
+  // Showing the bar in the buttons' place takes a while; the worker need
+  // not wait for it.
+  MirrorSteps();
 }
 
 // A computation stopped by closing the program never comes here.

@@ -82,6 +82,8 @@ OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path progra
   FitToScreen(this);
   SetPageRoot(FromPath(state_.data_dir));
   SetPagePreview(&TablePreview);
+  // The first page is written while the views start their engine processes.
+  RequestPage();
   page_view_ = new PageView(
       PageUrl(FromPath(state_.season_folder() / "Load.htm")),
       [this](const QUrl& url, bool by_user) { return HandleNavigation(url, by_user); }, this);
@@ -98,7 +100,7 @@ OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path progra
   connect(copy_action_, &QAction::triggered, this, [this] { CopyTable(); });
   csv_action_ = new QAction(QStringLiteral("Als CSV speichern ..."), this);
   connect(csv_action_, &QAction::triggered, this, [this] { SaveCsv(); });
-  Generate();
+  page_view_->ShowLoading(true);
 }
 
 OverviewWindow::~OverviewWindow() {
@@ -202,6 +204,10 @@ void OverviewWindow::SaveCsv() {
 
 void OverviewWindow::Generate() {
   page_view_->ShowLoading(true);
+  RequestPage();
+}
+
+void OverviewWindow::RequestPage() {
   auto snapshot = std::make_shared<PageSnapshot>();
   const CalculationListEntry* entry = state_.calculation_entry();
   snapshot->table = state_.table;

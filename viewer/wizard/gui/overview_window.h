@@ -74,6 +74,8 @@ class OverviewWindow : public QWidget {
   // Replaces `file` with `bytes`; says so when it cannot.
   void WriteChosenFile(const QString& file, const std::string& bytes);
   void ShowContextMenu(const QPoint& global_position);
+  // Has the page for the current state written; PageWritten hears of it.
+  void RequestPage();
   void PageWritten(const std::optional<std::filesystem::path>& page);
   void CancelPageBuild();
 
