@@ -64,8 +64,12 @@ QWebEngineView* PageView::MakeMainView() {
 
 void PageView::Show(QUrl page, bool preview_first) {
   // A hidden view still busy with the complete form of the page before
-  // would read the new one only after that; the other, idle, reads it.
-  if (stage_ == Stage::kFull || stage_ == Stage::kRevealing) std::swap(main_view_, next_view_);
+  // would read the new one only after that; the other, idle, reads it. The
+  // busy one stops reading, so the engine's time goes to the new page.
+  if (stage_ == Stage::kFull || stage_ == Stage::kRevealing) {
+    std::swap(main_view_, next_view_);
+    if (stage_ == Stage::kFull) main_view_->stop();
+  }
   ++serial_;
   page.setQuery(QStringLiteral("page=%1").arg(serial_));
   if (preview_first) {
