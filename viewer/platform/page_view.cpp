@@ -134,6 +134,12 @@ void PageView::FirstPageRead(bool ok) {
   // reads the new page it held that up. Behind a preview it reads the
   // complete page while the user reads the preview.
   if (preview) {
+    // The preview's long lists come in whole now that its first rows are
+    // on screen.
+    const QString lists = RestoreListsScript(PreviewUrl(full_page_));
+    if (!lists.isEmpty()) {
+      main_view_->page()->runJavaScript(lists, QWebEngineScript::ApplicationWorld);
+    }
     Read(full_page_, false);
   } else {
     full_page_.clear();

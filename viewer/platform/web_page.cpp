@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMutex>
 #include <QUrlQuery>
 #include <QWebEngineProfile>
@@ -13,6 +15,8 @@
 #include <QWebEngineUrlSchemeHandler>
 #include <algorithm>
 #include <cstring>
+
+#include "viewer/platform/app_info.h"
 
 namespace wunt {
 namespace {
@@ -39,6 +43,22 @@ QString& PageRoot() {
 PagePreview& Preview() {
   static PagePreview preview = nullptr;
   return preview;
+}
+
+// What the newest preview left out of its lists, by the page number its
+// address carries. Pages are served and shown on the GUI thread only.
+struct LeftOutLists {
+  QString page;
+  std::vector<std::pair<std::string, std::string>> lists;
+};
+
+LeftOutLists& LeftOut() {
+  static LeftOutLists left_out;
+  return left_out;
+}
+
+QString PageNumber(const QUrl& url) {
+  return QUrlQuery(url).queryItemValue(QStringLiteral("page"));
 }
 
 QByteArray ContentType(const QString& suffix) {
@@ -126,7 +146,7 @@ class PageFileHandler : public QWebEngineUrlSchemeHandler {
       // A preview is short enough to be laid out while it is read. The
       // page is looked at where it lies: a copy of ten megabytes in
       // memory costs more than cutting it.
-      std::optional<std::string> preview;
+      std::optional<PreviewPage> preview;
       if (const uchar* mapped = file->map(0, file->size())) {
         preview = Preview()(std::string_view(reinterpret_cast<const char*>(mapped),
                                              static_cast<size_t>(file->size())),
@@ -138,8 +158,9 @@ class PageFileHandler : public QWebEngineUrlSchemeHandler {
         file->seek(0);
       }
       if (preview) {
+        LeftOut() = {PageNumber(job->requestUrl()), std::move(preview->lists)};
         auto* page = new QBuffer(job);
-        page->setData(QByteArray::fromStdString(*preview));
+        page->setData(QByteArray::fromStdString(preview->page));
         delete file;
         page->open(QIODevice::ReadOnly);
         job->reply(type, page);
@@ -213,6 +234,23 @@ QString ScrollScript(QPointF scroll) {
 }
 
 void SetPagePreview(PagePreview preview) { Preview() = preview; }
+
+QString RestoreListsScript(const QUrl& preview) {
+  LeftOutLists& left_out = LeftOut();
+  if (left_out.lists.empty() || left_out.page != PageNumber(preview)) return {};
+  QJsonArray lists;
+  for (const auto& [name, options] : left_out.lists) {
+    lists.append(FromCp1252(name));
+    lists.append(FromCp1252(options));
+  }
+  left_out = {};
+  return QStringLiteral(
+             "(function(d) { var s = document.getElementsByTagName('select');"
+             " for (var i = 0; i < d.length; i += 2) for (var k = 0; k < s.length; ++k)"
+             " if (s[k].name === d[i]) { s[k].insertAdjacentHTML('beforeend', d[i + 1]); break; }"
+             " })(%1);")
+      .arg(QString::fromUtf8(QJsonDocument(lists).toJson(QJsonDocument::Compact)));
+}
 
 QUrl PreviewUrl(QUrl page) {
   QUrlQuery query(page);

@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class QWebEngineProfile;
 
@@ -51,8 +53,19 @@ QString ScrollScript(QPointF scroll);
 // window that shows pages: it sets how a page is cut (nothing: the page is
 // served whole).
 QUrl PreviewUrl(QUrl page);
-using PagePreview = std::optional<std::string> (*)(std::string_view page, size_t rows);
+struct PreviewPage {
+  std::string page;
+  // Lists of the page's forms whose options the preview leaves out after
+  // the first: the list's name and the options' markup, both as in the
+  // page. They are added back once the preview is on screen.
+  std::vector<std::pair<std::string, std::string>> lists;
+};
+using PagePreview = std::optional<PreviewPage> (*)(std::string_view page, size_t rows);
 void SetPagePreview(PagePreview preview);
+// The script, for the application's script world, that adds back what the
+// preview read under `preview` left out of its lists; empty when nothing.
+// Only the newest preview's lists are kept, until asked for.
+QString RestoreListsScript(const QUrl& preview);
 
 class NavigationPage : public QWebEnginePage {
  public:

@@ -106,6 +106,43 @@ std::optional<PreviewCut> TablePreviewCut(std::string_view page, size_t rows) {
 
 }  // namespace
 
+std::string ShortenLists(std::string page, size_t keep, std::vector<LeftOutOptions>& left_out) {
+  size_t from = 0;
+  for (;;) {
+    const std::string_view view(page);
+    const size_t limit = std::min(view.size(), view.find(kTableClass));
+    const size_t list = FindTag(view, "<select", from);
+    if (list == std::string_view::npos || list >= limit) return page;
+    const size_t tag_end = view.find('>', list);
+    const size_t end = FindTag(view, "</select", list);
+    if (tag_end == std::string_view::npos || end == std::string_view::npos || end < tag_end) {
+      return page;
+    }
+    from = end;
+    // Only a list the writer wrote is cut: a name in double quotes, and
+    // options in a row; one chosen by the page is left whole.
+    const std::string_view start_tag = view.substr(list, tag_end - list);
+    const size_t name = start_tag.find(" name=\"");
+    const size_t name_end = name == std::string_view::npos ? name : start_tag.find('"', name + 7);
+    const std::string_view options = view.substr(tag_end + 1, end - tag_end - 1);
+    if (name_end == std::string_view::npos || options.find(" selected") != std::string_view::npos) {
+      continue;
+    }
+    size_t count = 0;
+    size_t second = std::string_view::npos;
+    for (size_t at = FindTag(options, "<option", 0); at != std::string_view::npos && count <= keep;
+         at = FindTag(options, "<option", at + 1)) {
+      if (++count == 2) second = at;
+    }
+    if (count <= keep || second == std::string_view::npos) continue;
+    const size_t cut = tag_end + 1 + second;
+    left_out.emplace_back(std::string(start_tag.substr(name + 7, name_end - name - 7)),
+                          page.substr(cut, end - cut));
+    page.erase(cut, end - cut);
+    from = cut;
+  }
+}
+
 std::optional<std::string> TablePreview(std::string_view page, size_t rows) {
   const std::optional<PreviewCut> cut = TablePreviewCut(page, rows);
   if (!cut) return std::nullopt;

@@ -57,6 +57,46 @@ TEST(TablePreview, CutsOnlyTheRowsAfterTheFirstOnes) {
   }
 }
 
+// A preview's long lists keep their first option, and what they lose comes
+// back by name; lists the page may mean otherwise stay whole.
+TEST(ShortenLists, CutsOnlyLongListsTheWriterWrote) {
+  const std::string a = "<option value=\"0\">a</option>";
+  const std::string bc = "<option value=\"1\">b</option><option value=\"2\">c</option>";
+  const auto list = [](const std::string& name, const std::string& options) {
+    return "<Select name=\"" + name + "\" style=\"\">" + options + "</Select>";
+  };
+  const struct {
+    const char* name;
+    std::string page;
+    std::string expected;
+    std::vector<LeftOutOptions> left_out;
+  } cases[] = {
+      {"two long lists",
+       "<form>" + list("remove", a + bc) + list("add", a + bc) + "</form>" + kTable,
+       "<form>" + list("remove", a) + list("add", a) + "</form>" + kTable,
+       {{"remove", bc}, {"add", bc}}},
+      {"no longer than kept",
+       list("remove", a + "<option>b</option>") + kTable,
+       list("remove", a + "<option>b</option>") + kTable,
+       {}},
+      {"after the result table",
+       kTable + list("remove", a + bc),
+       kTable + list("remove", a + bc),
+       {}},
+      {"an option chosen",
+       list("x", a + "<option selected>b</option><option>c</option>"),
+       list("x", a + "<option selected>b</option><option>c</option>"),
+       {}},
+      {"no name", "<select>" + a + bc + "</select>", "<select>" + a + bc + "</select>", {}},
+      {"never closed", "<select name=\"x\">" + a + bc, "<select name=\"x\">" + a + bc, {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<LeftOutOptions> left_out;
+    EXPECT_EQ(ShortenLists(c.page, 2, left_out), c.expected) << c.name;
+    EXPECT_EQ(left_out, c.left_out) << c.name;
+  }
+}
+
 // The preview of a page as the writer writes it: the same page, less the
 // rows after the first ones.
 TEST(TablePreview, FitsThePagesTheWriterWrites) {

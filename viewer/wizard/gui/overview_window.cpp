@@ -81,7 +81,13 @@ OverviewWindow::OverviewWindow(RequestState& state, std::filesystem::path progra
   OrderFocusByPosition(this);
   FitToScreen(this);
   SetPageRoot(FromPath(state_.data_dir));
-  SetPagePreview(&TablePreview);
+  SetPagePreview([](std::string_view page, size_t rows) -> std::optional<PreviewPage> {
+    std::optional<std::string> cut = TablePreview(page, rows);
+    if (!cut) return std::nullopt;
+    PreviewPage preview;
+    preview.page = ShortenLists(std::move(*cut), kRowsWhileLoading, preview.lists);
+    return preview;
+  });
   // The first page is written while the views start their engine processes.
   RequestPage();
   page_view_ = new PageView(
