@@ -211,6 +211,8 @@ int main(int argc, char** argv) {
     std::printf("copying the files:    %8.1f ms  (update / copy = %.2f)\n", best.copy * 1e3,
                 total / best.copy);
     std::printf("  HTTP:               %8.1f ms  %5.1f %%\n", http * 1e3, share(http));
+    std::printf("    of which pictures: %6.1f ms  (%d, %.2f ms each)\n", st.picture_fetch_ns * 1e-6,
+                st.pictures_fetched, st.picture_fetch_ns * 1e-6 / std::max(1, st.pictures_fetched));
     std::printf("  JCALG1 decoding:    %8.1f ms  %5.1f %%\n", best.decode * 1e3,
                 share(best.decode));
     std::printf("  writing files:      %8.1f ms  %5.1f %%\n", writing * 1e3, share(writing));
@@ -221,6 +223,8 @@ int main(int argc, char** argv) {
     } else {
       std::printf("  done side by side:  %8.1f ms  %5.1f %%\n", -other * 1e3, share(-other));
     }
+    std::printf("step 2 (data) %.1f ms, step 3 (pictures) %.1f ms\n", st.data_step_ns * 1e-6,
+                st.picture_step_ns * 1e-6);
     if (best.year_after_year < 1e9) {
       std::printf("next year fetched while one is synced: %.1f ms, year after year: %.1f ms\n",
                   best.paired_ahead * 1e3, best.year_after_year * 1e3);

@@ -94,8 +94,14 @@ class SeasonUpdate {
     std::optional<MissingYears> missing = FindMissing();
     if (!missing && !cancelled_) return SeasonUpdateOutcome::kFailed;
     cancelled_ = cancelled_ || Cancelled();
-    if (data_wanted && !cancelled_) cancelled_ = !LoadData(missing->data);
-    if (images_wanted && !cancelled_) cancelled_ = !LoadImages(missing->images);
+    if (data_wanted && !cancelled_) {
+      ScopedTimer timer(Counter(&SeasonUpdateStats::data_step_ns));
+      cancelled_ = !LoadData(missing->data);
+    }
+    if (images_wanted && !cancelled_) {
+      ScopedTimer timer(Counter(&SeasonUpdateStats::picture_step_ns));
+      cancelled_ = !LoadImages(missing->images);
+    }
     if (missing && !reserve_.refused()) {
       ScopedTimer timer(Counter(&SeasonUpdateStats::fix_sizes_ns));
       FixPictureSizes(season_folder_);

@@ -33,6 +33,8 @@ struct SeasonUpdateStats {
   int64_t picture_fetch_ns = 0;
   int64_t picture_store_ns = 0;  // everything of step 3 but the fetches
   int64_t fix_sizes_ns = 0;
+  int64_t data_step_ns = 0;     // all of step 2
+  int64_t picture_step_ns = 0;  // all of step 3
   int64_t archive_bytes = 0;
   int64_t picture_bytes = 0;
   int32_t pictures_fetched = 0;
