@@ -258,7 +258,8 @@ SeasonPictureStore::SeasonPictureStore(const fs::path& season_folder, std::mt199
 SeasonPictureStore::~SeasonPictureStore() = default;
 
 std::vector<std::string> SeasonPictureStore::StoreYear(const std::string& year,
-                                                       const PictureFetcher& fetch) {
+                                                       const PictureFetcher& fetch,
+                                                       const std::vector<std::string>* paths) {
   State& s = *state_;
   std::vector<std::string> too_large;
   s.years.push_back(year);
@@ -276,7 +277,12 @@ std::vector<std::string> SeasonPictureStore::StoreYear(const std::string& year,
     return too_large;
   }
   bool complete = true;
-  for (const std::string& path : CollectPicturePaths(year_folder)) {
+  std::vector<std::string> collected;
+  if (paths == nullptr) {
+    collected = CollectPicturePaths(year_folder);
+    paths = &collected;
+  }
+  for (const std::string& path : *paths) {
     if (!IsSafePicturePath(path) || !s.index.ReadString(path, "").empty() ||
         s.settled.Contains(path)) {
       continue;
