@@ -258,8 +258,7 @@ SeasonPictureStore::SeasonPictureStore(const fs::path& season_folder, std::mt199
 SeasonPictureStore::~SeasonPictureStore() = default;
 
 std::vector<std::string> SeasonPictureStore::StoreYear(const std::string& year,
-                                                       const PictureFetcher& fetch,
-                                                       const std::vector<std::string>* paths) {
+                                                       const PictureFetcher& fetch) {
   State& s = *state_;
   std::vector<std::string> too_large;
   s.years.push_back(year);
@@ -277,12 +276,7 @@ std::vector<std::string> SeasonPictureStore::StoreYear(const std::string& year,
     return too_large;
   }
   bool complete = true;
-  std::vector<std::string> collected;
-  if (paths == nullptr) {
-    collected = CollectPicturePaths(year_folder);
-    paths = &collected;
-  }
-  for (const std::string& path : *paths) {
+  for (const std::string& path : CollectPicturePaths(year_folder)) {
     if (!IsSafePicturePath(path) || !s.index.ReadString(path, "").empty() ||
         s.settled.Contains(path)) {
       continue;

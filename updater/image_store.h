@@ -64,10 +64,7 @@ class SeasonPictureStore {
   SeasonPictureStore& operator=(const SeasonPictureStore&) = delete;
 
   // As StoreYearPictures for one year; the paths refused for their size.
-  // `paths`, when given, is what CollectPicturePaths finds in the year's
-  // data files, so that they need not be read here.
-  std::vector<std::string> StoreYear(const std::string& year, const PictureFetcher& fetch,
-                                     const std::vector<std::string>* paths = nullptr);
+  std::vector<std::string> StoreYear(const std::string& year, const PictureFetcher& fetch);
   // Stores and names whatever still waits; the years handed in (in their
   // order) whose pictures are all stored or settled, in a written index and
   // settled file.

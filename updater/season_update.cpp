@@ -10,7 +10,6 @@
 #include "common/file_util.h"
 #include "common/ini_file.h"
 #include "common/season_layout.h"
-#include "common/season_pictures.h"
 #include "common/season_support_files.h"
 #include "updater/game_year_archive.h"
 #include "updater/image_store.h"
@@ -399,24 +398,9 @@ class SeasonUpdate {
     // Whether a year's pictures are complete is known only once the store has
     // named its last batch; the lists keep the years in order.
     std::vector<std::pair<std::string, bool>> outcomes;  // year, handed to the store
-    // The picture paths of the next year's data files are read on a second
-    // thread while this year's pictures are fetched and synced.
-    std::future<std::vector<std::string>> next_paths;  // of years[position]
-    auto read_ahead = [&](size_t position) {
-      if (position >= years.size() || !HasYearData(season_folder_ / years[position])) return;
-      try {
-        next_paths = std::async(std::launch::async, [folder = season_folder_ / years[position]] {
-          return CollectPicturePaths(folder);
-        });
-      } catch (const std::system_error&) {
-        // No second thread: the store reads them itself.
-      }
-    };
     for (size_t position = 0; position < years.size(); ++position) {
       if (Cancelled()) break;
       const std::string& year = years[position];
-      std::optional<std::vector<std::string>> paths;
-      if (next_paths.valid()) paths = next_paths.get();
       // Pictures come from the year's data files. A year without them waits
       // for its data; it failed only when its data was wanted now.
       if (reserve_.refused()) {
@@ -424,9 +408,7 @@ class SeasonUpdate {
       } else if (HasYearData(season_folder_ / year)) {
         int64_t fetch_before = stats_ ? stats_->picture_fetch_ns : 0;
         ScopedTimer timer(Counter(&SeasonUpdateStats::picture_store_ns));
-        read_ahead(position + 1);
-        std::vector<std::string> too_large =
-            store.StoreYear(year, fetch, paths ? &*paths : nullptr);
+        std::vector<std::string> too_large = store.StoreYear(year, fetch);
         outcomes.emplace_back(year, true);
         too_large_.insert(too_large_.end(), too_large.begin(), too_large.end());
         if (stats_) stats_->picture_store_ns -= stats_->picture_fetch_ns - fetch_before;

@@ -117,10 +117,6 @@ class SeasonUpdateTest : public ::testing::Test {
       season.archives[year] = BuildGameYearArchive(files, {1});
     }
     season.pictures["bilder/a.jpg"] = "picture bytes";
-    ServeSeason(std::move(season), std::move(server_options));
-  }
-
-  void ServeSeason(ServedSeason season, UpdateServerOptions server_options = {}) {
     server_ = std::make_unique<UpdateServer>(std::move(season), std::move(server_options));
     ASSERT_TRUE(server_->Start("127.0.0.1", 0, nullptr));
     options_.servers.update_host = options_.servers.game_host = "127.0.0.1";
@@ -276,47 +272,6 @@ TEST_F(SeasonUpdateTest, AStoppedRunNamesItsCause) {
     EXPECT_EQ(out.lines().back(),
               FailedYearsLine({"1970"}, {}, {"1971"}, {}) + " " + TooLargeYearsReason({"1970"}));
     EXPECT_EQ(Requests("WUNT2_7/1970"), 1);
-  }
-}
-
-// The next year's data files are read for their pictures while a year's
-// pictures are fetched: each year still asks for its own pictures, in order,
-// and stores them in its own folder.
-TEST_F(SeasonUpdateTest, EachYearFetchesAndStoresItsOwnPictures) {
-  ServedSeason season;
-  season.season = "7";
-  season.years = {"1970", "1971", "1972"};
-  for (size_t i = 0; i < season.years.size(); ++i) {
-    const std::string& year = season.years[i];
-    std::string attractions;
-    // Each year its own picture first, then one that 1970 and 1971 share.
-    for (const std::string& name : {year, std::to_string(i / 2)}) {
-      attractions +=
-          "[" + std::to_string(attractions.size() + 3) + "]\r\n21 = bilder/" + name + ".jpg\r\n";
-      season.pictures["bilder/" + name + ".jpg"] = "picture " + name;
-    }
-    const std::string files[3] = {"[1]\r\n1 = Park\r\n", "[2]\r\n1 = Firma\r\n", attractions};
-    season.archives[year] = BuildGameYearArchive(files, {1});
-  }
-  ServeSeason(std::move(season));
-  EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kReady);
-  std::vector<std::string> requested;
-  for (const std::string& line : server_->log()) {
-    if (line.find(".jpg") != std::string::npos) requested.push_back(line);
-  }
-  const std::pair<std::string, std::string> stored[] = {
-      {"1970", "1970"}, {"0", "1970"}, {"1971", "1971"}, {"1972", "1972"}, {"1", "1972"}};
-  ASSERT_EQ(requested.size(), std::size(stored));
-  IniFile index;
-  ASSERT_TRUE(index.OpenIni(data_ / "7" / "ImageStore.ini"));
-  index.SelectGroup("");
-  for (size_t i = 0; i < std::size(stored); ++i) {
-    const std::string path = "bilder/" + stored[i].first + ".jpg";
-    EXPECT_EQ(requested[i], "GET /" + path + " HTTP/1.1");
-    const std::string value = index.ReadString(path, "");
-    EXPECT_EQ(value.substr(0, 5), stored[i].second + "\\") << path;
-    EXPECT_EQ(ReadWholeFile(data_ / "7" / ReplaceAll(value, "\\", "/")),
-              "picture " + stored[i].first);
   }
 }
 
