@@ -73,11 +73,7 @@ void PageView::Show(QUrl page, bool preview_first) {
   ++serial_;
   page.setQuery(QStringLiteral("page=%1").arg(serial_));
   if (preview_first) {
-    // The preview is read by a view's running process; the complete page by
-    // a fresh one, which ends the process that held the long table before
-    // and gives its memory back: a process keeps what it once laid out.
     full_page_ = page;
-    full_page_.setHost(QStringLiteral("page%1").arg(serial_));
     Read(PreviewUrl(page), true);
   } else {
     full_page_.clear();
