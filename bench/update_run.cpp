@@ -92,6 +92,8 @@ struct Best {
   double decode = std::numeric_limits<double>::max();
   double paired_ahead = std::numeric_limits<double>::max();
   double year_after_year = std::numeric_limits<double>::max();
+  double paired_alongside = std::numeric_limits<double>::max();
+  double pictures_after_data = std::numeric_limits<double>::max();
   wunt::SeasonUpdateStats stats;
 } best;
 
@@ -100,13 +102,19 @@ double Seconds(Clock::time_point start) {
 }
 
 // One update of a fresh data folder; its time, or nothing when it failed.
-std::optional<double> TimeUpdate(Setup& s, bool year_ahead, wunt::SeasonUpdateStats* stats) {
+struct Variant {
+  bool year_ahead = true;
+  bool pictures_alongside = true;
+};
+
+std::optional<double> TimeUpdate(Setup& s, Variant variant, wunt::SeasonUpdateStats* stats) {
   fs::path data = FreshDataFolder(s, "update");
   wunt::SeasonUpdateOptions options;
   options.data_folder = data;
   options.servers.update_host = options.servers.game_host = "127.0.0.1";
   options.servers.update_port = options.servers.game_port = s.server->port();
-  options.year_ahead = year_ahead;
+  options.year_ahead = variant.year_ahead;
+  options.pictures_alongside = variant.pictures_alongside;
   options.stats = stats;
   wunt::RecordingLineWriter out;
   const Clock::time_point start = Clock::now();
@@ -121,7 +129,7 @@ void BM_UpdateRun(benchmark::State& state) {
   if (!s.ok) return state.SkipWithError("no season");
   for (auto _ : state) {
     wunt::SeasonUpdateStats stats;
-    std::optional<double> seconds = TimeUpdate(s, true, &stats);
+    std::optional<double> seconds = TimeUpdate(s, {}, &stats);
     if (!seconds) return state.SkipWithError("update failed");
     state.SetIterationTime(*seconds);
     if (*seconds < best.update) {
@@ -132,19 +140,29 @@ void BM_UpdateRun(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * s.output_bytes);
 }
 
-// The same update with each year fetched only after the one before is
-// synced, alternating with the usual one, so that a busy disk weighs on both.
-void BM_UpdateRunYearAfterYear(benchmark::State& state) {
+// The usual update alternating with one that leaves something out, so that
+// a busy disk weighs on both; the best of each.
+void TimePaired(benchmark::State& state, Variant without, double& usual, double& other) {
   Setup& s = Season();
   if (!s.ok) return state.SkipWithError("no season");
   for (auto _ : state) {
-    std::optional<double> ahead = TimeUpdate(s, true, nullptr);
-    std::optional<double> one_by_one = TimeUpdate(s, false, nullptr);
-    if (!ahead || !one_by_one) return state.SkipWithError("update failed");
-    state.SetIterationTime(*one_by_one);
-    best.paired_ahead = std::min(best.paired_ahead, *ahead);
-    best.year_after_year = std::min(best.year_after_year, *one_by_one);
+    std::optional<double> with = TimeUpdate(s, {}, nullptr);
+    std::optional<double> left_out = TimeUpdate(s, without, nullptr);
+    if (!with || !left_out) return state.SkipWithError("update failed");
+    state.SetIterationTime(*left_out);
+    usual = std::min(usual, *with);
+    other = std::min(other, *left_out);
   }
+}
+
+// Each year fetched only after the one before is synced.
+void BM_UpdateRunYearAfterYear(benchmark::State& state) {
+  TimePaired(state, {.year_ahead = false}, best.paired_ahead, best.year_after_year);
+}
+
+// The pictures fetched only after all the data.
+void BM_UpdateRunPicturesAfterData(benchmark::State& state) {
+  TimePaired(state, {.pictures_alongside = false}, best.paired_alongside, best.pictures_after_data);
 }
 
 void BM_CopyFiles(benchmark::State& state) {
@@ -185,6 +203,10 @@ void BM_DecodeArchives(benchmark::State& state) {
 BENCHMARK(BM_CopyFiles)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_UpdateRun)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_UpdateRunYearAfterYear)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_UpdateRunPicturesAfterData)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 BENCHMARK(BM_DecodeArchives)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
@@ -228,6 +250,10 @@ int main(int argc, char** argv) {
     if (best.year_after_year < 1e9) {
       std::printf("next year fetched while one is synced: %.1f ms, year after year: %.1f ms\n",
                   best.paired_ahead * 1e3, best.year_after_year * 1e3);
+    }
+    if (best.pictures_after_data < 1e9) {
+      std::printf("pictures while later years load: %.1f ms, after all data: %.1f ms\n",
+                  best.paired_alongside * 1e3, best.pictures_after_data * 1e3);
     }
     std::printf("update / copy: ratio %.2f\n", total / best.copy);
   }

@@ -13,6 +13,7 @@ std::optional<uint64_t> FreeDiskSpace(const std::filesystem::path& folder) {
 }
 
 bool DiskReserve::Take(uint64_t bytes) {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (refused_) return false;
   if (bytes <= granted_) {
     granted_ -= bytes;

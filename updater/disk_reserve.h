@@ -2,9 +2,11 @@
 // Keeps a run from filling the disk: every write is asked for first, and
 // once the disk would fall below the reserve no further write is allowed.
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 namespace wunt {
@@ -29,15 +31,18 @@ class DiskReserve {
 
   // Whether `bytes` more may be written and still leave the reserve free.
   // Once refused, every later call is refused too. When the free space
-  // cannot be told, the write itself will fail if the disk is full.
+  // cannot be told, the write itself will fail if the disk is full. The
+  // data and the pictures of a run are written on threads of their own, so
+  // both may ask at once.
   bool Take(uint64_t bytes);
-  bool refused() const { return refused_; }
+  bool refused() const { return refused_.load(); }
 
  private:
   FreeSpaceQuery free_space_;
   uint64_t reserve_;
+  std::mutex mutex_;
   uint64_t granted_ = 0;
-  bool refused_ = false;
+  std::atomic<bool> refused_ = false;
 };
 
 }  // namespace wunt

@@ -1,8 +1,10 @@
 #include "updater/season_update.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <random>
 #include <system_error>
@@ -58,6 +60,78 @@ bool HasYearData(const fs::path& year_folder) {
   return fs::is_regular_file(fs::symlink_status(year_folder / kParkFile, ec));
 }
 
+// Step 3's lines while step 2 still writes its own: held back until step 2
+// is over, so the Viewer reads every step in order.
+class HeldLineWriter : public LineWriter {
+ public:
+  explicit HeldLineWriter(LineWriter& out) : out_(out) {}
+
+  // Hands on what was held; every later line goes straight on.
+  void Release() {
+    std::lock_guard<std::mutex> lock(hold_mutex_);
+    for (const std::string& line : held_) out_.WriteLine(line);
+    held_.clear();
+    passing_ = true;
+  }
+  // Forgets what was held and every later line: a cancelled step 2 ends the
+  // run before step 3 would have begun.
+  void Drop() {
+    std::lock_guard<std::mutex> lock(hold_mutex_);
+    held_.clear();
+    dropping_ = true;
+  }
+
+ protected:
+  void Emit(std::string_view line) override {
+    line.remove_suffix(1);  // the LF that WriteLine adds again
+    std::lock_guard<std::mutex> lock(hold_mutex_);
+    if (passing_) {
+      out_.WriteLine(line);
+    } else if (!dropping_) {
+      held_.emplace_back(line);
+    }
+  }
+
+ private:
+  LineWriter& out_;
+  std::mutex hold_mutex_;
+  std::vector<std::string> held_;
+  bool passing_ = false;
+  bool dropping_ = false;
+};
+
+// How far step 2 has got, for the pictures of its years that wait for their
+// data files.
+class DataVerdicts {
+ public:
+  explicit DataVerdicts(const std::vector<std::string>& years) : years_(years) {}
+
+  // The years before `position` are done or failed.
+  void Reached(size_t position) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    reached_ = position;
+    changed_.notify_all();
+  }
+  // No more years will come, also when step 2 was cut short.
+  void End() { Reached(years_.size()); }
+
+  // Returns once step 2 is done with `year`, at once for a year it does not
+  // load. The list is sorted.
+  void WaitFor(const std::string& year) {
+    auto at = std::lower_bound(years_.begin(), years_.end(), year);
+    if (at == years_.end() || *at != year) return;
+    const size_t position = static_cast<size_t>(at - years_.begin());
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return reached_ > position; });
+  }
+
+ private:
+  const std::vector<std::string>& years_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  size_t reached_ = 0;
+};
+
 class SeasonUpdate {
  public:
   SeasonUpdate(int64_t season, const SeasonUpdateOptions& options, LineWriter& out)
@@ -94,14 +168,18 @@ class SeasonUpdate {
     std::optional<MissingYears> missing = FindMissing();
     if (!missing && !cancelled_) return SeasonUpdateOutcome::kFailed;
     cancelled_ = cancelled_ || Cancelled();
+    bool images_loaded = false;
     if (data_wanted && !cancelled_) {
-      ScopedTimer timer(Counter(&SeasonUpdateStats::data_step_ns));
-      cancelled_ = !LoadData(missing->data);
+      images_loaded = images_wanted && LoadDataAndImages(*missing);
+      if (!images_loaded) {
+        ScopedTimer timer(Counter(&SeasonUpdateStats::data_step_ns));
+        cancelled_ = !LoadData(missing->data);
+      }
     }
-    if (images_wanted && !cancelled_) {
-      ScopedTimer timer(Counter(&SeasonUpdateStats::picture_step_ns));
-      cancelled_ = !LoadImages(missing->images);
+    if (images_wanted && !cancelled_ && !images_loaded) {
+      cancelled_ = !LoadImages(missing->images, out_, nullptr);
     }
+    reasons_.insert(reasons_.end(), picture_reasons_.begin(), picture_reasons_.end());
     if (missing && !reserve_.refused()) {
       ScopedTimer timer(Counter(&SeasonUpdateStats::fix_sizes_ns));
       FixPictureSizes(season_folder_);
@@ -143,10 +221,12 @@ class SeasonUpdate {
     return reserve_.refused() || (server == Server::kUpdate ? update_gone_ : game_gone_);
   }
 
+  // Each server's reasons have a list of their own, since steps 2 and 3 may
+  // run side by side; the game server's come last, as its step does.
   void GiveUp(Server server, std::string reason) {
     if (Stopped(server)) return;
     (server == Server::kUpdate ? update_gone_ : game_gone_) = true;
-    reasons_.push_back(std::move(reason));
+    (server == Server::kUpdate ? reasons_ : picture_reasons_).push_back(std::move(reason));
   }
 
   // A server that is too slow for the rate window or for a request's total
@@ -291,7 +371,7 @@ class SeasonUpdate {
   // the next year is already downloaded and written under temporary names on
   // a second thread, one year ahead at most; it only becomes durable after
   // the year before it, and is dropped whole when the run does not get to it.
-  bool LoadData(const std::vector<std::string>& years) {
+  bool LoadData(const std::vector<std::string>& years, DataVerdicts* verdicts = nullptr) {
     out_.WriteLine(StepLine(2));
     std::future<YearAttempt> ahead;  // of years[position + 1]
     for (size_t position = 0; position < years.size(); ++position) {
@@ -334,6 +414,7 @@ class SeasonUpdate {
       // A year not asked for any more still moves the bar.
       if (attempt == 0) out_.WriteLine(ProgressLine(ProgressValue(position, years.size())));
       (ok ? data_done_ : data_failed_).push_back(years[position]);
+      if (verdicts != nullptr) verdicts->Reached(position + 1);
       if (ok) {
         failed_years_ = 0;
       } else if (attempt > 0 && archive_not_delivered_ &&
@@ -385,9 +466,44 @@ class SeasonUpdate {
     }
   }
 
-  // Step 3. False when cancelled.
-  bool LoadImages(const std::vector<std::string>& years) {
-    out_.WriteLine(StepLine(3));
+  // Steps 2 and 3 side by side: a year's pictures are fetched and written
+  // while later years' data load, with step 3's lines held back until step 2
+  // is over. Only step 3 touches the game server, the picture store and
+  // their counters, and only step 2 the update server; both ask the disk
+  // reserve, which takes calls from either. False when no second thread
+  // could be had, and nothing was done.
+  bool LoadDataAndImages(const MissingYears& missing) {
+    if (!options_.pictures_alongside) return false;
+    DataVerdicts verdicts(missing.data);
+    HeldLineWriter held(out_);
+    std::future<bool> images;
+    try {
+      images = std::async(std::launch::async, &SeasonUpdate::LoadImages, this,
+                          std::cref(missing.images), std::ref(held), &verdicts);
+    } catch (const std::system_error&) {
+      return false;
+    }
+    {
+      // Step 3 stops waiting for the years still to come, also when step 2
+      // ends early or throws.
+      struct EndOfData {
+        DataVerdicts& verdicts;
+        ~EndOfData() { verdicts.End(); }
+      } end_of_data{verdicts};
+      ScopedTimer timer(Counter(&SeasonUpdateStats::data_step_ns));
+      cancelled_ = !LoadData(missing.data, &verdicts);
+    }
+    cancelled_ ? held.Drop() : held.Release();
+    const bool images_ok = images.get();
+    cancelled_ = cancelled_ || !images_ok;
+    return true;
+  }
+
+  // Step 3. False when cancelled. With `verdicts`, a year whose data step 2
+  // still loads is waited for.
+  bool LoadImages(const std::vector<std::string>& years, LineWriter& out, DataVerdicts* verdicts) {
+    ScopedTimer step_timer(Counter(&SeasonUpdateStats::picture_step_ns));
+    out.WriteLine(StepLine(3));
     // A fresh season has no index yet; without one nothing could be stored.
     fs::path index = season_folder_ / kImageStoreFile;
     if (IsRealFolder(season_folder_) && !Exists(index) && !reserve_.refused()) {
@@ -401,6 +517,7 @@ class SeasonUpdate {
     for (size_t position = 0; position < years.size(); ++position) {
       if (Cancelled()) break;
       const std::string& year = years[position];
+      if (verdicts != nullptr) verdicts->WaitFor(year);
       // Pictures come from the year's data files. A year without them waits
       // for its data; it failed only when its data was wanted now.
       if (reserve_.refused()) {
@@ -415,7 +532,7 @@ class SeasonUpdate {
       } else if (data_wanted_) {
         outcomes.emplace_back(year, false);
       }
-      out_.WriteLine(ProgressLine(ProgressValue(position, years.size())));
+      out.WriteLine(ProgressLine(ProgressValue(position, years.size())));
     }
     // Also after a cancel: what was fetched is kept and named.
     std::vector<std::string> complete;
@@ -452,6 +569,7 @@ class SeasonUpdate {
   bool update_gone_ = false;
   bool game_gone_ = false;
   std::vector<std::string> reasons_;
+  std::vector<std::string> picture_reasons_;
   std::vector<std::string> data_done_;
   std::vector<std::string> data_failed_;
   std::vector<std::string> images_done_;

@@ -2,8 +2,9 @@
 // Mode 1 of the updater: bring one season's folder up to date with the
 // update server. Step 1 asks which game years exist and works out which are
 // missing locally, step 2 downloads and unpacks the missing years' data,
-// step 3 fetches the pictures of years without an "Images" folder; then the
-// fixed-size pictures are repaired and the Ready line written.
+// step 3 fetches the pictures of years without an "Images" folder, each
+// year's as soon as its data is in, while later years' data still load; then
+// the fixed-size pictures are repaired and the Ready line written.
 
 #include <atomic>
 #include <chrono>
@@ -33,8 +34,9 @@ struct SeasonUpdateStats {
   int64_t picture_fetch_ns = 0;
   int64_t picture_store_ns = 0;  // everything of step 3 but the fetches
   int64_t fix_sizes_ns = 0;
-  int64_t data_step_ns = 0;     // all of step 2
-  int64_t picture_step_ns = 0;  // all of step 3
+  // All of step 2 and all of step 3, which overlap when both are wanted.
+  int64_t data_step_ns = 0;
+  int64_t picture_step_ns = 0;
   int64_t archive_bytes = 0;
   int64_t picture_bytes = 0;
   int32_t pictures_fetched = 0;
@@ -80,6 +82,9 @@ struct SeasonUpdateOptions {
   // Whether the next game year is fetched while one is synced; off only to
   // measure what that gains.
   bool year_ahead = true;
+  // Whether a year's pictures are fetched while later years' data load;
+  // off only to measure what that gains.
+  bool pictures_alongside = true;
   SeasonUpdateStats* stats = nullptr;
 };
 

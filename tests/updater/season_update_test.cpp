@@ -123,6 +123,14 @@ class SeasonUpdateTest : public ::testing::Test {
     options_.servers.update_port = options_.servers.game_port = server_->port();
   }
 
+  // The bytes the season's index names for a picture path.
+  std::optional<std::string> StoredPicture(const std::string& path) const {
+    IniFile index;
+    if (!index.OpenIni(data_ / "7" / "ImageStore.ini")) return std::nullopt;
+    index.SelectGroup("");
+    return ReadWholeFile(data_ / "7" / ReplaceAll(index.ReadString(path, ""), "\\", "/"));
+  }
+
   int Requests(std::string_view part) const {
     int n = 0;
     for (const std::string& line : server_->log()) n += line.find(part) != line.npos;
@@ -139,12 +147,10 @@ TEST_F(SeasonUpdateTest, ErrorPagesAreNotStoredAsPictures) {
   // The server's 404 for the unknown picture settles it: the years complete.
   EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kReady);
   EXPECT_EQ(out_.lines().back(), "Ready 1970 1971|1970|1971");
+  EXPECT_EQ(StoredPicture("bilder/a.jpg"), "picture bytes");
   IniFile index;
   ASSERT_TRUE(index.OpenIni(data_ / "7" / "ImageStore.ini"));
   index.SelectGroup("");
-  EXPECT_EQ(
-      ReadWholeFile(data_ / "7" / ReplaceAll(index.ReadString("bilder/a.jpg", ""), "\\", "/")),
-      "picture bytes");
   EXPECT_EQ(index.ReadString("bilder/gone.jpg", "none"), "none");
   // Each picture was asked for once in the season, the unknown one too.
   int gone = 0;
@@ -191,6 +197,27 @@ TEST_F(SeasonUpdateTest, CancelAfterAYearDropsTheYearFetchedAhead) {
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(data_)) {
     EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
   }
+}
+
+// A year's pictures come while the next year's data loads. A cancel then
+// ends the run as a cancel in step 2 does: step 3's lines, held back until
+// step 2 is over, never appear, and the pictures already fetched are kept
+// and named.
+TEST_F(SeasonUpdateTest, PicturesComeWhileTheNextYearLoads) {
+  std::atomic<bool> cancel{false};
+  UpdateServerOptions stall;
+  stall.faults = {{ServerFaultKind::kStall, "1971", 0}};
+  stall.stall_ms = 5000;
+  stall.on_request = [&cancel](const std::string& line) {
+    if (line.find("a.jpg") != line.npos) cancel = true;
+  };
+  Serve(stall);
+  options_.cancel = &cancel;
+  EXPECT_EQ(UpdateSeason(7, true, true, options_, out_), SeasonUpdateOutcome::kCancelled);
+  EXPECT_EQ(out_.lines(),
+            (std::vector<std::string>{"Step 1", "Step 2", ProgressLine(500), "Cancle"}));
+  EXPECT_FALSE(fs::exists(data_ / "7" / "1971"));
+  EXPECT_EQ(StoredPicture("bilder/a.jpg"), "picture bytes");
 }
 
 // A player's first season: no folder, not even Data.

@@ -11,6 +11,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <memory>
+#include <system_error>
+#include <vector>
 
 #include "common/file_util.h"
 #include "common/ini_file.h"
@@ -31,6 +34,8 @@ constexpr size_t kMaxRequest = 16384;
 constexpr int kRequestMs = 5000;
 constexpr size_t kSlowPiece = 1024;
 constexpr int kSlowPauseMs = 10;
+// Answered at once; more wait for their turn.
+constexpr size_t kMaxConnections = 16;
 constexpr size_t kGarbageSize = 1500;
 
 bool IsYearName(const std::string& name) {
@@ -467,23 +472,53 @@ void UpdateServer::WaitForClose(int fd) const {
 }
 
 void UpdateServer::Serve() {
-  // One connection after the other, as the updater makes them.
+  // Each connection on a thread of its own, as a real server answers: the
+  // updater asks for pictures while it still loads archives, and a fault on
+  // one must not hold up the other.
+  struct Connection {
+    std::thread thread;
+    std::shared_ptr<std::atomic<bool>> over;
+  };
+  std::vector<Connection> connections;
+  auto reap = [&connections](bool all) {
+    std::erase_if(connections, [all](Connection& c) {
+      if (!all && !*c.over) return false;
+      c.thread.join();
+      return true;
+    });
+  };
   while (!stop_) {
+    reap(false);
+    if (connections.size() >= kMaxConnections) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      continue;
+    }
     pollfd p{listen_fd_, POLLIN, 0};
     if (poll(&p, 1, 50) != 1) continue;
     int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) continue;
-    int one = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    timeval bound{10, 0};
-    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &bound, sizeof bound);
-    Answer(fd, ReadRequestHead(fd));
-    close(fd);
+    auto over = std::make_shared<std::atomic<bool>>(false);
+    try {
+      connections.push_back({std::thread([this, fd, over] {
+                               int one = 1;
+                               setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+                               timeval bound{10, 0};
+                               setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &bound, sizeof bound);
+                               Answer(fd, ReadRequestHead(fd));
+                               close(fd);
+                               *over = true;
+                             }),
+                             over});
+    } catch (const std::system_error&) {
+      close(fd);
+    }
   }
+  reap(true);
 }
 
 std::optional<ServerFaultKind> UpdateServer::TakeFault(const RoutedRequest& request) {
   static const char* const kKindNames[] = {"list", "archive", "picture", ""};
+  std::lock_guard<std::mutex> lock(mutex_);
   const char* kind = kKindNames[static_cast<int>(request.kind)];
   for (size_t i = 0; i < options_.faults.size(); ++i) {
     const ServerFault& fault = options_.faults[i];
