@@ -300,6 +300,22 @@ TEST_F(SeasonUpdateTest, AStoppedRunNamesItsCause) {
               FailedYearsLine({"1970"}, {}, {"1971"}, {}) + " " + TooLargeYearsReason({"1970"}));
     EXPECT_EQ(Requests("WUNT2_7/1970"), 1);
   }
+  {
+    // 1971's data is in; its pictures are fetched while 1970 is tried and
+    // may be given up first.
+    SCOPED_TRACE("both servers given up: the update server named first");
+    UpdateServerOptions both_fail;
+    both_fail.faults = {{ServerFaultKind::kRefuse, "archive", 0},
+                        {ServerFaultKind::kDrop, "picture", 0}};
+    Serve(both_fail);
+    options_.year_failure_streak = 1;
+    options_.picture_failure_streak = 1;
+    RecordingLineWriter out;
+    EXPECT_EQ(UpdateSeason(7, true, true, options_, out), SeasonUpdateOutcome::kFailed);
+    EXPECT_EQ(out.lines().back(), FailedYearsLine({"1970"}, both, {}, {}) + " " +
+                                      FailedInARowReason(Server::kUpdate, 1) + " " +
+                                      FailedInARowReason(Server::kGame, 1));
+  }
 }
 
 TEST(RunUpdaterCommand, AnswersEveryModeWithAClosingLine) {
