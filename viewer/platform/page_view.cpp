@@ -27,6 +27,8 @@ PageView::PageView(const QUrl& loading_page, NavigationPage::Handler navigation,
   loading_view_->setUrl(loading_page);
   main_view_ = MakeMainView();
   next_view_ = MakeMainView();
+  reading_views_[0] = main_view_;
+  reading_views_[1] = next_view_;
 }
 
 PageView::~PageView() {
@@ -68,12 +70,18 @@ void PageView::Show(QUrl page, bool preview_first) {
   // busy one stops reading, so the engine's time goes to the new page.
   if (stage_ == Stage::kFull || stage_ == Stage::kRevealing) {
     std::swap(main_view_, next_view_);
+    // A complete page still waiting for its view's loading page goes too.
+    ReadingOf(main_view_).wanted.clear();
     if (stage_ == Stage::kFull) main_view_->stop();
   }
   ++serial_;
   page.setQuery(QStringLiteral("page=%1").arg(serial_));
   if (preview_first) {
+    // The preview is read by a view's running process; the complete page by
+    // a fresh one, which ends the process that held the long table before
+    // and gives its memory back: a process keeps what it once laid out.
     full_page_ = page;
+    full_page_.setHost(QStringLiteral("page%1").arg(serial_));
     Read(PreviewUrl(page), true);
   } else {
     full_page_.clear();
@@ -82,21 +90,18 @@ void PageView::Show(QUrl page, bool preview_first) {
 }
 
 void PageView::LoadingChanged(QWebEngineView* view, const QWebEngineLoadingInfo& info) {
+  if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus) {
+    Reading& reading = ReadingOf(view);
+    if (!reading.now.isEmpty() && info.url() == reading.now) {
+      reading.now.clear();
+      if (!reading.wanted.isEmpty()) LoadInto(view, std::exchange(reading.wanted, QUrl()));
+    }
+  }
   // The loading page stays up until the new page has loaded, also when
   // loading fails: the owner never waits for ever. Every page has an
   // address of its own, so a load that a newer one ended never counts.
-  if (view != next_view_ || requested_page_.isEmpty()) return;
-  if (info.url() != requested_page_) {
-    // The engine can drop a page load given while the view still loads the
-    // small page that replaced the old one: when that one has loaded
-    // instead, the page is asked for again.
-    if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus && !requested_started_) {
-      next_view_->load(requested_page_);
-    }
-    return;
-  }
-  if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
-    requested_started_ = true;
+  if (view != next_view_ || requested_page_.isEmpty() || info.url() != requested_page_ ||
+      info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
     return;
   }
   const bool ok = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
@@ -104,7 +109,7 @@ void PageView::LoadingChanged(QWebEngineView* view, const QWebEngineLoadingInfo&
   // load; load it again, a few times at most.
   if (!ok && load_attempts_ < kLoadAttempts) {
     ++load_attempts_;
-    next_view_->load(requested_page_);
+    LoadInto(next_view_, requested_page_);
     return;
   }
   requested_page_.clear();
@@ -118,9 +123,8 @@ void PageView::LoadingChanged(QWebEngineView* view, const QWebEngineLoadingInfo&
 void PageView::Read(const QUrl& page, bool first) {
   stage_ = first ? Stage::kFirst : Stage::kFull;
   requested_page_ = page;
-  requested_started_ = false;
   load_attempts_ = 1;
-  next_view_->load(page);
+  LoadInto(next_view_, page);
 }
 
 void PageView::FirstPageRead(bool ok) {
@@ -217,10 +221,28 @@ void PageView::SwapInFullPage() {
   DropHiddenPage();
 }
 
+PageView::Reading& PageView::ReadingOf(QWebEngineView* view) {
+  return view == reading_views_[0] ? readings_[0] : readings_[1];
+}
+
+void PageView::LoadInto(QWebEngineView* view, const QUrl& page) {
+  // A view reads one page at a time: the engine reads a page asked for
+  // while the view still reads another after it, or drops it, and a page
+  // asked for twice is read twice, the second time under a reader who
+  // already took it as shown. The newest page waits, the others are dropped.
+  Reading& reading = ReadingOf(view);
+  if (!reading.now.isEmpty()) {
+    reading.wanted = page;
+    return;
+  }
+  reading.now = page;
+  view->load(page);
+}
+
 void PageView::DropHiddenPage() {
   // The small loading page takes the old page's place, which also keeps
   // that view's engine process ready for the next page.
-  next_view_->load(loading_view_->url());
+  LoadInto(next_view_, loading_view_->url());
 }
 
 void PageView::RevealAllRows() {

@@ -96,7 +96,15 @@ class PageView : public QWidget {
   bool loading_ = false;  // the loading page is asked for
   QUrl requested_page_;   // the address the hidden view is reading
   QUrl full_page_;        // the complete page, while its preview is read or shown
-  bool requested_started_ = false;
+  // What a view reads for us, and the page it is to read next.
+  struct Reading {
+    QUrl now;
+    QUrl wanted;
+  };
+  Reading& ReadingOf(QWebEngineView* view);
+  void LoadInto(QWebEngineView* view, const QUrl& page);
+  QWebEngineView* reading_views_[2] = {};
+  Reading readings_[2];
   int load_attempts_ = 0;
   bool closing_ = false;
 };

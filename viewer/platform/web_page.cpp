@@ -57,6 +57,15 @@ LeftOutLists& LeftOut() {
   return left_out;
 }
 
+// A Windows path stands as "/C:/..." in an address with a host.
+QString FilePath(const QUrl& url) {
+  QString path = url.path();
+  if (path.size() > 2 && path[0] == QLatin1Char('/') && path[2] == QLatin1Char(':')) {
+    path.remove(0, 1);
+  }
+  return path;
+}
+
 QString PageNumber(const QUrl& url) {
   return QUrlQuery(url).queryItemValue(QStringLiteral("page"));
 }
@@ -124,7 +133,7 @@ class PageFileHandler : public QWebEngineUrlSchemeHandler {
   using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
   void requestStarted(QWebEngineUrlRequestJob* job) override {
     const QString root = PageRoot();
-    const QString path = QFileInfo(job->requestUrl().path()).canonicalFilePath();
+    const QString path = QFileInfo(FilePath(job->requestUrl())).canonicalFilePath();
     const QByteArray type = ContentType(QFileInfo(path).suffix());
     // Only files below the data folder, and only kinds a page shows.
     if (root.isEmpty() || path.isEmpty() || !path.startsWith(root + QLatin1Char('/')) ||
@@ -185,8 +194,10 @@ void RegisterAppSchemes() {
     scheme.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
     QWebEngineUrlScheme::registerScheme(scheme);
   }
+  // With a host, the engine tells one page's process from another's: with
+  // a path alone every page would be read in a new process.
   QWebEngineUrlScheme page(kPageScheme);
-  page.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+  page.setSyntax(QWebEngineUrlScheme::Syntax::Host);
   page.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
   QWebEngineUrlScheme::registerScheme(page);
 }
@@ -203,8 +214,11 @@ void SetPageRoot(const QString& data_root) {
 
 QUrl PageUrl(const QString& file) {
   QUrl url;
+  QString path = QFileInfo(file).absoluteFilePath();
+  if (!path.startsWith(QLatin1Char('/'))) path.prepend(QLatin1Char('/'));
   url.setScheme(QString::fromLatin1(kPageScheme));
-  url.setPath(QFileInfo(file).absoluteFilePath());
+  url.setHost(QString::fromLatin1(kPageHost));
+  url.setPath(path);
   return url;
 }
 

@@ -31,7 +31,12 @@ void InstallAppSchemeHandler(QWebEngineProfile* profile);
 // pictures by their extension, and nothing outside `data_root`.
 inline constexpr char kPageScheme[] = "wunt";
 void SetPageRoot(const QString& data_root);
-// The address of a file below the page root.
+// The address of a file below the page root, under kPageHost. The engine
+// keeps a view's process from one page to the next of the same host and
+// starts a new process for another host: a page read under kPageHost is
+// read by a process that is already running, one under a host of its own
+// by a fresh one, which ends the process of the page before.
+inline constexpr char kPageHost[] = "local";
 QUrl PageUrl(const QString& file);
 
 // A long result table would be laid out again and again while the engine

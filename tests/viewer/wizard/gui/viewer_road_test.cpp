@@ -618,9 +618,15 @@ TEST_F(ViewerRoad, LongTablesShowAPreviewOfTheirFirstRowsAndThenTheCompletePage)
   EXPECT_EQ(TempDat().find("preview"), std::string::npos);
 
   // A sort clicked on the next preview, while its complete page is read.
+  // The preview is read by the engine process that is already running; the
+  // complete page by a new one, so the old long table's memory goes.
+  const qint64 preview_process = preview->page()->renderProcessPid();
+  const qint64 complete_process = overview->main_view()->page()->renderProcessPid();
   const int before = overview->pages_shown();
   Click(overview->main_view(), "a[href=\"window:refresh?sort=-2\"]");
   ASSERT_TRUE(WaitForNewPage(overview, before));
+  EXPECT_EQ(overview->main_view(), preview);
+  EXPECT_EQ(preview->page()->renderProcessPid(), preview_process);
   Click(overview->main_view(), "a[href=\"window:refresh?sort=0\"]");
   ASSERT_TRUE(WaitFor([&] { return overview->page_complete(); }));
   EXPECT_EQ(window_->state().table.sort_index, 0);
@@ -628,6 +634,7 @@ TEST_F(ViewerRoad, LongTablesShowAPreviewOfTheirFirstRowsAndThenTheCompletePage)
   EXPECT_TRUE(html.contains(QStringLiteral("<h2>Sortiert nach den Werten aus dem Jahr")));
   EXPECT_EQ(static_cast<size_t>(html.count(QStringLiteral("href=\"open:park?id="))), rows);
   EXPECT_EQ(html.count(QStringLiteral("<h2>")), 1);
+  EXPECT_NE(overview->main_view()->page()->renderProcessPid(), complete_process);
 
   // Closed while a complete page is read behind its preview.
   const int shown = overview->pages_shown();
