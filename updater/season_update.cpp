@@ -171,10 +171,7 @@ class SeasonUpdate {
     bool images_loaded = false;
     if (data_wanted && !cancelled_) {
       images_loaded = images_wanted && LoadDataAndImages(*missing);
-      if (!images_loaded) {
-        ScopedTimer timer(Counter(&SeasonUpdateStats::data_step_ns));
-        cancelled_ = !LoadData(missing->data);
-      }
+      if (!images_loaded) cancelled_ = !LoadData(missing->data);
     }
     if (images_wanted && !cancelled_ && !images_loaded) {
       cancelled_ = !LoadImages(missing->images, out_, nullptr);
@@ -372,6 +369,7 @@ class SeasonUpdate {
   // a second thread, one year ahead at most; it only becomes durable after
   // the year before it, and is dropped whole when the run does not get to it.
   bool LoadData(const std::vector<std::string>& years, DataVerdicts* verdicts = nullptr) {
+    ScopedTimer step_timer(Counter(&SeasonUpdateStats::data_step_ns));
     out_.WriteLine(StepLine(2));
     std::future<YearAttempt> ahead;  // of years[position + 1]
     for (size_t position = 0; position < years.size(); ++position) {
@@ -490,7 +488,6 @@ class SeasonUpdate {
         DataVerdicts& verdicts;
         ~EndOfData() { verdicts.End(); }
       } end_of_data{verdicts};
-      ScopedTimer timer(Counter(&SeasonUpdateStats::data_step_ns));
       cancelled_ = !LoadData(missing.data, &verdicts);
     }
     cancelled_ ? held.Drop() : held.Release();

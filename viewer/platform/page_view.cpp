@@ -27,8 +27,8 @@ PageView::PageView(const QUrl& loading_page, NavigationPage::Handler navigation,
   loading_view_->setUrl(loading_page);
   main_view_ = MakeMainView();
   next_view_ = MakeMainView();
-  reading_views_[0] = main_view_;
-  reading_views_[1] = next_view_;
+  readings_[0].view = main_view_;
+  readings_[1].view = next_view_;
 }
 
 PageView::~PageView() {
@@ -222,7 +222,7 @@ void PageView::SwapInFullPage() {
 }
 
 PageView::Reading& PageView::ReadingOf(QWebEngineView* view) {
-  return view == reading_views_[0] ? readings_[0] : readings_[1];
+  return view == readings_[0].view ? readings_[0] : readings_[1];
 }
 
 void PageView::LoadInto(QWebEngineView* view, const QUrl& page) {

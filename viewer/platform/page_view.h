@@ -98,12 +98,12 @@ class PageView : public QWidget {
   QUrl full_page_;        // the complete page, while its preview is read or shown
   // What a view reads for us, and the page it is to read next.
   struct Reading {
+    QWebEngineView* view = nullptr;
     QUrl now;
     QUrl wanted;
   };
   Reading& ReadingOf(QWebEngineView* view);
   void LoadInto(QWebEngineView* view, const QUrl& page);
-  QWebEngineView* reading_views_[2] = {};
   Reading readings_[2];
   int load_attempts_ = 0;
   bool closing_ = false;
